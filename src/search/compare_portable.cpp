@@ -1,0 +1,10 @@
+#include "search/compare.h"
+
+namespace corvane {
+
+const TLocaleCompare& PlatformCompare() {
+  static const TFoldCompare compare;
+  return compare;
+}
+
+}  // namespace corvane

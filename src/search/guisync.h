@@ -1,0 +1,53 @@
+// The hand-off of the search thread's reports to the GUI thread.
+//
+// Contract:
+// - Run() is called by a worker thread. It queues the step, calls the wake function (which
+//   must not block: on Windows it posts a message to the GUI thread) and waits until the GUI
+//   thread has run the step. An exception thrown by the step is rethrown in the worker.
+//   Called on the GUI thread itself, Run() runs the step at once.
+// - RunPending() is called on the GUI thread (by its message loop when woken, by a test's
+//   own loop, and by Stop's wait); it runs every queued step in order.
+// - Steps run one at a time, on the GUI thread only, so a step may touch window state
+//   freely; the worker is blocked while its step runs.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace corvane {
+
+class TGuiSync {
+ public:
+  // Must be created on the GUI thread.
+  explicit TGuiSync(std::function<void()> vWake = {});
+  TGuiSync(const TGuiSync&) = delete;
+  TGuiSync& operator=(const TGuiSync&) = delete;
+
+  void Run(const std::function<void()>& vStep);
+  // Runs the queued steps; returns how many ran.
+  int RunPending();
+  // Waits until a step is queued or the time is up; true when one is queued.
+  bool WaitPending(std::chrono::milliseconds vTimeout);
+  bool OnGuiThread() const { return std::this_thread::get_id() == fGuiThread; }
+
+ private:
+  struct TStep {
+    const std::function<void()>* fStep;
+    bool fDone = false;
+    std::exception_ptr fError;
+  };
+
+  std::function<void()> fWake;
+  std::thread::id fGuiThread;
+  std::mutex fLock;
+  std::condition_variable fQueued;
+  std::condition_variable fDone;
+  std::deque<TStep*> fQueue;
+};
+
+}  // namespace corvane

@@ -1,0 +1,105 @@
+// TSearchThread: the worker that walks the registry and reports hits.
+//
+// Contract with the owner (the main window, corvane-find, tests):
+// - Create on the GUI thread, set OnTerminate, Start(). The walk visits the roots in the
+//   order current user, local machine, users, current configuration, classes root, with
+//   value names and subkey names sorted by the locale comparison; it skips every key whose
+//   full path is on the alias list (still counting it).
+// - Every hit runs vFoundP on the GUI thread while the worker waits; then the hit is counted
+//   and, when the count reaches vMaxRslt, the search ends with stOverflow. Every 100th key
+//   entered runs vProgP the same way, before the key is searched; never at the end.
+// - Terminate() asks the walk to end; it polls the flag at every key and before each value.
+//   A simple search finishes the value in hand, then ends with stStopped (a hit that reaches
+//   the maximum after that turns it into stOverflow).
+// - Keys and values that cannot be opened or read are skipped silently; an error while one
+//   key is searched is contained at that key.
+// - Status() is final once OnTerminate runs. The object is destroyed on the GUI thread only,
+//   after (or while) waiting for the worker; never inside OnTerminate.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "search/compare.h"
+#include "search/registry.h"
+#include "search/thread.h"
+#include "search/types.h"
+
+namespace corvane {
+
+// What the search needs from its surroundings.
+struct TSearchHost {
+  TGuiSync* fSync = nullptr;
+  TCursorFactory fNewCursor;
+  const TLocaleCompare* fCompare = nullptr;   // default: PlatformCompare()
+  const std::vector<TText>* fAliases = nullptr;  // default: no aliases
+};
+
+// The registry allows 512 levels of keys; the walk goes no deeper.
+inline constexpr int kMaxKeyDepth = 512;
+
+class TSearchThread : public TThread {
+ public:
+  // A simple search for the text S.
+  TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRslt, TFoundProc vFoundP,
+                TProgProc vProgP, const TSearchHost& vHost);
+  ~TSearchThread() override;
+
+  TStatus Status() const { return fStatus; }
+
+  // Matching (simple search); public for tests. Positions count from 1.
+  bool SimpleMatch(const TText& S, std::int32_t& keyStart, std::int32_t& keyLen) const;
+  bool SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType, std::uint32_t bSize,
+                    TText& datStr, std::int32_t& datStart, std::int32_t& datLen) const;
+  std::int32_t PosUni(const TText& subS, const TText& S, bool fCase) const;
+  TText Dots(const TText& S, const TText& SubS, std::int32_t FoundPos, bool HasI, bool Uni,
+             std::uint32_t bType, std::uint32_t DatI, std::int32_t& datStart,
+             std::int32_t& datLen) const;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void SimpleSearch();
+  void SearchRoots(bool vAllRoots);
+  void WalkKey(const TText& vPath, const TText& vName, int vDepth);
+  void SimpleBody(const TText& vFull, const TText& vName);
+  void WalkSubkeys(const TText& vPath, int vDepth);
+  void ReportHit();
+  void ReportProgress();
+  void CheckTerminate();
+  std::vector<TText> Sorted(std::vector<TText> vNames) const;
+
+  bool fComplex = false;
+  TText fSimpleS;
+  TText fSimpleFolded;  // fSimpleS with a-z folded, computed once
+  std::int32_t fSimpleI = 0;
+  bool fSmpHasI = false;
+  bool fDatCase = false;
+  std::int32_t fMaxRslt = 0;
+  TRootKeySet fRootSet;
+  TStatus fStatus = stReady;
+  TKeyHandle fGotRoot = 0;
+  TText fGotKey;
+  TText fGotVal;
+  TText fGotDat;
+  std::int32_t fGotKeySt = 0;
+  std::int32_t fGotValSt = 0;
+  std::int32_t fGotDatSt = 0;
+  std::int32_t fGotKeyLn = 0;
+  std::int32_t fGotValLn = 0;
+  std::int32_t fGotDatLn = 0;
+  TFoundProc fFoundP;
+  TProgProc fProgP;
+  std::int32_t fCount = 0;
+  std::int32_t fTotal = 0;
+  bool fQuit = false;
+  const std::int32_t maxShowT = 100;
+
+  TSearchHost fHost;
+  std::unique_ptr<TRegCursor> fCursor;  // for the duration of one search procedure
+  TText fRootName;
+};
+
+}  // namespace corvane

@@ -1,0 +1,97 @@
+// Simple-search matching: names, data, the widened search and the data excerpt.
+#include "search/dataview.h"
+#include "search/number.h"
+#include "search/searchthread.h"
+
+namespace corvane {
+namespace {
+
+constexpr char16_t kCutEnd[] = u"\u2026\u00BB";
+constexpr char16_t kCutStart[] = u"\u00AB\u2026";
+
+TText Widened(const TText& s) {
+  TText w;
+  w.reserve(s.size() * 2);
+  for (char16_t c : s) {
+    w += c;
+    w += char16_t(0);
+  }
+  return w;
+}
+
+}  // namespace
+
+bool TSearchThread::SimpleMatch(const TText& S, std::int32_t& keyStart,
+                                std::int32_t& keyLen) const {
+  keyStart = Pos(fSimpleFolded, FoldAZ(S));
+  keyLen = keyStart > 0 ? static_cast<std::int32_t>(fSimpleS.size()) : 0;
+  return keyStart > 0;
+}
+
+std::int32_t TSearchThread::PosUni(const TText& subS, const TText& S, bool fCase) const {
+  const TText wide = Widened(subS);
+  if (fCase) return Pos(wide, S);
+  return Pos(FoldAZ(wide), FoldAZ(S));
+}
+
+bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
+                                 std::uint32_t bSize, TText& datStr, std::int32_t& datStart,
+                                 std::int32_t& datLen) const {
+  datStart = 0;
+  datLen = 0;
+  const TDataView view = MakeDataView(bType, Buff, bSize);
+  std::int32_t position =
+      fDatCase ? Pos(fSimpleS, view.fText) : Pos(fSimpleFolded, FoldAZ(view.fText));
+  bool uni = false;
+  if (position == 0) {
+    position = PosUni(fSimpleS, view.fText, fDatCase);
+    uni = position > 0;
+  }
+  bool matched = position > 0;
+  if (!matched && view.fHasNumber && fSmpHasI)
+    matched = view.fNumber == static_cast<std::uint32_t>(fSimpleI);
+  if (matched)
+    datStr = Dots(view.fText, fSimpleS, position, view.fHasNumber, uni, bType, view.fNumber,
+                  datStart, datLen);
+  return matched;
+}
+
+TText TSearchThread::Dots(const TText& S, const TText& SubS, std::int32_t FoundPos, bool HasI,
+                          bool Uni, std::uint32_t bType, std::uint32_t DatI,
+                          std::int32_t& datStart, std::int32_t& datLen) const {
+  if (HasI && (bType == kRegDword || bType == kRegDwordBigEndian)) return NumberForm(DatI);
+  TText excerpt = S;
+  const auto size = static_cast<std::int64_t>(excerpt.size());
+  const std::int64_t window = maxShowT, half = maxShowT / 2;
+  if (FoundPos > 0) {
+    std::int64_t start = FoundPos;
+    std::int64_t len = static_cast<std::int64_t>(SubS.size()) * (Uni ? 2 : 1);
+    if (size > window) {
+      const std::int64_t centre = start + len / 2;
+      if (centre <= half) {
+        excerpt = excerpt.substr(0, std::size_t(window)) + kCutEnd;
+      } else if (centre + half >= size) {
+        const std::int64_t cut = size - window;
+        excerpt = kCutStart + excerpt.substr(std::size_t(cut));
+        start = start - cut + 2;
+      } else {
+        const std::int64_t begin = centre - half;
+        excerpt = kCutStart + excerpt.substr(std::size_t(begin - 1), std::size_t(window)) + kCutEnd;
+        start = start - begin + 3;
+      }
+    }
+    if (datStart == 0) {
+      datStart = static_cast<std::int32_t>(start);
+      datLen = static_cast<std::int32_t>(len);
+    }
+  } else {
+    datStart = 0;
+    datLen = 0;
+    if (size > window) excerpt = excerpt.substr(0, std::size_t(window)) + kCutEnd;
+  }
+  for (auto& c : excerpt)
+    if (c < 32) c = u'.';
+  return excerpt;
+}
+
+}  // namespace corvane

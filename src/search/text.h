@@ -1,0 +1,37 @@
+// UTF-16 text helpers shared by the whole portable side. Positions count from 1; 0 means
+// "not found".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+using TText = std::u16string;
+using TTextView = std::u16string_view;
+
+// The letters a to z turned into A to Z; every other character keeps its code.
+inline char16_t FoldAZ(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+// The letters A to Z turned into a to z; every other character keeps its code.
+inline char16_t LowerAZ(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+TText FoldAZ(TTextView s);
+TText LowerAZ(TTextView s);
+
+// Position (from 1) of the first occurrence of sub in s; 0 when absent. An empty sub occurs
+// nowhere.
+std::int32_t Pos(TTextView sub, TTextView s);
+
+// Simple case folding beyond ASCII (Latin-1, Latin Extended-A, Greek, Cyrillic), used by the
+// in-memory registry for key names and by the portable stand-in for the locale comparison.
+char16_t FoldWide(char16_t c);
+// <0, 0, >0 comparing a and b with FoldWide applied to both.
+int CompareFoldWide(TTextView a, TTextView b);
+
+// Conversions at the edges (console output, files, tests). Invalid input becomes U+FFFD.
+std::string ToUtf8(TTextView s);
+TText FromUtf8(std::string_view s);
+
+}  // namespace corvane

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include "search/memregistry.h"
+#include "support/recorder.h"
+
+namespace corvane {
+namespace {
+
+using test::TSearchRun;
+using Lines = std::vector<std::string>;
+
+const std::string kDash = "\u2014\u2014";
+
+class Walk : public testing::Test {
+ protected:
+  TMemRegistry reg;
+};
+
+TEST_F(Walk, RootOrderSortingAndPaths) {
+  reg.SetText(kHKCR, u"zz", u"hit", u"x");
+  reg.SetText(kHKCC, u"hit", u"v", u"x");
+  reg.SetText(kHKU, u"hit", u"v", u"x");
+  reg.SetText(kHKLM, u"SOFTWARE\\Example", u"b-hit", u"x");
+  reg.SetText(kHKLM, u"SOFTWARE\\Example", u"A-hit", u"x");
+  reg.SetText(kHKCU, u"Beta", u"HIT", u"x");
+  reg.SetText(kHKCU, u"alpha", u"hit", u"x");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{
+      "HKEY_CURRENT_USER\\alpha | [hit] | " + kDash,
+      "HKEY_CURRENT_USER\\beta | [HIT] | " + kDash,
+      "HKEY_LOCAL_MACHINE\\software\\example | A-[hit] | " + kDash,
+      "HKEY_LOCAL_MACHINE\\software\\example | b-[hit] | " + kDash,
+      "HKEY_USERS\\[hit] | " + kDash + " | " + kDash,
+      "HKEY_CURRENT_CONFIG\\[hit] | " + kDash + " | " + kDash,
+      "HKEY_CLASSES_ROOT\\zz | [hit] | " + kDash,
+  }));
+  EXPECT_EQ(run.fRec.fHits[0].fRoot, kHKCU);
+  EXPECT_EQ(run.fRec.fHits[2].fRoot, kHKLM);
+  EXPECT_EQ(run.fRec.fHits[6].fRoot, kHKCR);
+  EXPECT_EQ(run.fEndCalls, 1);
+}
+
+TEST_F(Walk, KeyNameHitOnceUnlessValuesMatch) {
+  reg.SetText(kHKCU, u"Software\\Run", u"Other", u"nothing");
+  reg.SetText(kHKCU, u"Software\\Run\\Sub", u"x", u"y");
+  reg.SetText(kHKCU, u"Software\\RunOnce", u"Runner", u"c:\\run.exe");
+  reg.SetText(kHKCU, u"Software\\RunOnce", u"plain", u"nothing");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"run");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{
+      "HKEY_CURRENT_USER\\software\\[run] | " + kDash + " | " + kDash,
+      "HKEY_CURRENT_USER\\software\\[run]once | [Run]ner | c:\\[run].exe",
+  }));
+}
+
+TEST_F(Walk, DefaultValueAndDwordByNumber) {
+  reg.SetText(kHKCU, u"K", u"", u"find me");
+  reg.SetDword(kHKCU, u"K", u"Count", 65);
+  TSearchRun run(reg.Factory());
+  run.Simple(u"me");
+  run.Run();
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\k |  | find [me]"}));
+  TSearchRun byNumber(reg.Factory());
+  byNumber.Simple(u"65");
+  byNumber.Run();
+  EXPECT_EQ(byNumber.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\k | Count | 0x00000041 (65)"}));
+}
+
+TEST_F(Walk, AliasKeysAreCountedButSkipped) {
+  reg.SetText(kHKLM, u"SOFTWARE\\Classes\\hit", u"v", u"x");
+  reg.SetText(kHKLM, u"SOFTWARE\\Clients\\hit", u"v", u"x");
+  const std::vector<TText> aliases = {u"HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES"};
+  TSearchRun run(reg.Factory(), &aliases);
+  run.Simple(u"hit");
+  run.Run();
+  EXPECT_EQ(run.fRec.Marked(),
+            (Lines{"HKEY_LOCAL_MACHINE\\software\\clients\\[hit] | " + kDash + " | " + kDash}));
+  // The alias key is counted but never opened, nor is anything below it.
+  std::vector<TText> opened;
+  reg.fOnOpen = [&](TKeyHandle, TTextView path) { opened.emplace_back(path); };
+  TSearchRun again(reg.Factory(), &aliases);
+  again.Simple(u"hit");
+  again.Run();
+  for (const auto& p : opened) EXPECT_EQ(p.find(u"Classes"), TText::npos) << ToUtf8(p);
+  EXPECT_EQ(opened.size(), 8u);  // the five roots, SOFTWARE, Clients, Clients\hit
+}
+
+// Builds n keys below HKCU\Flat, each with one value.
+void Flat(TMemRegistry& reg, int n) {
+  for (int i = 0; i < n; ++i) {
+    TText name = u"k" + FromUtf8(std::to_string(1000 + i));
+    reg.SetText(kHKCU, u"Flat\\" + name, u"v", u"hit");
+  }
+}
+
+TEST_F(Walk, ProgressEveryHundredKeysNeverAtTheEnd) {
+  // 5 roots + Flat + 93 keys = 99 keys: no progress at all.
+  Flat(reg, 93);
+  TSearchRun run(reg.Factory());
+  run.Simple(u"none");
+  run.Run();
+  EXPECT_TRUE(run.fRec.fProgress.empty());
+
+  TMemRegistry big;
+  Flat(big, 294);  // 300 keys
+  TSearchRun run2(big.Factory());
+  run2.Simple(u"hit");
+  run2.Run();
+  ASSERT_EQ(run2.fRec.fProgress.size(), 3u);
+  EXPECT_EQ(run2.fRec.fProgress[0].first, 100);
+  EXPECT_EQ(run2.fRec.fProgress[2].first, 300);
+  // HKCU, Flat, 98 keys entered; the 100th key's progress comes before its own hit.
+  EXPECT_EQ(run2.fRec.fProgress[0].second, 97);
+}
+
+TEST_F(Walk, MaximumEndsRightAfterTheLastHit) {
+  Flat(reg, 50);
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit", false, 10);
+  EXPECT_EQ(run.Run(), stOverflow);
+  EXPECT_EQ(run.fRec.fHits.size(), 10u);
+}
+
+TEST_F(Walk, StopFinishesTheValueInHand) {
+  for (int i = 0; i < 20; ++i)
+    reg.SetText(kHKCU, u"Long", u"v" + FromUtf8(std::to_string(10 + i)), u"hit");
+  reg.SetText(kHKCU, u"Later", u"v", u"hit");
+  TSearchRun run(reg.Factory());
+  TSearchThread& t = run.Simple(u"hit");
+  run.fRec.fOnHit = [&](const test::TRecordedHit&) {
+    if (run.fRec.fHits.size() == 3) t.Terminate();
+  };
+  EXPECT_EQ(run.Run(), stStopped);
+  // The request is seen before the fourth value is tested, which is still finished.
+  EXPECT_EQ(run.fRec.fHits.size(), 4u);
+}
+
+TEST_F(Walk, StopThenMaximumGivesOverflow) {
+  Flat(reg, 5);
+  TSearchRun run(reg.Factory());
+  TSearchThread& t = run.Simple(u"hit", false, 1);
+  t.Terminate();
+  // Stopped at the first key: nothing reported.
+  EXPECT_EQ(run.Run(), stStopped);
+  EXPECT_TRUE(run.fRec.fHits.empty());
+
+  TMemRegistry one;
+  for (int i = 0; i < 3; ++i) one.SetText(kHKCU, u"One", u"v" + FromUtf8(std::to_string(i)), u"hit");
+  TSearchRun run2(one.Factory());
+  TSearchThread& t2 = run2.Simple(u"hit", false, 2);
+  run2.fRec.fOnHit = [&](const test::TRecordedHit&) { t2.Terminate(); };
+  EXPECT_EQ(run2.Run(), stOverflow);
+  EXPECT_EQ(run2.fRec.fHits.size(), 2u);
+}
+
+TEST_F(Walk, UnreadableKeysAndValuesAreSkipped) {
+  reg.SetText(kHKCU, u"Locked\\Inner", u"hit", u"x");
+  reg.Key(kHKCU, u"Locked").fDenyMask = 0xFFFFFFFF;
+  reg.SetText(kHKCU, u"Values", u"hit-query", u"x").fFailQuery = true;
+  reg.SetText(kHKCU, u"Values", u"hit-read", u"x").fFailRead = true;
+  reg.SetText(kHKCU, u"Values", u"hit-ok", u"x");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\values | [hit]-ok | " + kDash}));
+}
+
+TEST_F(Walk, QueryOnlyAccessSearchesValuesButNotSubkeys) {
+  reg.SetText(kHKCU, u"Q", u"hit", u"x");
+  reg.SetText(kHKCU, u"Q\\Below", u"hit", u"x");
+  reg.Key(kHKCU, u"Q").fDenyMask = 0x0008;  // no enumeration of subkeys
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  run.Run();
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\q | [hit] | " + kDash}));
+  EXPECT_EQ(reg.fLastGranted, kAccessRead);
+}
+
+TEST_F(Walk, KeyVanishingMidSearch) {
+  reg.SetText(kHKCU, u"A", u"hit", u"x");
+  reg.SetText(kHKCU, u"B\\C", u"hit", u"x");
+  reg.SetText(kHKCU, u"D", u"hit", u"x");
+  reg.fOnOpen = [&](TKeyHandle, TTextView path) {
+    if (path == u"\\A") reg.RemoveTree(kHKCU, u"B");
+  };
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\a | [hit] | " + kDash,
+                                      "HKEY_CURRENT_USER\\d | [hit] | " + kDash}));
+}
+
+TEST_F(Walk, ErrorInACallbackIsContainedAtTheKey) {
+  reg.SetText(kHKCU, u"A", u"hit1", u"x");
+  reg.SetText(kHKCU, u"A", u"hit2", u"x");
+  reg.SetText(kHKCU, u"A\\Sub", u"hit", u"x");
+  reg.SetText(kHKCU, u"B", u"hit", u"x");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  run.fRec.fOnHit = [&](const test::TRecordedHit& h) {
+    if (h.fVal == u"hit1") throw std::runtime_error("boom");
+  };
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\a | [hit]1 | " + kDash,
+                                      "HKEY_CURRENT_USER\\b | [hit] | " + kDash}));
+}
+
+TEST_F(Walk, DeepTreeEnds) {
+  TText path = u"d";
+  for (int i = 0; i < 400; ++i) path += u"\\d";
+  reg.SetText(kHKCU, path, u"hit", u"x");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.fHits.size(), 1u);
+}
+
+TEST_F(Walk, ThreadIsReleasedOnlyAfterItEnded) {
+  Flat(reg, 200);
+  TSearchRun run(reg.Factory());
+  run.Simple(u"hit");
+  run.fThread->OnTerminate = [&](TThread& t) { EXPECT_FALSE(t.Finished()); };
+  run.fThread->Start();
+  // Destroying the object waits for the worker while running its hand-offs.
+  run.fThread.reset();
+  EXPECT_EQ(run.fRec.fHits.size(), 200u);
+}
+
+}  // namespace
+}  // namespace corvane

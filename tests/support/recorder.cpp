@@ -1,0 +1,54 @@
+#include "support/recorder.h"
+
+#include "search/emphasis.h"
+
+namespace corvane::test {
+
+std::string TRecordedHit::Marked() const {
+  return ToUtf8(MarkEmphasis(fKey, fKeySt, fKeyLn, u"[", u"]")) + " | " +
+         ToUtf8(MarkEmphasis(fVal, fValSt, fValLn, u"[", u"]")) + " | " +
+         ToUtf8(MarkEmphasis(fDat, fDatSt, fDatLn, u"[", u"]"));
+}
+
+TFoundProc TRecorder::Found() {
+  return [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
+                std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
+                TKeyHandle root) {
+    fHits.push_back(TRecordedHit{k, v, d, ks, vs, ds, kl, vl, dl, root});
+    if (fOnHit) fOnHit(fHits.back());
+  };
+}
+
+TProgProc TRecorder::Progress() {
+  return [this](std::int32_t total, std::int32_t count) { fProgress.emplace_back(total, count); };
+}
+
+std::vector<std::string> TRecorder::Marked() const {
+  std::vector<std::string> r;
+  for (const auto& h : fHits) r.push_back(h.Marked());
+  return r;
+}
+
+TSearchRun::TSearchRun(TCursorFactory vCursors, const std::vector<TText>* vAliases) {
+  fHost.fSync = &fSync;
+  fHost.fNewCursor = std::move(vCursors);
+  fHost.fAliases = vAliases;
+}
+
+TSearchThread& TSearchRun::Simple(const TText& vText, bool vDatCase, std::int32_t vMax) {
+  fThread = std::make_unique<TSearchThread>(vText, vDatCase, vMax, fRec.Found(), fRec.Progress(),
+                                            fHost);
+  return *fThread;
+}
+
+TStatus TSearchRun::Run() {
+  fThread->OnTerminate = [this](TThread&) {
+    ++fEndCalls;
+    fEndStatus = fThread->Status();
+  };
+  fThread->Start();
+  fThread->WaitFor();
+  return fEndStatus;
+}
+
+}  // namespace corvane::test
