@@ -1,0 +1,256 @@
+#include "app/find/findcli.h"
+
+#include <chrono>
+#include <memory>
+
+#include "search/emphasis.h"
+#include "search/memregistry.h"
+#include "search/number.h"
+#include "search/regexport.h"
+
+namespace corvane::find {
+namespace {
+
+bool ParseCount(const TText& vText, std::int32_t& vValue) {
+  std::int32_t n = 0;
+  if (!ReadsAsNumber(vText, n) || n < 1) return false;
+  vValue = n;
+  return true;
+}
+
+void JsonString(std::string& vOut, const TText& vText) {
+  vOut += '"';
+  for (char c : ToUtf8(vText)) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      vOut += '\\';
+      vOut += c;
+    } else if (u < 0x20) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      vOut += "\\u00";
+      vOut += kHex[u >> 4];
+      vOut += kHex[u & 15];
+    } else {
+      vOut += c;
+    }
+  }
+  vOut += '"';
+}
+
+void JsonField(std::string& vOut, const char* vName, const TText& vText) {
+  vOut += '"';
+  vOut += vName;
+  vOut += "\":";
+  JsonString(vOut, vText);
+}
+
+void JsonField(std::string& vOut, const char* vName, std::int64_t vNumber) {
+  vOut += '"';
+  vOut += vName;
+  vOut += "\":";
+  vOut += std::to_string(vNumber);
+}
+
+}  // namespace
+
+bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string& vError) {
+  for (std::size_t i = 0; i < vArgs.size(); ++i) {
+    const TText& a = vArgs[i];
+    auto value = [&](TText& vOut) {
+      if (i + 1 >= vArgs.size()) {
+        vError = "option " + ToUtf8(a) + " needs a value";
+        return false;
+      }
+      vOut = vArgs[++i];
+      return true;
+    };
+    TText v;
+    if (a == u"-h" || a == u"--help") {
+      vOpts.fHelp = true;
+    } else if (a == u"-m" || a == u"--max") {
+      if (!value(v)) return false;
+      if (!ParseCount(v, vOpts.fMaxRslt)) {
+        vError = "option --max needs a whole number of at least 1, not '" + ToUtf8(v) + "'";
+        return false;
+      }
+    } else if (a == u"-c" || a == u"--case") {
+      vOpts.fDatCase = true;
+    } else if (a == u"-j" || a == u"--json") {
+      vOpts.fJson = true;
+    } else if (a == u"-p" || a == u"--progress") {
+      vOpts.fProgress = true;
+    } else if (a == u"-f" || a == u"--file") {
+      if (!value(v)) return false;
+      vOpts.fRegFile = ToUtf8(v);
+    } else if (a == u"--") {
+      if (i + 1 < vArgs.size()) {
+        vOpts.fText = vArgs[++i];
+        vOpts.fHaveText = true;
+      }
+    } else if (a.size() > 1 && a[0] == u'-') {
+      vError = "unknown option " + ToUtf8(a);
+      return false;
+    } else {
+      if (vOpts.fHaveText) {
+        vError = "only one search text may be given (quote a text with spaces)";
+        return false;
+      }
+      vOpts.fText = a;
+      vOpts.fHaveText = true;
+    }
+  }
+  if (!vOpts.fHelp && !vOpts.fHaveText) {
+    vError = "no search text given";
+    return false;
+  }
+  if (!vOpts.fHelp && vOpts.fText.empty()) {
+    vError = "the search text is empty";
+    return false;
+  }
+  return true;
+}
+
+std::string HelpText() {
+  return
+      "Usage: corvane-find [options] TEXT\n"
+      "\n"
+      "Searches the registry for TEXT in key names, value names and value data, and as a\n"
+      "32-bit number when TEXT reads as one (decimal, or hexadecimal with $, x or 0x).\n"
+      "Names are compared with the letters a-z folded; data likewise unless --case is given.\n"
+      "The roots are searched in the order HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,\n"
+      "HKEY_CURRENT_CONFIG, HKEY_CLASSES_ROOT. Every hit is printed as it is found; the\n"
+      "matched text is shown in [brackets]. Ctrl+C stops the search.\n"
+      "\n"
+      "Options:\n"
+      "  -m, --max N        stop after N hits (default 1000)\n"
+      "  -c, --case         case-sensitive search in value data\n"
+      "  -f, --file FILE    search a registry export (.reg, as written by regedit /E)\n"
+      "                     instead of the live registry\n"
+      "  -j, --json         print each hit as one JSON object per line, with the fields\n"
+      "                     root, key, value, data, keyStart, valueStart, dataStart,\n"
+      "                     keyLength, valueLength, dataLength (spans count from 1; a span\n"
+      "                     is emphasised only when start and length are both above 0)\n"
+      "  -p, --progress     report \"Hits: N, Keys searched: N\" every 100 keys on stderr\n"
+      "  -h, --help         show this text\n"
+      "\n"
+      "The last line is the summary: \"Found N items\", \"Found N items (the maximum)\" or\n"
+      "\"Found N items before being stopped\".\n"
+      "\n"
+      "Exit codes:\n"
+      "  0  the search ended and found at least one item\n"
+      "  1  the search ended and found nothing\n"
+      "  2  bad command line\n"
+      "  3  the export file could not be read or is malformed\n"
+      "  4  stopped by Ctrl+C (the items found so far were printed)\n";
+}
+
+TText HitLines(const TResult& vHit) {
+  TText t = u"Key: " + MarkEmphasis(vHit.fKeyStr, vHit.fKeyStart, vHit.fKeyLen, u"[", u"]");
+  t += u"\nVal: ";
+  t += vHit.fValStr.empty() ? TText(u"(default)")
+                            : MarkEmphasis(vHit.fValStr, vHit.fValStart, vHit.fValLen, u"[", u"]");
+  t += u"\nDat: " + MarkEmphasis(vHit.fDatStr, vHit.fDatStart, vHit.fDatLen, u"[", u"]");
+  t += u"\n";
+  return t;
+}
+
+std::string HitJson(const TResult& vHit) {
+  std::string j = "{";
+  JsonField(j, "root", std::int64_t(vHit.froot));
+  j += ',';
+  JsonField(j, "key", vHit.fKeyStr);
+  j += ',';
+  JsonField(j, "value", vHit.fValStr);
+  j += ',';
+  JsonField(j, "data", vHit.fDatStr);
+  j += ',';
+  JsonField(j, "keyStart", vHit.fKeyStart);
+  j += ',';
+  JsonField(j, "valueStart", vHit.fValStart);
+  j += ',';
+  JsonField(j, "dataStart", vHit.fDatStart);
+  j += ',';
+  JsonField(j, "keyLength", vHit.fKeyLen);
+  j += ',';
+  JsonField(j, "valueLength", vHit.fValLen);
+  j += ',';
+  JsonField(j, "dataLength", vHit.fDatLen);
+  j += "}\n";
+  return j;
+}
+
+TText EndText(TStatus vStatus, std::int32_t vCount) {
+  TText t = u"Found " + FromUtf8(std::to_string(vCount)) + u" items";
+  if (vStatus == stOverflow) return t + u" (the maximum)";
+  if (vStatus == stFinished) return t;
+  return t + u" before being stopped";
+}
+
+int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
+  TFindOptions opts;
+  std::string error;
+  if (!ParseArgs(vArgs, opts, error)) {
+    vIo.fErr("corvane-find: " + error + "\nTry 'corvane-find --help'.\n");
+    return kExitUsage;
+  }
+  if (opts.fHelp) {
+    vIo.fOut(HelpText());
+    return kExitFound;
+  }
+
+  TMemRegistry exported;
+  TCursorFactory cursors = vIo.fLiveRegistry;
+  if (!opts.fRegFile.empty()) {
+    try {
+      LoadRegExportFile(exported, opts.fRegFile);
+    } catch (const std::exception& e) {
+      vIo.fErr("corvane-find: " + opts.fRegFile + ": " + e.what() + "\n");
+      return kExitInput;
+    }
+    cursors = exported.Factory();
+  } else if (!cursors) {
+    vIo.fErr("corvane-find: there is no live registry here; search an export with --file\n");
+    return kExitUsage;
+  }
+
+  TGuiSync sync;
+  TSearchHost host;
+  host.fSync = &sync;
+  host.fNewCursor = cursors;
+  host.fAliases = opts.fRegFile.empty() ? vIo.fAliases : nullptr;
+
+  std::int32_t count = 0;
+  auto found = [&](const TText& k, const TText& v, const TText& d, std::int32_t ks,
+                   std::int32_t vs, std::int32_t ds, std::int32_t kl, std::int32_t vl,
+                   std::int32_t dl, TKeyHandle root) {
+    const TResult hit(k, v, d, ks, vs, ds, kl, vl, dl, root);
+    ++count;
+    vIo.fOut(opts.fJson ? HitJson(hit) : ToUtf8(HitLines(hit)) + "\n");
+  };
+  auto progress = [&](std::int32_t total, std::int32_t hits) {
+    if (opts.fProgress)
+      vIo.fErr("Hits: " + std::to_string(hits) + ", Keys searched: " + std::to_string(total) +
+               "\n");
+  };
+  auto thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt, found,
+                                                progress, host);
+  TStatus status = stReady;
+  thread->OnTerminate = [&](TThread&) { status = static_cast<TSearchThread&>(*thread).Status(); };
+  thread->Start();
+  bool stopAsked = false;
+  while (!thread->Finished()) {
+    if (!stopAsked && vIo.fStopRequest && vIo.fStopRequest->load()) {
+      thread->Terminate();
+      stopAsked = true;
+    }
+    sync.RunPending();
+    (void)sync.WaitPending(std::chrono::milliseconds(50));
+  }
+  thread.reset();  // joins the worker
+
+  vIo.fOut(ToUtf8(EndText(status, count)) + "\n");
+  if (status == stFinished || status == stOverflow) return count > 0 ? kExitFound : kExitNothing;
+  return kExitStopped;
+}
+
+}  // namespace corvane::find

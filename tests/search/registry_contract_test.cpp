@@ -1,0 +1,198 @@
+// One suite over both registry backends, so the in-memory registry keeps the semantics of
+// the real one where the search relies on them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "search/memregistry.h"
+#include "support/planter.h"
+#include "support/recorder.h"
+#include "support/scopedcursor.h"
+
+namespace corvane {
+namespace {
+
+using test::TPlanter;
+
+std::unique_ptr<TPlanter> MakePlanter(const std::string& vName) {
+  return vName == "win32" ? test::NewWin32Planter() : test::NewMemPlanter();
+}
+
+std::vector<std::string> Utf8(const std::vector<TText>& v) {
+  std::vector<std::string> r;
+  for (const auto& s : v) r.push_back(ToUtf8(s));
+  return r;
+}
+
+class RegistryContract : public testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    plant = MakePlanter(GetParam());
+    cursor = plant->Cursors()();
+    cursor->SelectRoot(kHKCU);
+  }
+  TText Abs(TTextView vPath = u"") const {
+    return u"\\" + plant->Base() + (vPath.empty() ? TText() : u"\\" + TText(vPath));
+  }
+
+  std::unique_ptr<TPlanter> plant;
+  std::unique_ptr<TRegCursor> cursor;
+};
+
+TEST_P(RegistryContract, SubkeysEnumerateInCaseInsensitiveOrder) {
+  // Letters only: where "_" sorts differs between Windows (upper-cased names) and Wine.
+  for (auto n : {u"beta", u"Alpha", u"gamma", u"Zeta", u"delta"}) plant->Key(n);
+  ASSERT_TRUE(cursor->OpenRead(Abs()));
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()),
+            (std::vector<std::string>{"Alpha", "beta", "delta", "gamma", "Zeta"}));
+  // Relative paths count from the open key; the empty path is the key itself.
+  ASSERT_TRUE(cursor->OpenRead(u"beta"));
+  EXPECT_TRUE(cursor->SubkeyNames().empty());
+  ASSERT_TRUE(cursor->OpenRead(u""));
+  EXPECT_FALSE(cursor->OpenRead(Abs(u"missing")));
+  EXPECT_FALSE(cursor->OpenRead(Abs(u"beta\\missing")));
+}
+
+TEST_P(RegistryContract, ValuesWithDefaultAsEmptyName) {
+  plant->Value(u"", u"", kRegSz, TextBytes(u"default"));
+  plant->Value(u"", u"Text", kRegSz, TextBytes(u"hello"));
+  plant->Value(u"", u"Number", kRegDword, {1, 2, 3, 4});
+  plant->Value(u"", u"Empty", kRegBinary, {});
+  plant->Value(u"", u"Odd", 0x12345, {9, 8, 7});
+  ASSERT_TRUE(cursor->OpenRead(Abs()));
+  auto names = Utf8(cursor->ValueNames());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"", "Empty", "Number", "Odd", "Text"}));
+
+  std::uint32_t type = 0, size = 0;
+  ASSERT_TRUE(cursor->QueryValue(u"text", type, size));  // names ignore case
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(size, 12u);  // closing zero included
+  std::vector<std::uint8_t> buf(size);
+  ASSERT_TRUE(cursor->ReadValue(u"Text", buf.data(), type, size));
+  EXPECT_EQ(buf, TextBytes(u"hello"));
+
+  ASSERT_TRUE(cursor->QueryValue(u"", type, size));
+  EXPECT_EQ(size, 16u);
+  ASSERT_TRUE(cursor->QueryValue(u"Empty", type, size));
+  EXPECT_EQ(type, kRegBinary);
+  EXPECT_EQ(size, 0u);
+  ASSERT_TRUE(cursor->QueryValue(u"Odd", type, size));
+  EXPECT_EQ(type, 0x12345u);
+  EXPECT_EQ(size, 3u);
+
+  // A buffer smaller than the data fails.
+  std::uint32_t small = 2;
+  EXPECT_FALSE(cursor->ReadValue(u"Number", buf.data(), type, small));
+  EXPECT_FALSE(cursor->QueryValue(u"missing", type, size));
+}
+
+TEST_P(RegistryContract, AliasBuilderOperations) {
+  plant->Value(u"", u"Num", kRegDword, {7, 0, 0, 0});
+  plant->Value(u"", u"Bin", kRegBinary, {1});
+  ASSERT_TRUE(cursor->OpenFull(Abs()));
+  ASSERT_TRUE(cursor->CreateSubkey(u"Probe"));
+  cursor->WriteText(u"Mark", u"written");
+  EXPECT_EQ(cursor->ReadText(u"Mark"), u"written");
+  EXPECT_EQ(cursor->ReadText(u"Absent"), u"");
+  TKeyInfo info;
+  ASSERT_TRUE(cursor->OpenKeyInfo(info));
+  EXPECT_EQ(info.fValues, 1u);
+  EXPECT_EQ(info.fSubKeys, 0u);
+  EXPECT_EQ(info.fMaxValueLen, 16u);
+
+  ASSERT_TRUE(cursor->OpenReadAccess(Abs()));
+  EXPECT_EQ(cursor->ReadNumber(u"Num"), 7u);
+  EXPECT_THROW(cursor->ReadNumber(u"Bin"), TRegError);
+  EXPECT_THROW(cursor->ReadNumber(u"Absent"), TRegError);
+  EXPECT_THROW(cursor->ReadText(u"Num"), TRegError);
+  ASSERT_TRUE(cursor->OpenKeyInfo(info));
+  EXPECT_EQ(info.fSubKeys, 1u);
+  EXPECT_EQ(info.fMaxSubKeyLen, 5u);
+
+  EXPECT_TRUE(cursor->KeyExists(Abs(u"Probe")));
+  EXPECT_FALSE(cursor->DeleteKey(Abs()));  // it has a subkey
+  EXPECT_TRUE(cursor->DeleteKey(Abs(u"Probe")));
+  EXPECT_FALSE(cursor->KeyExists(Abs(u"Probe")));
+  EXPECT_FALSE(cursor->DeleteKey(Abs(u"Probe")));
+}
+
+TEST_P(RegistryContract, OpenKeyThatVanished) {
+  plant->Key(u"Gone\\Inner");
+  plant->Value(u"Gone", u"v", kRegSz, TextBytes(u"x"));
+  ASSERT_TRUE(cursor->OpenRead(Abs(u"Gone")));
+  plant->RemoveKey(u"Gone");
+  std::uint32_t type = 0, size = 0;
+  EXPECT_FALSE(cursor->QueryValue(u"v", type, size));
+  EXPECT_TRUE(cursor->SubkeyNames().empty());
+  EXPECT_TRUE(cursor->ValueNames().empty());
+  EXPECT_FALSE(cursor->OpenRead(Abs(u"Gone")));
+}
+
+// The walk over each backend gives the same hits for content planted in the test key.
+TEST_P(RegistryContract, SimpleSearchFindsPlantedContent) {
+  const TText token = u"qzxv" + FromUtf8(std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
+  plant->Key(u"Keys\\Has" + token + u"Inside");
+  plant->Value(u"Keys", u"name-" + token, kRegSz, TextBytes(u"nothing"));
+  plant->Value(u"Keys", u"text", kRegSz, TextBytes(u"see " + token + u" here"));
+  // Each character followed by a zero character: found only by the widened search.
+  std::vector<std::uint8_t> wide;
+  for (char16_t c : token) wide.insert(wide.end(), {std::uint8_t(c), 0, 0, 0});
+  plant->Value(u"Keys", u"wide", kRegBinary, wide);
+  test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+  run.Simple(token);
+  EXPECT_EQ(run.Run(), stFinished);
+  std::string dotted;
+  for (char16_t c : token) dotted += {char(c), '.'};
+  TText base = u"HKEY_CURRENT_USER\\" + LowerAZ(plant->Base());
+  std::vector<std::string> want = {
+      ToUtf8(base) + "\\keys | name-[" + ToUtf8(token) + "] | \u2014\u2014",
+      ToUtf8(base) + "\\keys | text | see [" + ToUtf8(token) + "] here",
+      ToUtf8(base) + "\\keys | wide | [" + dotted + "]",
+      ToUtf8(base) + "\\keys\\has[" + ToUtf8(token) + "]inside | \u2014\u2014 | \u2014\u2014",
+  };
+  EXPECT_EQ(run.fRec.Marked(), want);
+}
+
+TEST_P(RegistryContract, MaximumAndStopOnTheBackend) {
+  for (int i = 0; i < 30; ++i)
+    plant->Value(u"Many", u"hit" + FromUtf8(std::to_string(100 + i)), kRegDword, {std::uint8_t(i), 0, 0, 0});
+  {
+    test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+    run.Simple(u"hit", false, 10);
+    EXPECT_EQ(run.Run(), stOverflow);
+    EXPECT_EQ(run.fRec.fHits.size(), 10u);
+  }
+  {
+    test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+    TSearchThread& t = run.Simple(u"hit");
+    run.fRec.fOnHit = [&](const test::TRecordedHit&) {
+      if (run.fRec.fHits.size() == 5) t.Terminate();
+    };
+    EXPECT_EQ(run.Run(), stStopped);
+    EXPECT_EQ(run.fRec.fHits.size(), 6u);  // the value in hand is finished
+  }
+  {
+    // By number: a DWORD holding 7 is found by the text 7, shown in number form.
+    test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+    run.Simple(u"0x7");
+    EXPECT_EQ(run.Run(), stFinished);
+    ASSERT_EQ(run.fRec.fHits.size(), 1u);
+    EXPECT_EQ(run.fRec.fHits[0].fDat, u"0x00000007 (7)");
+    EXPECT_EQ(run.fRec.fHits[0].fVal, u"hit107");
+  }
+}
+
+std::vector<std::string> Backends() {
+#ifdef _WIN32
+  return {"memory", "win32"};
+#else
+  return {"memory"};
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, testing::ValuesIn(Backends()),
+                         [](const testing::TestParamInfo<std::string>& i) { return i.param; });
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,36 @@
+// Test keys on a registry backend: a key of the test's own below HKEY_CURRENT_USER\Software,
+// filled through the backend's own means and removed with everything below it when the
+// planter goes away (also when the test failed).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "search/registry.h"
+#include "search/text.h"
+
+namespace corvane::test {
+
+class TPlanter {
+ public:
+  virtual ~TPlanter() = default;
+  // The test key's path below HKEY_CURRENT_USER, e.g. "Software\CorvaneTest-1234-1".
+  const TText& Base() const { return fBase; }
+  // Creates the key Base()\vPath (and its parents).
+  virtual void Key(TTextView vPath) = 0;
+  virtual void Value(TTextView vPath, TTextView vName, std::uint32_t vType,
+                     const std::vector<std::uint8_t>& vData) = 0;
+  virtual void RemoveKey(TTextView vPath) = 0;
+  virtual TCursorFactory Cursors() = 0;
+  virtual const char* Name() const = 0;
+
+ protected:
+  TText fBase;
+};
+
+std::unique_ptr<TPlanter> NewMemPlanter();
+// The real registry (Windows only); nullptr elsewhere.
+std::unique_ptr<TPlanter> NewWin32Planter();
+
+}  // namespace corvane::test
