@@ -1,0 +1,67 @@
+#!/bin/bash
+# Fuzzes one target (or all) for a given time: scripts/fuzz.sh TARGET|all SECONDS
+#   Targets: verres, savedsearch, regexport.
+# Configures the "fuzz" preset (build/fuzz, clang, libFuzzer), builds the target and runs it
+# on a working copy of its saved corpus. Afterwards new inputs of at most MERGE_MAX_BYTES
+# (default 2048) that add coverage are merged into fuzz/corpus/TARGET/; every crash found is
+# copied there too (the replay tests then fail until it is fixed) and the script fails.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="$ROOT/build/fuzz"
+ALL_TARGETS=(verres savedsearch regexport)
+MERGE_MAX_BYTES="${MERGE_MAX_BYTES:-2048}"
+
+if [ $# -ne 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
+  echo "usage: $0 TARGET|all SECONDS   (targets: ${ALL_TARGETS[*]})" >&2
+  exit 2
+fi
+if [ "$1" = all ]; then
+  TARGETS=("${ALL_TARGETS[@]}")
+else
+  case " ${ALL_TARGETS[*]} " in
+    *" $1 "*) TARGETS=("$1") ;;
+    *) echo "unknown target: $1 (targets: ${ALL_TARGETS[*]})" >&2; exit 2 ;;
+  esac
+fi
+SECONDS_EACH="$2"
+
+cd "$ROOT"
+[ -f "$BUILD/build.ninja" ] || cmake --preset fuzz >/dev/null
+cmake --build "$BUILD" -j2 --target "${TARGETS[@]/#/fuzz_}"
+
+status=0
+for t in "${TARGETS[@]}"; do
+  exe="$BUILD/fuzz/fuzz_$t"
+  corpus="$ROOT/fuzz/corpus/$t"
+  work="$BUILD/work/$t"
+  rm -rf "$work"
+  mkdir -p "$work/new" "$work/artifacts" "$corpus"
+  dict=()
+  [ -f "$ROOT/fuzz/$t.dict" ] && dict=(-dict="$ROOT/fuzz/$t.dict")
+
+  echo "== fuzzing $t for $SECONDS_EACH s"
+  # New inputs go to the first folder; the saved corpus is only read.
+  set +e
+  "$exe" -max_total_time="$SECONDS_EACH" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "${dict[@]}" -artifact_prefix="$work/artifacts/" \
+    "$work/new" "$corpus" 2>&1 | tee "$work/log.txt" | grep -E '^(#[0-9]+.*(DONE|pulse)|stat::|==[0-9]+==|SUMMARY|Done)' || true
+  set -e
+
+  crashes=$(find "$work/artifacts" -type f | wc -l)
+  if [ "$crashes" -gt 0 ]; then
+    echo "!! $t: $crashes finding(s), copied to $corpus:"
+    for f in "$work/artifacts"/*; do
+      cp "$f" "$corpus/$(basename "$f")"
+      echo "   $(basename "$f")"
+    done
+    status=1
+  fi
+
+  find "$work/new" -type f -size +"${MERGE_MAX_BYTES}"c -delete
+  before=$(find "$corpus" -type f | wc -l)
+  "$exe" -merge=1 "${dict[@]}" "$corpus" "$work/new" >"$work/merge.txt" 2>&1 || true
+  after=$(find "$corpus" -type f | wc -l)
+  echo "== $t: corpus $before -> $after files (log: $work/log.txt)"
+done
+exit $status

@@ -1,0 +1,72 @@
+// corvane-find.exe on the real registry under Wine: a value planted in HKEY_CURRENT_USER is
+// found by its name, by text data, by widened data in a REG_BINARY and by number.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "support/planter.h"
+
+namespace corvane {
+namespace {
+
+// Runs the program with the arguments and returns what it wrote to standard output.
+std::string RunExe(const std::wstring& vArgs, DWORD& vExit) {
+  SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return {};
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = L"\"" CORVANE_FIND_EXE L"\" " + vArgs;
+  std::string out;
+  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(writeEnd);
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0) out.append(buf, got);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    GetExitCodeProcess(pi.hProcess, &vExit);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  } else {
+    CloseHandle(writeEnd);
+  }
+  CloseHandle(readEnd);
+  return out;
+}
+
+TEST(FindOnWine, PlantedValueFoundFourWays) {
+  auto plant = test::NewWin32Planter();
+  // A token that also reads as a number, so a DWORD holding it is found by number.
+  const TText token = u"0x5EED4A11";
+  plant->Value(u"", u"by-name-" + token, kRegSz, {'n', 0, 'o', 0, 0, 0});
+  std::vector<std::uint8_t> text, wide;
+  for (char16_t c : u"text " + token + u" data") text.insert(text.end(), {std::uint8_t(c), 0});
+  text.insert(text.end(), {0, 0});
+  for (char16_t c : token) wide.insert(wide.end(), {std::uint8_t(c), 0, 0, 0});
+  plant->Value(u"", u"text", kRegSz, text);
+  plant->Value(u"", u"wide", kRegBinary, wide);
+  plant->Value(u"", u"number", kRegDword, {0x11, 0x4A, 0xED, 0x5E});
+
+  DWORD exitCode = 99;
+  const std::string out = RunExe(L"--max 50 0x5EED4A11", exitCode);
+  const std::string key = "Key: HKEY_CURRENT_USER\\" + ToUtf8(LowerAZ(plant->Base())) + "\n";
+  EXPECT_EQ(exitCode, 0u) << out;
+  EXPECT_NE(out.find(key + "Val: by-name-[0x5EED4A11]\nDat: \u2014\u2014\n"), std::string::npos) << out;
+  EXPECT_NE(out.find(key + "Val: number\nDat: 0x5EED4A11 (1592609297)\n"), std::string::npos) << out;
+  EXPECT_NE(out.find(key + "Val: text\nDat: text [0x5EED4A11] data\n"), std::string::npos) << out;
+  EXPECT_NE(out.find(key + "Val: wide\nDat: [0.x.5.E.E.D.4.A.1.1.]\n"), std::string::npos) << out;
+  // The four hits under the current user; further copies can come from the users root while
+  // no alias list is in use.
+  std::size_t hkcu = 0;
+  for (std::size_t at = 0; (at = out.find(key, at)) != std::string::npos; ++at) ++hkcu;
+  EXPECT_EQ(hkcu, 4u) << out;
+  EXPECT_NE(out.find("\nFound "), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace corvane
