@@ -1,8 +1,9 @@
 // Reading registry export files (the text the registry editor writes with /E) into the
 // in-memory registry: "Windows Registry Editor Version 5.00" (UTF-16LE with BOM, or UTF-8)
-// and "REGEDIT4" (8-bit text, read as Windows-1252).
+// and "REGEDIT4" (8-bit text, read as Windows-1252), and writing the version 5.00 form.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,5 +28,18 @@ void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes);
 
 // Reads the file and loads it; a file that cannot be read throws std::runtime_error.
 void LoadRegExportFile(TMemRegistry& vReg, const std::string& vPath);
+
+// Key paths deeper than this below their root are refused: no real registry holds them, and
+// the search walk recurses once per level.
+inline constexpr std::size_t kRegExportMaxDepth = 512;
+
+// The keys of the roots in vRoots (in the order HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,
+// HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG; roots without keys or values are left
+// out) as a "Windows Registry Editor Version 5.00" export: UTF-16LE with BOM, CRLF line ends,
+// keys in enumeration order, each value as the registry editor writes it. Leave out a root
+// that is linked to a key of another one, or its keys are written twice. Throws
+// std::runtime_error for what the format cannot hold: a name with a line break, a key name
+// that is empty or holds a backslash, a key deeper than kRegExportMaxDepth.
+std::string SaveRegExport(const TMemRegistry& vReg, TRootKeySet vRoots = TRootKeySet::All());
 
 }  // namespace corvane

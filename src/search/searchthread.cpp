@@ -24,17 +24,35 @@ TSearchThread::TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRsl
   }
 }
 
+TSearchThread::TSearchThread(const TNameCritList& vKeyCrit, const TNameCritList& vValCrit,
+                             TDatCritList vDatCrit, bool vKeyAll, bool vValAll, bool vDatAll,
+                             bool vDatCase, std::int32_t vMaxRslt, TRootKeySet vRootSet,
+                             TFoundProc vFoundP, TProgProc vProgP, const TSearchHost& vHost)
+    : TSearchThread(TText(), vDatCase, vMaxRslt, std::move(vFoundP), std::move(vProgP), vHost) {
+  fKeyCrit = vKeyCrit;
+  fValCrit = vValCrit;
+  fDatCrit = std::move(vDatCrit);
+  fKeyAll = vKeyAll;
+  fValAll = vValAll;
+  fDatAll = vDatAll;
+  fRootSet = vRootSet;
+  fComplex = true;
+}
+
 TSearchThread::~TSearchThread() {
   // The body reads the fields below; never free them under a running worker.
   WaitFor();
 }
 
 void TSearchThread::Execute() {
-  if (fComplex) return;  // the criteria search is not part of this engine yet
-  SimpleSearch();
+  if (fComplex)
+    ComplexSearch();
+  else
+    SimpleSearch();
 }
 
 void TSearchThread::SimpleSearch() { SearchRoots(true); }
+void TSearchThread::ComplexSearch() { SearchRoots(false); }
 
 void TSearchThread::SearchRoots(bool vAllRoots) {
   fStatus = stWorking;
@@ -82,8 +100,14 @@ void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) 
   }
   if (!fCursor->OpenRead(vPath)) return;
   try {
-    SimpleBody(full, vName);
-    if (!fQuit && vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+    if (fComplex) {
+      ComplexBody(full, vName);
+      // Whether or not the key matched, its subkeys are walked (the loop checks fQuit).
+      if (vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+    } else {
+      SimpleBody(full, vName);
+      if (!fQuit && vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+    }
   } catch (...) {
     // Contained at this key: the rest of it is skipped, the walk goes on with the next key.
   }
@@ -147,6 +171,64 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotDatSt = 0;
     fGotDatLn = 0;
     ReportHit();
+  }
+}
+
+void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
+  std::int32_t start = 0, len = 0;
+  if (!KeyMatches(vName, start, len)) return;
+  fGotKey = vFull;
+  // Computed even when no emphasis was given, so the key start is then set with length 0.
+  fGotKeySt = static_cast<std::int32_t>(vFull.size() - vName.size()) + start;
+  fGotKeyLn = len;
+  if (fValCrit.empty() && fDatCrit.empty()) {
+    fGotVal.clear();
+    fGotValSt = 0;
+    fGotValLn = 0;
+    fGotDat.clear();
+    fGotDatSt = 0;
+    fGotDatLn = 0;
+    ReportHit();
+    return;
+  }
+  std::vector<std::uint8_t> buffer;
+  // No fQuit check at the top: after a stop request the remaining values of this key are
+  // still tested, and the first hit among them ends the key.
+  for (const TText& name : Sorted(fCursor->ValueNames())) {
+    CheckTerminate();
+    std::int32_t vs = 0, vl = 0;
+    if (!ValMatches(name, vs, vl)) continue;
+    fGotVal = name;
+    fGotValSt = vs;
+    fGotValLn = vl;
+    if (fDatCrit.empty()) {
+      fGotDat.clear();
+      fGotDatSt = 0;
+      fGotDatLn = 0;
+      ReportHit();
+      if (fQuit) return;
+      continue;
+    }
+    std::uint32_t type = 0, size = 0;
+    if (!fCursor->QueryValue(name, type, size)) continue;
+    buffer.assign(size, 0);
+    if (!fCursor->ReadValue(name, buffer.data(), type, size)) {
+      buffer.clear();
+      buffer.shrink_to_fit();
+      continue;
+    }
+    TText excerpt;
+    std::int32_t ds = 0, dl = 0;
+    const bool holds = DatMatches(buffer.data(), type, size, excerpt, ds, dl);
+    buffer.clear();
+    buffer.shrink_to_fit();
+    if (holds) {
+      fGotDat = std::move(excerpt);
+      fGotDatSt = ds;
+      fGotDatLn = dl;
+      ReportHit();
+      if (fQuit) return;
+    }
   }
 }
 

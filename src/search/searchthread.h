@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "search/compare.h"
+#include "search/criteria.h"
 #include "search/registry.h"
 #include "search/thread.h"
 #include "search/types.h"
@@ -44,6 +45,12 @@ class TSearchThread : public TThread {
   // A simple search for the text S.
   TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRslt, TFoundProc vFoundP,
                 TProgProc vProgP, const TSearchHost& vHost);
+  // A criteria search: the lists are copied, the data criteria's parsed objects pass into the
+  // thread's ownership. An empty list places no condition.
+  TSearchThread(const TNameCritList& vKeyCrit, const TNameCritList& vValCrit,
+                TDatCritList vDatCrit, bool vKeyAll, bool vValAll, bool vDatAll, bool vDatCase,
+                std::int32_t vMaxRslt, TRootKeySet vRootSet, TFoundProc vFoundP,
+                TProgProc vProgP, const TSearchHost& vHost);
   ~TSearchThread() override;
 
   TStatus Status() const { return fStatus; }
@@ -57,11 +64,25 @@ class TSearchThread : public TThread {
              std::uint32_t bType, std::uint32_t DatI, std::int32_t& datStart,
              std::int32_t& datLen) const;
 
+  // Criteria matching; public for tests. Each combines its list with "any" or "all".
+  bool KeyMatches(const TText& S, std::int32_t& keyStart, std::int32_t& keyLen) const;
+  bool ValMatches(const TText& S, std::int32_t& valStart, std::int32_t& valLen) const;
+  bool DatMatches(const std::uint8_t* Buff, std::uint32_t bType, std::uint32_t bSize,
+                  TText& datStr, std::int32_t& datStart, std::int32_t& datLen) const;
+
  protected:
   void Execute() override;
 
  private:
   void SimpleSearch();
+  void ComplexSearch();
+  void ComplexBody(const TText& vFull, const TText& vName);
+  bool NameMatches(const TNameCritList& vList, bool vAll, const TText& S, std::int32_t& vStart,
+                   std::int32_t& vLen) const;
+  bool NameCritHolds(const TNameCrit& vCrit, const TText& S, const TText& vFolded,
+                     std::int32_t& vStart, std::int32_t& vLen) const;
+  bool DatCritHolds(const TDatCritEntry& vCrit, std::uint32_t bType, const struct TDataView& vView,
+                    TText& datStr, std::int32_t& datStart, std::int32_t& datLen) const;
   void SearchRoots(bool vAllRoots);
   void WalkKey(const TText& vPath, const TText& vName, int vDepth);
   void SimpleBody(const TText& vFull, const TText& vName);
@@ -73,6 +94,12 @@ class TSearchThread : public TThread {
 
   bool fComplex = false;
   TText fSimpleS;
+  TNameCritList fKeyCrit;
+  TNameCritList fValCrit;
+  TDatCritList fDatCrit;
+  bool fKeyAll = false;
+  bool fValAll = false;
+  bool fDatAll = false;
   TText fSimpleFolded;  // fSimpleS with a-z folded, computed once
   std::int32_t fSimpleI = 0;
   bool fSmpHasI = false;

@@ -183,6 +183,49 @@ TEST_P(RegistryContract, MaximumAndStopOnTheBackend) {
   }
 }
 
+// Criteria searches at the walk level: the root itself takes part with the empty name.
+TEST_P(RegistryContract, CriteriaWalkRootsAndStop) {
+  plant->Value(u"Vals", u"a1", kRegSz, TextBytes(u"x"));
+  auto criteria = [&](TNameCritList keys, TNameCritList vals, TRootKeySet roots,
+                      test::TSearchRun& run) -> TSearchThread& {
+    run.fThread = std::make_unique<TSearchThread>(keys, vals, TDatCritList{}, false, false, false,
+                                                  false, 1000, roots, run.fRec.Found(),
+                                                  run.fRec.Progress(), run.fHost);
+    return *run.fThread;
+  };
+  const TText base = u"HKEY_CURRENT_USER\\" + LowerAZ(plant->Base());
+  {
+    // No criteria: every visible key is a hit, the root by its name alone, with a key start
+    // of its name's length (the empty name's offset) and no emphasis.
+    test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+    criteria({}, {}, TRootKeySet::All(), run);
+    EXPECT_EQ(run.Run(), stFinished);
+    ASSERT_EQ(run.fRec.fHits.size(), 4u);
+    EXPECT_EQ(run.fRec.fHits[0].fKey, u"HKEY_CURRENT_USER");
+    EXPECT_EQ(run.fRec.fHits[0].fKeySt, 17);
+    EXPECT_EQ(run.fRec.fHits[0].fKeyLn, 0);
+    EXPECT_EQ(run.fRec.fHits[0].fVal, u"");
+    EXPECT_EQ(run.fRec.fHits[3].fKey, base + u"\\vals");
+  }
+  {
+    test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+    criteria({}, {}, TRootKeySet(), run);
+    EXPECT_EQ(run.Run(), stFinished);
+    EXPECT_TRUE(run.fRec.fHits.empty());
+  }
+  {
+    // A stop request inside a key: its remaining values are still tested, and the first hit
+    // among them ends the search.
+    for (int i = 2; i <= 9; ++i) plant->Value(u"Vals", u"a" + FromUtf8(std::to_string(i)), kRegSz, TextBytes(u"x"));
+    test::TSearchRun run(test::ScopedCursors(plant->Cursors(), plant->Base()));
+    TSearchThread& t = criteria({}, {EncodeNameCrit(u"a", mtContains)}, TRootKeySet(1 << rHKCU), run);
+    run.fRec.fOnHit = [&](const test::TRecordedHit&) { t.Terminate(); };
+    EXPECT_EQ(run.Run(), stStopped);
+    EXPECT_EQ(run.fRec.Marked(), (std::vector<std::string>{
+                                     ToUtf8(base) + "\\vals | [a]1 | ", ToUtf8(base) + "\\vals | [a]2 | "}));
+  }
+}
+
 std::vector<std::string> Backends() {
 #ifdef _WIN32
   return {"memory", "win32"};

@@ -1,0 +1,72 @@
+// Criteria of the Advanced search as the window hands them to the search thread: three lists,
+// one entry per criterion row, each box combined with "any" or "all".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "search/text.h"
+
+namespace corvane {
+
+// Match types: a criterion's match type is its index here. Key and value rows offer the first
+// four, data rows all five.
+enum TMatchType : std::int32_t {
+  mtContains = 0,
+  mtEquals = 1,
+  mtNotContains = 2,
+  mtNotEquals = 3,
+  mtDataType = 4,
+};
+inline constexpr std::array<const char16_t*, 5> kMatchTypeTexts = {
+    u"contains", u"equals", u"does not contain", u"does not equal", u"data type is"};
+
+// Data types of "data type is", by index; the test compares index - 3 with the value's type
+// number and with its type class (-3 text, -2 number, -1 everything else).
+inline constexpr std::array<const char16_t*, 14> kDataTypeTexts = {
+    u"Text data",     u"Number data",      u"Binary data",
+    u"REG_NONE",      u"REG_SZ",           u"REG_EXPAND_SZ",
+    u"REG_BINARY",    u"REG_DWORD",        u"REG_DWORD_BIG_ENDIAN",
+    u"REG_LINK",      u"REG_MULTI_SZ",     u"REG_RESOURCE_LIST",
+    u"REG_FULL_RESOURCE_DESCRIPTOR", u"REG_RESOURCE_REQUIREMENTS_LIST"};
+
+// -3 for REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ; -2 for the two DWORD types; -1 otherwise.
+std::int32_t TypeClass(std::uint32_t vType);
+
+// One parsed data criterion.
+class TDatCrit {
+ public:
+  TDatCrit(const TText& S, std::int32_t vType, std::int32_t vDataType);
+
+  std::int32_t fType;   // match type index 0 to 4
+  std::int32_t fInt;    // the text's number (types 0-3), or the data type index (type 4)
+  bool fHasInt;         // the text reads as a number (types 0-3); false for type 4
+};
+
+// A key-name or value-name criterion: the row's text with a-z upper-cased, and its match type.
+struct TNameCrit {
+  TText fText;
+  std::int32_t fMatch;
+};
+using TNameCritList = std::vector<TNameCrit>;
+
+// A value-data criterion: the row's text as typed, and its parsed form, owned by the list.
+struct TDatCritEntry {
+  TText fText;
+  std::unique_ptr<TDatCrit> fCrit;
+};
+using TDatCritList = std::vector<TDatCritEntry>;
+
+// The row kinds of the three boxes.
+enum TCritKind : std::int32_t { ckKey = 1, ckValue = 2, ckData = 3 };
+
+// Whether a criterion row is complete enough to search with. vMatch < 0: none selected.
+bool CritRowValid(TCritKind vKind, std::int32_t vMatch, const TText& vText);
+
+// The encoding of one row for the thread.
+TNameCrit EncodeNameCrit(const TText& vText, std::int32_t vMatch);
+TDatCritEntry EncodeDatCrit(const TText& vText, std::int32_t vMatch, std::int32_t vDataType);
+
+}  // namespace corvane
