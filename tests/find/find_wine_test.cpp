@@ -68,5 +68,46 @@ TEST(FindOnWine, PlantedValueFoundFourWays) {
   EXPECT_NE(out.find("\nFound "), std::string::npos) << out;
 }
 
+// The Advanced search: planted keys, values and data found by each match type.
+TEST(FindOnWine, CriteriaByEachMatchType) {
+  auto plant = test::NewWin32Planter();
+  plant->Key(u"Crit-Alpha");
+  plant->Key(u"Crit-Beta");
+  plant->Value(u"Crit-Alpha", u"Colour", kRegSz, {'M', 0, 'a', 0, 'g', 0, 'e', 0, 'n', 0, 't', 0, 'a', 0, 0, 0});
+  plant->Value(u"Crit-Alpha", u"Level", kRegDword, {42, 0, 0, 0});
+  plant->Value(u"Crit-Beta", u"Level", kRegDword, {7, 0, 0, 0});
+  const std::string base = "HKEY_CURRENT_USER\\" + ToUtf8(LowerAZ(plant->Base()));
+  const std::wstring baseW(reinterpret_cast<const wchar_t*>(plant->Base().c_str()));
+  struct TCase {
+    std::wstring fArgs;
+    std::string fWant;
+    int fHits;
+  };
+  const TCase cases[] = {
+      {L"--key contains CRIT-ALPH --roots HKCU", "Key: " + base + "\\[crit-alph]a\n", 1},
+      {L"--key equals crit-beta --roots HKCU", "Key: " + base + "\\[crit-beta]\n", 1},
+      {L"--key contains crit- --key not-contains beta --key-all --roots HKCU",
+       "Key: " + base + "\\[crit-]alpha\n", 1},
+      {L"--key not-equals crit-alpha --key contains crit- --key-all --roots HKCU",
+       "Key: " + base + "\\[crit-]beta\n", 1},
+      {L"--value equals colour --data contains GENT --roots HKCU",
+       "Key: " + base + "\\crit-alpha\nVal: [Colour]\nDat: Ma[gent]a\n", 1},
+      {L"--value equals level --data equals 0x2A --roots HKCU",
+       "Key: " + base + "\\crit-alpha\nVal: [Level]\nDat: 0x0000002A (42)\n", 1},
+      {L"--value equals level --data not-equals 42 --roots HKCU",
+       "Key: " + base + "\\crit-beta\nVal: [Level]\nDat: 0x00000007 (7)\n", 1},
+      {L"--value equals colour --data not-contains xyz --roots HKCU",
+       "Key: " + base + "\\crit-alpha\nVal: [Colour]\nDat: Magenta\n", 1},
+      {L"--key contains crit- --data type number --roots HKCU", "Val: Level\nDat: 0x0000002A (42)\n", 2},
+  };
+  for (const TCase& c : cases) {
+    DWORD exitCode = 99;
+    const std::string out = RunExe(c.fArgs, exitCode);
+    EXPECT_EQ(exitCode, 0u) << out;
+    EXPECT_NE(out.find(c.fWant), std::string::npos) << out;
+    EXPECT_NE(out.find("Found " + std::to_string(c.fHits) + " items\n"), std::string::npos) << out;
+  }
+}
+
 }  // namespace
 }  // namespace corvane

@@ -47,6 +47,61 @@ TEST(FindArgs, OptionsAndErrors) {
   }
 }
 
+TEST(FindArgs, Criteria) {
+  TFindOptions o;
+  std::string err;
+  ASSERT_TRUE(ParseArgs({u"-k", u"equals", u"Run", u"--value", u"does not contain", u"x",
+                         u"-d", u"type", u"REG_dword", u"--data-all", u"-r", u"hkcu,HKEY_USERS"},
+                        o, err))
+      << err;
+  ASSERT_EQ(o.fCrits.size(), 3u);
+  EXPECT_EQ(o.fCrits[0].fKind, ckKey);
+  EXPECT_EQ(o.fCrits[0].fMatch, mtEquals);
+  EXPECT_EQ(o.fCrits[1].fMatch, mtNotContains);
+  EXPECT_EQ(o.fCrits[2].fMatch, mtDataType);
+  EXPECT_EQ(o.fCrits[2].fDataType, 7);
+  EXPECT_TRUE(o.fDatAll);
+  EXPECT_FALSE(o.fKeyAll);
+  EXPECT_EQ(o.fRoots.Bits(), (1 << rHKCU) | (1 << rHKU));
+
+  TFindOptions empty;
+  ASSERT_TRUE(ParseArgs({u"--value", u"equals", u""}, empty, err)) << err;  // the default value
+
+  struct TBad {
+    std::vector<TText> fArgs;
+    const char* fSays;
+  };
+  for (const TBad& b : std::vector<TBad>{
+           {{u"--key", u"contains"}, "--key needs"},
+           {{u"--key", u"type", u"text"}, "--key: unknown match type 'type'"},
+           {{u"--data", u"like", u"x"}, "--data: unknown match type 'like'"},
+           {{u"--data", u"type", u"float"}, "unknown data type 'float'"},
+           {{u"--key", u"contains", u""}, "--key contains: the text may not be empty"},
+           {{u"--value", u"contains", u""}, "--value contains: the text may not be empty"},
+           {{u"--roots", u"HKCU,HKXX", u"-k", u"contains", u"a"}, "--roots needs"},
+           {{u"--roots", u"HKCU"}, "at least one"},
+           {{u"run", u"--key", u"contains", u"a"}, "cannot be combined"},
+       }) {
+    TFindOptions x;
+    err.clear();
+    EXPECT_FALSE(ParseArgs(b.fArgs, x, err)) << b.fSays;
+    EXPECT_NE(err.find(b.fSays), std::string::npos) << err;
+  }
+}
+
+TEST(FindRun, CriteriaSearchShowsOnlyItsLines) {
+  TMemRegistry reg;
+  reg.SetText(kHKCU, u"Software\\Run", u"Path", u"c:\\x");
+  reg.SetDword(kHKLM, u"Software\\Run", u"Level", 42);
+  TCapture cap;
+  EXPECT_EQ(RunWith(reg, cap, {u"--key", u"equals", u"run", u"--roots", u"HKLM"}), kExitFound);
+  EXPECT_EQ(cap.fOut, "Key: HKEY_LOCAL_MACHINE\\software\\[run]\n\nFound 1 items\n");
+  TCapture dat;
+  EXPECT_EQ(RunWith(reg, dat, {u"--data", u"equals", u"42"}), kExitFound);
+  EXPECT_EQ(dat.fOut,
+            "Key: HKEY_LOCAL_MACHINE\\software\\run\nVal: Level\nDat: 0x0000002A (42)\n\nFound 1 items\n");
+}
+
 TEST(FindOutput, HitBlockJsonAndEndTexts) {
   const TResult hit(u"HKEY_CURRENT_USER\\run", u"", u"a\"b\\c\u00e9", 19, 0, 1, 3, 0, 1, kHKCU);
   EXPECT_EQ(ToUtf8(HitLines(hit)),

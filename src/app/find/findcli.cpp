@@ -1,5 +1,6 @@
 #include "app/find/findcli.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -51,7 +52,64 @@ void JsonField(std::string& vOut, const char* vName, std::int64_t vNumber) {
   vOut += std::to_string(vNumber);
 }
 
+bool SameAZ(const TText& a, const TText& b) { return FoldAZ(a) == FoldAZ(b); }
+
+const char* KindOption(TCritKind vKind) {
+  return vKind == ckKey ? "--key" : vKind == ckValue ? "--value" : "--data";
+}
+
 }  // namespace
+
+bool ParseMatchType(const TText& vName, bool vData, std::int32_t& vMatch) {
+  static const char16_t* const kShort[] = {u"contains", u"equals", u"not-contains",
+                                           u"not-equals", u"type"};
+  for (std::int32_t i = 0; i < 5; ++i) {
+    if (i == mtDataType && !vData) break;
+    if (SameAZ(vName, kShort[i]) || SameAZ(vName, kMatchTypeTexts[std::size_t(i)])) {
+      vMatch = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ParseDataType(const TText& vName, std::int32_t& vDataType) {
+  static const char16_t* const kShort[] = {u"text", u"number", u"binary"};
+  for (std::int32_t i = 0; i < std::int32_t(kDataTypeTexts.size()); ++i) {
+    if (SameAZ(vName, kDataTypeTexts[std::size_t(i)]) || (i < 3 && SameAZ(vName, kShort[i]))) {
+      vDataType = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ParseRoots(const TText& vList, TRootKeySet& vRoots) {
+  static const struct {
+    const char16_t* fShort;
+    TRootKey fMember;
+  } kRoots[] = {{u"HKCR", rHKCR}, {u"HKCU", rHKCU}, {u"HKLM", rHKLM}, {u"HKU", rHKU}, {u"HKCC", rHKCC}};
+  TRootKeySet set;
+  std::size_t at = 0;
+  while (at <= vList.size()) {
+    const std::size_t end = std::min(vList.find(u',', at), vList.size());
+    const TText part = vList.substr(at, end - at);
+    bool known = false;
+    for (const auto& r : kRoots) {
+      const char16_t* full = nullptr;
+      for (const auto& info : kSearchOrder)
+        if (info.fMember == r.fMember) full = info.fName;
+      if (SameAZ(part, r.fShort) || SameAZ(part, full)) {
+        set.Include(r.fMember);
+        known = true;
+      }
+    }
+    if (!known) return false;
+    at = end + 1;
+  }
+  vRoots = set;
+  return true;
+}
 
 bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string& vError) {
   for (std::size_t i = 0; i < vArgs.size(); ++i) {
@@ -82,6 +140,50 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     } else if (a == u"-f" || a == u"--file") {
       if (!value(v)) return false;
       vOpts.fRegFile = ToUtf8(v);
+    } else if (a == u"-k" || a == u"--key" || a == u"-v" || a == u"--value" || a == u"-d" ||
+               a == u"--data") {
+      const TCritKind kind = (a == u"-k" || a == u"--key")     ? ckKey
+                             : (a == u"-v" || a == u"--value") ? ckValue
+                                                               : ckData;
+      const std::string opt = KindOption(kind);
+      if (i + 2 >= vArgs.size()) {
+        vError = opt + " needs a match type and a text (or, for \"type\", a data type)";
+        return false;
+      }
+      TFindCrit c{kind, 0, vArgs[i + 2]};
+      if (!ParseMatchType(vArgs[i + 1], kind == ckData, c.fMatch)) {
+        vError = opt + ": unknown match type '" + ToUtf8(vArgs[i + 1]) + "' (use contains, " +
+                 "equals, not-contains, not-equals" + (kind == ckData ? ", type)" : ")");
+        return false;
+      }
+      if (c.fMatch == mtDataType) {
+        if (!ParseDataType(c.fText, c.fDataType)) {
+          vError = opt + " type: unknown data type '" + ToUtf8(c.fText) +
+                   "' (use text, number, binary or a REG_ type name)";
+          return false;
+        }
+        c.fText.clear();
+      } else if (!CritRowValid(kind, c.fMatch, c.fText)) {
+        vError = opt + " " + ToUtf8(vArgs[i + 1]) + ": the text may not be empty";
+        return false;
+      }
+      vOpts.fCrits.push_back(std::move(c));
+      vOpts.fCriteria = true;
+      i += 2;
+    } else if (a == u"--key-all") {
+      vOpts.fKeyAll = true;
+    } else if (a == u"--value-all") {
+      vOpts.fValAll = true;
+    } else if (a == u"--data-all") {
+      vOpts.fDatAll = true;
+    } else if (a == u"-r" || a == u"--roots") {
+      if (!value(v)) return false;
+      if (!ParseRoots(v, vOpts.fRoots) || vOpts.fRoots.Bits() == 0) {
+        vError = "option --roots needs a comma-separated list of HKCU, HKLM, HKU, HKCC, HKCR, not '" +
+                 ToUtf8(v) + "'";
+        return false;
+      }
+      vOpts.fCriteria = true;
     } else if (a == u"--") {
       if (i + 1 < vArgs.size()) {
         vOpts.fText = vArgs[++i];
@@ -99,7 +201,19 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vOpts.fHaveText = true;
     }
   }
-  if (!vOpts.fHelp && !vOpts.fHaveText) {
+  if (vOpts.fHelp) return true;
+  if (vOpts.fCriteria) {
+    if (vOpts.fHaveText) {
+      vError = "a search text cannot be combined with criteria; use --key/--value/--data contains TEXT";
+      return false;
+    }
+    if (vOpts.fCrits.empty()) {
+      vError = "--roots needs at least one --key, --value or --data criterion";
+      return false;
+    }
+    return true;
+  }
+  if (!vOpts.fHaveText) {
     vError = "no search text given";
     return false;
   }
@@ -113,6 +227,7 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
 std::string HelpText() {
   return
       "Usage: corvane-find [options] TEXT\n"
+      "       corvane-find [options] CRITERION... [--roots LIST]\n"
       "\n"
       "Searches the registry for TEXT in key names, value names and value data, and as a\n"
       "32-bit number when TEXT reads as one (decimal, or hexadecimal with $, x or 0x).\n"
@@ -133,6 +248,27 @@ std::string HelpText() {
       "  -p, --progress     report \"Hits: N, Keys searched: N\" every 100 keys on stderr\n"
       "  -h, --help         show this text\n"
       "\n"
+      "Criteria (the Advanced search; instead of TEXT, repeat as needed):\n"
+      "  -k, --key MATCH TEXT     key-name criterion\n"
+      "  -v, --value MATCH TEXT   value-name criterion (the empty text \"\" is the default value)\n"
+      "  -d, --data MATCH TEXT    value-data criterion\n"
+      "  -d, --data type DATATYPE value-data criterion on the value's type\n"
+      "      --key-all, --value-all, --data-all\n"
+      "                     every criterion of that kind must hold (default: any one)\n"
+      "  -r, --roots LIST   comma-separated roots: HKCU,HKLM,HKU,HKCC,HKCR (default: all)\n"
+      "  MATCH: contains, equals, not-contains, not-equals; for --data also type.\n"
+      "  DATATYPE: text, number, binary, or REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY,\n"
+      "  REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_MULTI_SZ, REG_RESOURCE_LIST,\n"
+      "  REG_FULL_RESOURCE_DESCRIPTOR, REG_RESOURCE_REQUIREMENTS_LIST.\n"
+      "  contains/not-contains fold the letters a-z; equals/not-equals ignore case by the\n"
+      "  user's locale, and for data also match a 4-byte value by number. Key criteria with\n"
+      "  no value or data criteria report each matching key once; otherwise each matching\n"
+      "  value is a hit.\n"
+      "\n"
+      "Examples:\n"
+      "  corvane-find --key equals Run --roots HKCU,HKLM\n"
+      "  corvane-find --value contains path --data type text --data contains system32 --data-all\n"
+      "\n"
       "The last line is the summary: \"Found N items\", \"Found N items (the maximum)\" or\n"
       "\"Found N items before being stopped\".\n"
       "\n"
@@ -144,13 +280,17 @@ std::string HelpText() {
       "  4  stopped by Ctrl+C (the items found so far were printed)\n";
 }
 
-TText HitLines(const TResult& vHit) {
-  TText t = u"Key: " + MarkEmphasis(vHit.fKeyStr, vHit.fKeyStart, vHit.fKeyLen, u"[", u"]");
-  t += u"\nVal: ";
-  t += vHit.fValStr.empty() ? TText(u"(default)")
-                            : MarkEmphasis(vHit.fValStr, vHit.fValStart, vHit.fValLen, u"[", u"]");
-  t += u"\nDat: " + MarkEmphasis(vHit.fDatStr, vHit.fDatStart, vHit.fDatLen, u"[", u"]");
-  t += u"\n";
+TText HitLines(const TResult& vHit, bool vShowVal, bool vShowDat) {
+  TText t = u"Key: " + MarkEmphasis(vHit.fKeyStr, vHit.fKeyStart, vHit.fKeyLen, u"[", u"]") + u"\n";
+  if (vShowVal || vShowDat) {
+    t += u"Val: ";
+    t += vHit.fValStr.empty()
+             ? TText(u"(default)")
+             : MarkEmphasis(vHit.fValStr, vHit.fValStart, vHit.fValLen, u"[", u"]");
+    t += u"\n";
+  }
+  if (vShowDat)
+    t += u"Dat: " + MarkEmphasis(vHit.fDatStr, vHit.fDatStart, vHit.fDatLen, u"[", u"]") + u"\n";
   return t;
 }
 
@@ -220,20 +360,42 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   host.fAliases = opts.fRegFile.empty() ? vIo.fAliases : nullptr;
 
   std::int32_t count = 0;
+  bool showVal = true, showDat = true;
+  if (opts.fCriteria) {
+    showVal = showDat = false;
+    for (const TFindCrit& c : opts.fCrits) {
+      showVal = showVal || c.fKind == ckValue;
+      showDat = showDat || c.fKind == ckData;
+    }
+  }
   auto found = [&](const TText& k, const TText& v, const TText& d, std::int32_t ks,
                    std::int32_t vs, std::int32_t ds, std::int32_t kl, std::int32_t vl,
                    std::int32_t dl, TKeyHandle root) {
     const TResult hit(k, v, d, ks, vs, ds, kl, vl, dl, root);
     ++count;
-    vIo.fOut(opts.fJson ? HitJson(hit) : ToUtf8(HitLines(hit)) + "\n");
+    vIo.fOut(opts.fJson ? HitJson(hit) : ToUtf8(HitLines(hit, showVal, showDat)) + "\n");
   };
   auto progress = [&](std::int32_t total, std::int32_t hits) {
     if (opts.fProgress)
       vIo.fErr("Hits: " + std::to_string(hits) + ", Keys searched: " + std::to_string(total) +
                "\n");
   };
-  auto thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt, found,
-                                                progress, host);
+  std::unique_ptr<TSearchThread> thread;
+  if (opts.fCriteria) {
+    TNameCritList keys, vals;
+    TDatCritList dats;
+    for (const TFindCrit& c : opts.fCrits) {
+      if (c.fKind == ckKey) keys.push_back(EncodeNameCrit(c.fText, c.fMatch));
+      if (c.fKind == ckValue) vals.push_back(EncodeNameCrit(c.fText, c.fMatch));
+      if (c.fKind == ckData) dats.push_back(EncodeDatCrit(c.fText, c.fMatch, c.fDataType));
+    }
+    thread = std::make_unique<TSearchThread>(keys, vals, std::move(dats), opts.fKeyAll,
+                                             opts.fValAll, opts.fDatAll, opts.fDatCase,
+                                             opts.fMaxRslt, opts.fRoots, found, progress, host);
+  } else {
+    thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt, found,
+                                             progress, host);
+  }
   TStatus status = stReady;
   thread->OnTerminate = [&](TThread&) { status = static_cast<TSearchThread&>(*thread).Status(); };
   thread->Start();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "search/criteria.h"
 #include "search/registry.h"
 #include "search/searchthread.h"
 #include "search/text.h"
@@ -23,6 +24,14 @@ enum : int {
   kExitStopped = 4,   // stopped by Ctrl+C; the items found so far were printed
 };
 
+// One criterion row as given on the command line.
+struct TFindCrit {
+  TCritKind fKind;
+  std::int32_t fMatch;
+  TText fText;
+  std::int32_t fDataType = 0;
+};
+
 struct TFindOptions {
   TText fText;
   bool fHaveText = false;
@@ -32,17 +41,29 @@ struct TFindOptions {
   bool fProgress = false;
   bool fHelp = false;
   std::string fRegFile;  // search this export instead of the live registry
+  // The criteria search: on when any criterion or --roots is given.
+  bool fCriteria = false;
+  std::vector<TFindCrit> fCrits;
+  bool fKeyAll = false, fValAll = false, fDatAll = false;
+  TRootKeySet fRoots = TRootKeySet::All();
 };
 
 // Parses the arguments after the program name. Returns false with vError set on a bad
 // command line.
+// Match types and data types by name, as the command line spells them.
+[[nodiscard]] bool ParseMatchType(const TText& vName, bool vData, std::int32_t& vMatch);
+[[nodiscard]] bool ParseDataType(const TText& vName, std::int32_t& vDataType);
+[[nodiscard]] bool ParseRoots(const TText& vList, TRootKeySet& vRoots);
+
 [[nodiscard]] bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts,
                              std::string& vError);
 
 std::string HelpText();
 
 // One hit as a human-readable block ("Key: ", "Val: ", "Dat: " lines, emphasis in [brackets]).
-TText HitLines(const TResult& vHit);
+// The "Val: " line is shown when vShowVal or vShowDat, the "Dat: " line when vShowDat (a
+// criteria search shows only the lines its criteria concern).
+TText HitLines(const TResult& vHit, bool vShowVal = true, bool vShowDat = true);
 // One hit as a JSON object on one line.
 std::string HitJson(const TResult& vHit);
 // "Found %d items", with the suffix the status calls for.
