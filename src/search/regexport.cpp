@@ -176,7 +176,7 @@ class TReader {
   // is UTF-8, REGEDIT4 is Windows-1252 (the header itself is ASCII in both).
   void Header() {
     const std::string_view b = fBytes;
-    bool known = true;
+    bool encodingKnown = true;
     std::size_t start = 0;
     TEncoding encoding = enAnsi;
     if (b.starts_with("\xFF\xFE")) {
@@ -190,7 +190,7 @@ class TReader {
     } else if (b.size() >= 2 && b[0] != '\0' && b[1] == '\0') {
       encoding = enUtf16;  // UTF-16LE that lost its byte order mark
     } else {
-      known = false;
+      encodingKnown = false;
     }
     fLines = TLines(b, start, encoding);
     TScan header;
@@ -202,7 +202,7 @@ class TReader {
       header.fText = header.fText.substr(header.fAt, end - header.fAt);
     }
     if (header.fText == kHeader5) {
-      if (!known) fLines.SetEncoding(enUtf8);
+      if (!encodingKnown) fLines.SetEncoding(enUtf8);
     } else if (header.fText == kHeader4) {
       fAnsiStrings = true;
     } else {
@@ -252,8 +252,8 @@ class TReader {
     try {
       if (remove) {
         if (depth == 0) Fail("a root key cannot be deleted");
+        if (!fIndexes.empty()) Forget(fReg.Find(root, path));
         fReg.RemoveTree(root, path);
-        fIndexes.clear();  // the removed keys' addresses may come back for new keys
         fAfterDelete = true;
       } else {
         fKey = &fReg.Key(root, path);
@@ -261,6 +261,19 @@ class TReader {
       }
     } catch (const TRegError& e) {
       Fail(e.what());
+    }
+  }
+
+  // Drops the indexes of a subtree about to be removed: its keys' addresses may come back for
+  // new keys.
+  void Forget(const TMemKey* vKey) {
+    std::vector<const TMemKey*> pending;
+    if (vKey) pending.push_back(vKey);
+    while (!pending.empty()) {
+      const TMemKey* k = pending.back();
+      pending.pop_back();
+      fIndexes.erase(k);
+      for (const auto& sub : k->fSubkeys) pending.push_back(sub.get());
     }
   }
 

@@ -23,7 +23,9 @@ class TRegExportError : public std::runtime_error {
 };
 
 // Loads the export held in vBytes (the file's bytes) into vReg. A malformed export throws
-// TRegExportError naming its line; what was loaded before that line stays in vReg.
+// TRegExportError naming its line (where the bad statement starts); what was loaded before
+// that line stays in vReg. Values are stored as RegQueryValueExW returns them: in REGEDIT4 the
+// hex data of REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ is 8-bit text and is widened to UTF-16LE.
 void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes);
 
 // Reads the file and loads it; a file that cannot be read throws std::runtime_error.

@@ -147,13 +147,7 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotDatSt = 0;
     fGotDatLn = 0;
     std::uint32_t type = 0, size = 0;
-    if (!fCursor->QueryValue(name, type, size)) continue;
-    buffer.assign(size, 0);
-    if (!fCursor->ReadValue(name, buffer.data(), type, size)) {
-      buffer.clear();
-      buffer.shrink_to_fit();
-      continue;
-    }
+    if (!ReadData(name, buffer, type, size)) continue;
     if (SimpleMatchD(buffer.data(), type, size, fGotDat, fGotDatSt, fGotDatLn)) {
       hit = true;
       valueHit = true;
@@ -172,6 +166,17 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotDatLn = 0;
     ReportHit();
   }
+}
+
+bool TSearchThread::ReadData(const TText& vName, std::vector<std::uint8_t>& vBuffer,
+                             std::uint32_t& vType, std::uint32_t& vSize) {
+  if (!fCursor->QueryValue(vName, vType, vSize)) return false;
+  // A buffer of exactly the reported size; a value that grew since fails the read.
+  vBuffer.assign(vSize, 0);
+  if (fCursor->ReadValue(vName, vBuffer.data(), vType, vSize)) return true;
+  vBuffer.clear();
+  vBuffer.shrink_to_fit();
+  return false;
 }
 
 void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
@@ -210,13 +215,7 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
       continue;
     }
     std::uint32_t type = 0, size = 0;
-    if (!fCursor->QueryValue(name, type, size)) continue;
-    buffer.assign(size, 0);
-    if (!fCursor->ReadValue(name, buffer.data(), type, size)) {
-      buffer.clear();
-      buffer.shrink_to_fit();
-      continue;
-    }
+    if (!ReadData(name, buffer, type, size)) continue;
     TText excerpt;
     std::int32_t ds = 0, dl = 0;
     const bool holds = DatMatches(buffer.data(), type, size, excerpt, ds, dl);

@@ -87,6 +87,8 @@ class TSearchThread : public TThread {
   void WalkKey(const TText& vPath, const TText& vName, int vDepth);
   void SimpleBody(const TText& vFull, const TText& vName);
   void WalkSubkeys(const TText& vPath, int vDepth);
+  bool ReadData(const TText& vName, std::vector<std::uint8_t>& vBuffer, std::uint32_t& vType,
+                std::uint32_t& vSize);
   void ReportHit();
   void ReportProgress();
   void CheckTerminate();

@@ -297,24 +297,20 @@ TText HitLines(const TResult& vHit, bool vShowVal, bool vShowDat) {
 std::string HitJson(const TResult& vHit) {
   std::string j = "{";
   JsonField(j, "root", std::int64_t(vHit.froot));
-  j += ',';
-  JsonField(j, "key", vHit.fKeyStr);
-  j += ',';
-  JsonField(j, "value", vHit.fValStr);
-  j += ',';
-  JsonField(j, "data", vHit.fDatStr);
-  j += ',';
-  JsonField(j, "keyStart", vHit.fKeyStart);
-  j += ',';
-  JsonField(j, "valueStart", vHit.fValStart);
-  j += ',';
-  JsonField(j, "dataStart", vHit.fDatStart);
-  j += ',';
-  JsonField(j, "keyLength", vHit.fKeyLen);
-  j += ',';
-  JsonField(j, "valueLength", vHit.fValLen);
-  j += ',';
-  JsonField(j, "dataLength", vHit.fDatLen);
+  const std::pair<const char*, const TText*> texts[] = {
+      {"key", &vHit.fKeyStr}, {"value", &vHit.fValStr}, {"data", &vHit.fDatStr}};
+  for (const auto& [name, text] : texts) {
+    j += ',';
+    JsonField(j, name, *text);
+  }
+  const std::pair<const char*, std::int32_t> numbers[] = {
+      {"keyStart", vHit.fKeyStart},   {"valueStart", vHit.fValStart},
+      {"dataStart", vHit.fDatStart},  {"keyLength", vHit.fKeyLen},
+      {"valueLength", vHit.fValLen},  {"dataLength", vHit.fDatLen}};
+  for (const auto& [name, number] : numbers) {
+    j += ',';
+    JsonField(j, name, number);
+  }
   j += "}\n";
   return j;
 }
