@@ -71,8 +71,8 @@ class TFakeCanvas final : public TCanvas {
   std::vector<std::string> Recorded() const {
     std::vector<std::string> r;
     for (const TDrawn& d : fDrawn) {
-      std::string line = std::to_string(d.fX) + "," + std::to_string(d.fY) + " \"" +
-                         ToUtf8(d.fText) + "\"";
+      std::string line =
+          std::to_string(d.fX) + "," + std::to_string(d.fY) + " \"" + ToUtf8(d.fText) + "\"";
       if (d.fStyle != fsNone) line += " " + StyleLetters(d.fStyle);
       r.push_back(line);
     }
