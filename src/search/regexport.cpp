@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "search/ansi.h"
+
 namespace corvane {
 namespace {
 
@@ -16,17 +18,6 @@ constexpr std::u16string_view kHeader4 = u"REGEDIT4";
 // Keys with at least this many values get a hash index of their folded value names, so a key
 // with many values loads in linear time.
 constexpr std::size_t kIndexFrom = 32;
-
-// Windows-1252 at 0x80..0x9F; the five undefined bytes keep their code, as the system's
-// conversion does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char16_t FromCp1252(unsigned char vByte) {
-  return (vByte >= 0x80 && vByte < 0xA0) ? kCp1252High[vByte - 0x80] : char16_t(vByte);
-}
 
 bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t';
@@ -79,7 +70,7 @@ class TLines {
     if (fEncoding == enUtf8) {
       vLine = FromUtf8(piece);
     } else {
-      for (char b : piece) vLine += FromCp1252(static_cast<unsigned char>(b));
+      vLine = Windows1252ToText(piece);
     }
     fAt = end;
     if (fAt < fBytes.size()) {
@@ -408,14 +399,8 @@ class TReader {
 
   // 8-bit text bytes of a REGEDIT4 string type as the UTF-16LE bytes the registry returns.
   static std::vector<std::uint8_t> Widened(const std::vector<std::uint8_t>& vBytes) {
-    std::vector<std::uint8_t> wide;
-    wide.reserve(vBytes.size() * 2);
-    for (std::uint8_t b : vBytes) {
-      const char16_t c = FromCp1252(b);
-      wide.push_back(std::uint8_t(c));
-      wide.push_back(std::uint8_t(c >> 8));
-    }
-    return wide;
+    const std::string_view narrow(reinterpret_cast<const char*>(vBytes.data()), vBytes.size());
+    return TextBytes(Windows1252ToText(narrow), false);
   }
 
   // Position of the value named vName in the current key, or npos.
