@@ -1,0 +1,39 @@
+#include "app/startup/profile_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace corvane {
+namespace {
+
+const wchar_t* W(const TText& s) {
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+class TWin32Profile final : public TProfile {
+ public:
+  explicit TWin32Profile(TTextView vFile) : fFile(vFile) {}
+
+  TText ReadString(TTextView vSection, TTextView vKey) override {
+    const TText section(vSection), key(vKey);
+    // A result of size - 1 means the text may have been cut; try a larger buffer.
+    for (DWORD size = 256; size <= (1u << 20); size *= 4) {
+      std::vector<wchar_t> buf(size, 0);
+      const DWORD n = GetPrivateProfileStringW(W(section), W(key), L"", buf.data(), size, W(fFile));
+      if (n < size - 1) return TText(reinterpret_cast<const char16_t*>(buf.data()), n);
+    }
+    return {};  // a value this long is no setting of ours
+  }
+
+ private:
+  TText fFile;
+};
+
+}  // namespace
+
+std::unique_ptr<TProfile> OpenWin32Profile(TTextView vFile) {
+  return std::make_unique<TWin32Profile>(vFile);
+}
+
+}  // namespace corvane
