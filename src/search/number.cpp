@@ -1,7 +1,6 @@
 #include "search/number.h"
 
 namespace corvane {
-namespace {
 
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
@@ -9,8 +8,6 @@ int HexDigit(char16_t c) {
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;
   return -1;
 }
-
-}  // namespace
 
 bool ReadsAsNumber(TTextView s, std::int32_t& value) {
   std::size_t i = 0;

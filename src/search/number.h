@@ -12,6 +12,9 @@ namespace corvane {
 // fit in 32 bits (taken as a bit pattern, negated by "-"). Nothing may follow the digits.
 [[nodiscard]] bool ReadsAsNumber(TTextView s, std::int32_t& value);
 
+// 0 to 15 for a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
+int HexDigit(char16_t c);
+
 // "0x" + eight upper-case hexadecimal digits + " (" + unsigned decimal + ")".
 TText NumberForm(std::uint32_t n);
 

@@ -135,6 +135,8 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vOpts.fDatCase = true;
     } else if (a == u"-j" || a == u"--json") {
       vOpts.fJson = true;
+    } else if (a == u"--no-probe") {
+      vOpts.fNoProbe = true;
     } else if (a == u"-p" || a == u"--progress") {
       vOpts.fProgress = true;
     } else if (a == u"-f" || a == u"--file") {
@@ -245,6 +247,10 @@ std::string HelpText() {
       "                     root, key, value, data, keyStart, valueStart, dataStart,\n"
       "                     keyLength, valueLength, dataLength (spans count from 1; a span\n"
       "                     is emphasised only when start and length are both above 0)\n"
+      "      --no-probe     do not probe for duplicate views of the registry at start (the\n"
+      "                     probes write and delete short-lived keys); the classes,\n"
+      "                     current-user and configuration content is then searched twice,\n"
+      "                     under its alias root and under the root that holds it\n"
       "  -p, --progress     report \"Hits: N, Keys searched: N\" every 100 keys on stderr\n"
       "  -h, --help         show this text\n"
       "\n"
@@ -353,7 +359,10 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   TSearchHost host;
   host.fSync = &sync;
   host.fNewCursor = cursors;
-  host.fAliases = opts.fRegFile.empty() ? vIo.fAliases : nullptr;
+  // The live registry shows some subtrees under two roots; the alias list makes the walk
+  // search each of them once, under its alias root.
+  if (opts.fRegFile.empty() && !opts.fNoProbe && vIo.fBuildAliases)
+    host.fAliases = vIo.fBuildAliases();
 
   std::int32_t count = 0;
   bool showVal = true, showDat = true;

@@ -40,6 +40,7 @@ struct TFindOptions {
   bool fJson = false;
   bool fProgress = false;
   bool fHelp = false;
+  bool fNoProbe = false;  // skip the alias probes: nothing is written to the registry
   std::string fRegFile;  // search this export instead of the live registry
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;
@@ -74,7 +75,8 @@ struct TFindIo {
   std::function<void(const std::string& utf8)> fOut;  // standard output
   std::function<void(const std::string& utf8)> fErr;  // standard error
   TCursorFactory fLiveRegistry;                       // empty where there is none
-  const std::vector<TText>* fAliases = nullptr;
+  // Builds the alias list of the live registry by probing (it writes short-lived keys).
+  std::function<const std::vector<TText>*()> fBuildAliases;
   std::atomic<bool>* fStopRequest = nullptr;          // set by Ctrl+C
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/find/findcli.h"
+#include "regequiv/regequiv_win32.h"
 #include "search/win32registry.h"
 
 namespace {
@@ -44,6 +45,7 @@ int wmain(int argc, wchar_t** argv) {
   io.fOut = [](const std::string& s) { Write(STD_OUTPUT_HANDLE, s); };
   io.fErr = [](const std::string& s) { Write(STD_ERROR_HANDLE, s); };
   io.fLiveRegistry = corvane::Win32CursorFactory();
+  io.fBuildAliases = [] { return &corvane::BuildProcessAliasList(); };
   io.fStopRequest = &gStop;
   return corvane::find::RunFind(args, io);
 }

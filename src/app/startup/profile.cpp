@@ -1,16 +1,8 @@
 #include "app/startup/profile.h"
 
+#include "search/number.h"
+
 namespace corvane {
-namespace {
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 bool ParseProfileInt(TTextView vText, std::int32_t& vValue) {
   std::size_t i = 0;
