@@ -1,0 +1,1238 @@
+#include "ui/main/mainform.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/startup/profile_win32.h"
+#include "search/win32registry.h"
+#include "ui/gdicanvas.h"
+#include "ui/main/mainids.h"
+#include "ui/wrapped.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kClientWidth = 492;
+constexpr int kClientHeight = 344;
+constexpr int kMinWidth = 500;
+constexpr int kMinHeight = 390;
+constexpr TFontStyles kEmphasis = fsBold | fsUnderline;
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+void AddMenuItem(HMENU vMenu, int vId, const TText& vText, bool vRadio = false) {
+  MENUITEMINFOW mi{};
+  mi.cbSize = sizeof mi;
+  mi.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
+  mi.fType = vRadio ? MFT_RADIOCHECK : MFT_STRING;
+  mi.wID = UINT(vId);
+  mi.dwTypeData = const_cast<wchar_t*>(W(vText));
+  InsertMenuItemW(vMenu, GetMenuItemCount(vMenu), TRUE, &mi);
+}
+
+void AddSubMenu(HMENU vMenu, HMENU vSub, const wchar_t* vText) {
+  AppendMenuW(vMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(vSub), vText);
+}
+
+const char16_t* const kPerPageHints[5] = {u"Show 10 results per page", u"Show 25 results per page",
+                                          u"Show 50 results per page", u"Show 100 results per page",
+                                          u""};
+const char16_t* const kMaxHints[4] = {
+    u"Limit the search to 10 results", u"Limit the search to 100 results",
+    u"Limit the search to 1000 results", u"Limit the search to 10000 results"};
+const char16_t* const kRootNames[5] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
+                                       u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
+                                       u"HKEY_CURRENT_CONFIG"};
+
+TText ExeFolder() {
+  std::wstring buf(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
+  TText path(reinterpret_cast<const char16_t*>(buf.data()), n < buf.size() ? n : 0);
+  const auto slash = path.find_last_of(u"\\/");
+  return slash == TText::npos ? TText() : path.substr(0, slash);
+}
+
+TPlaceRect FromRect(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+RECT ToRect(const TPlaceRect& r) {
+  return {r.fLeft, r.fTop, r.fRight, r.fBottom};
+}
+
+// Menu hints by command, for the status bar while a menu item is highlighted.
+struct TMenuHint {
+  int fId;
+  const char16_t* fHint;
+};
+const TMenuHint kMenuHints[] = {
+    {ids::mnuExit, u"Exit|Exit the program"},
+    {ids::mnuCase,
+     u"Case-sensitive data search|If checked, all string-type searches for value data will be "
+     u"case-sensitive"},
+    {ids::mnuAbout, u"About Brackwater|View copyright and version information"},
+};
+
+}  // namespace
+
+TMainForm::TMainForm(TApplication& vApp, TMainFormContext vContext)
+    : fApp(vApp), fContext(std::move(vContext)) {}
+
+TMainForm::~TMainForm() {
+  if (pmResults) DestroyMenu(pmResults);
+}
+
+bool TMainForm::Create() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_TAB_CLASSES |
+                                           ICC_ANIMATE_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  RegisterPanelClass();
+  RegisterClassOnce(ids::kMainClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                    LoadIconW(nullptr, IDI_APPLICATION));
+  RECT r{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, kMainStyle, TRUE, 0);
+  return CreateHandle(0, ids::kMainClass, kAppTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      r.right - r.left, r.bottom - r.top, nullptr, nullptr);
+}
+
+void TMainForm::Show() {
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
+  SetForegroundWindow(Handle());
+  if (TabCtrl_GetCurSel(pcMain) == 0) SetFocus(ebNow);
+}
+
+// --- Building -------------------------------------------------------------------------
+
+HWND TMainForm::Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH,
+                      DWORD vStyle, int vId) {
+  return CreateControl(vParent, L"STATIC", vText, SS_NOPREFIX | vStyle, vX, vY, vW, vH, vId,
+                       HFONT(fFont.Get()));
+}
+
+HWND TMainForm::Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
+                       DWORD vStyle) {
+  return CreateControl(vParent, L"BUTTON", vText, WS_TABSTOP | vStyle, vX, vY, vW, vH, vId,
+                       HFONT(fFont.Get()));
+}
+
+void TMainForm::Hint(HWND vControl, const char16_t* vHint) {
+  fApp.SetHint(vControl, vHint);
+}
+
+void TMainForm::CreateActions() {
+  auto add = [&](int vId, const char16_t* vCaption, const char16_t* vShortcut, BYTE vFlags,
+                 WORD vKey, int vImage, const char16_t* vHint, std::function<void()> vRun) {
+    TAction a;
+    a.fId = vId;
+    a.fCaption = vCaption;
+    a.fShortcut = vShortcut;
+    a.fKeyFlags = vFlags;
+    a.fKey = vKey;
+    a.fImage = vImage;
+    a.fHint = vHint;
+    a.fExecute = std::move(vRun);
+    fActions.Add(std::move(a));
+  };
+  add(ids::acSave, u"&Save search", u"Ctrl+S", FCONTROL, 'S', 5,
+      u"Save search|Save the current search criteria", [this] {
+        TText path;
+        if (RunFileDialog(true, path)) NotAvailable();
+      });
+  add(ids::acLoad, u"&Load search", u"Ctrl+L", FCONTROL, 'L', 6,
+      u"Load search|Load a saved set of search criteria", [this] {
+        TText path;
+        if (RunFileDialog(false, path)) NotAvailable();
+      });
+  add(ids::acNew, u"&New search", u"Ctrl+N", FCONTROL, 'N', 4,
+      u"New search|Clear all fields for a new search", [this] { acNewExecute(); });
+  add(ids::acRegedit, u"Launch &REGEDIT", u"Ctrl+R", FCONTROL, 'R', 7,
+      u"Launch REGEDIT|Launch REGEDIT, highlighting the key and value from results",
+      [this] { NotAvailable(); });
+  add(ids::acBack, u"&Back", u"Alt+Left", FALT, VK_LEFT, 3, u"Back|Back to previous page",
+      [this] { acBackExecute(); });
+  add(ids::acForward, u"&Forward", u"Alt+Right", FALT, VK_RIGHT, 2, u"Forward|Forward to next page",
+      [this] { acForwardExecute(); });
+  add(ids::acStop, u"S&top", u"Esc", 0, VK_ESCAPE, 1,
+      u"Stop searching|Halt the search, retaining current results", [this] { acStopExecute(); });
+  add(ids::acSearch, u"&Search", u"Enter", 0, VK_RETURN, 0,
+      u"Begin search|Search for Registry data matching your criteria",
+      [this] { acSearchExecute(); });
+  add(ids::acKDetail, u"&Detail", u"", 0, 0, -1, u"Detail|View detail for highlighted result",
+      [this] { NotAvailable(); });
+  // Criterion rows come with the Advanced tab's rows; until then the shortcuts do nothing.
+  add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", {});
+  add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", {});
+  fActions.Find(ids::acStop)->fEnabled = false;
+  fActions.fOnUpdate = [this] { acAllUpdate(); };
+}
+
+void TMainForm::CreateMenus() {
+  auto caption = [&](int vId) { return MenuCaption(*fActions.Find(vId)); };
+  MainMenu1 = CreateMenu();
+  HMENU topFile = CreatePopupMenu();
+  AddMenuItem(topFile, ids::acNew, caption(ids::acNew));
+  AddMenuItem(topFile, ids::acLoad, caption(ids::acLoad));
+  AddMenuItem(topFile, ids::acSave, caption(ids::acSave));
+  AppendMenuW(topFile, MF_SEPARATOR, 0, nullptr);
+  AddMenuItem(topFile, ids::mnuExit, u"E&xit");
+  HMENU topAction = CreatePopupMenu();
+  AddMenuItem(topAction, ids::acRegedit, caption(ids::acRegedit));
+  AddMenuItem(topAction, ids::acBack, caption(ids::acBack));
+  AddMenuItem(topAction, ids::acForward, caption(ids::acForward));
+  AppendMenuW(topAction, MF_SEPARATOR, 0, nullptr);
+  AddMenuItem(topAction, ids::acStop, caption(ids::acStop));
+  AddMenuItem(topAction, ids::acSearch, caption(ids::acSearch));
+  topOptions = CreatePopupMenu();
+  mnuPerPage = CreatePopupMenu();
+  const char16_t* const pp[5] = {u"&a: 10", u"&b: 25", u"&c: 50", u"&d: 100", u"&e: 1000"};
+  for (int i = 0; i < 5; ++i) AddMenuItem(mnuPerPage, ids::mnuP10 + i, pp[i], true);
+  mnuMax = CreatePopupMenu();
+  const char16_t* const mm[4] = {u"&a: 10", u"&b: 100", u"&c: 1000", u"&d: 10000"};
+  for (int i = 0; i < 4; ++i) AddMenuItem(mnuMax, ids::mnuM10 + i, mm[i], true);
+  AddSubMenu(topOptions, mnuPerPage, L"Results per &page");
+  AddSubMenu(topOptions, mnuMax, L"&Maximum results");
+  AddMenuItem(topOptions, ids::mnuCase, u"&Case-sensitive data search");
+  HMENU topHelp = CreatePopupMenu();
+  AddMenuItem(topHelp, ids::mnuAbout, u"&About Corvane");
+  AddSubMenu(MainMenu1, topFile, L"&File");
+  AddSubMenu(MainMenu1, topAction, L"&Action");
+  AddSubMenu(MainMenu1, topOptions, L"&Options");
+  AddSubMenu(MainMenu1, topHelp, L"&Help");
+  SetMenu(Handle(), MainMenu1);  // destroyed with the window
+  fActions.BindMenu(MainMenu1);
+
+  pmResults = CreatePopupMenu();
+  AddMenuItem(pmResults, ids::acKDetail, caption(ids::acKDetail));
+  AddMenuItem(pmResults, ids::acRegedit, caption(ids::acRegedit));
+  SetMenuDefaultItem(pmResults, ids::acKDetail, FALSE);
+  fActions.BindMenu(pmResults);
+}
+
+void TMainForm::CreateCoolBar() {
+  CoolBar1 = CreateControl(
+      Handle(), REBARCLASSNAMEW, L"",
+      WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
+      0, 0, 0, 0, ids::CoolBar1, nullptr);
+  ToolBar1 = CreateControl(
+      CoolBar1, TOOLBARCLASSNAMEW, L"",
+      TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN, 0, 0, 200,
+      25, ids::ToolBar1, nullptr);
+  SendMessageW(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.Get()));
+  SendMessageW(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+  SendMessageW(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(25, 25));
+  const int order[] = {ids::acNew,     ids::acLoad, ids::acSave,    0,
+                       ids::acRegedit, ids::acBack, ids::acForward, ids::acStop};
+  std::vector<TBBUTTON> buttons;
+  for (int id : order) {
+    TBBUTTON b{};
+    if (id == 0) {
+      b.iBitmap = 8;
+      b.fsStyle = BTNS_SEP;
+    } else {
+      const TAction& a = *fActions.Find(id);
+      b.iBitmap = a.fImage;
+      b.idCommand = id;
+      b.fsState = a.fEnabled ? TBSTATE_ENABLED : 0;
+      b.fsStyle = BTNS_BUTTON;
+      b.iString = -1;
+    }
+    buttons.push_back(b);
+  }
+  SendMessageW(ToolBar1, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  fActions.BindToolBar(ToolBar1);
+  SIZE size{};
+  SendMessageW(ToolBar1, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+
+  Animate1 = CreateControl(CoolBar1, ANIMATE_CLASSW, L"", ACS_TRANSPARENT | ACS_CENTER, 0, 0, 25,
+                           25, ids::Animate1, nullptr);
+
+  REBARBANDINFOW band{};
+  band.cbSize = sizeof band;
+  band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
+  band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER;
+  band.hwndChild = ToolBar1;
+  band.cxMinChild = size.cx > 0 ? size.cx : 200;
+  band.cyMinChild = 25;
+  band.cx = 400;
+  SendMessageW(CoolBar1, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
+  band.fStyle = RBBS_FIXEDSIZE | RBBS_NOGRIPPER;
+  band.hwndChild = Animate1;
+  band.cxMinChild = 25;
+  band.cyMinChild = 25;
+  band.cx = 25;
+  SendMessageW(CoolBar1, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+void TMainForm::CreateCriteriaPage() {
+  HWND page = fPages[0] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage0Align);
+  HWND spacer = CreatePanel(page, 0, 0, 10, 9);
+  pnlBottom = CreatePanel(page, 0, 0, 100, 46);
+  pcMain = CreateControl(page, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 100, 100,
+                         ids::pcMain, HFONT(fFont.Get()));
+  fPage0Align.Add(spacer, alTop, 9);
+  fPage0Align.Add(pnlBottom, alBottom, 46);
+  fPage0Align.Add(pcMain, alClient);
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(L"Basic");
+  TabCtrl_InsertItem(pcMain, 0, &item);
+  item.pszText = const_cast<wchar_t*>(L"Advanced");
+  TabCtrl_InsertItem(pcMain, 1, &item);
+
+  tsEasy = CreatePanel(page, 0, 0, 100, 100);
+  Label(tsEasy, L"Click Search to find the value below anywhere in the Registry", 8, 10, 440, 16);
+  ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 8, 32, 400, 21,
+                        ids::ebNow, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
+  tsAdvanced = CreatePanel(page, 0, 0, 100, 100, &fAdvancedAlign);
+  CreateAdvancedTab(tsAdvanced);
+  ShowWindow(tsAdvanced, SW_HIDE);
+
+  sbSearchE = Button(pnlBottom, L"&Search", 8, 11, 75, 25, ids::acSearch);
+  fActions.BindButton(ids::acSearch, sbSearchE);
+  Hint(sbSearchE, u"Begin search|Search for Registry data matching your criteria");
+  Label(pnlBottom, L"Results per page:", 90, 15, 104, 16, SS_LEFTNOWORDWRAP);
+  cbPerPage = CreateControl(
+      pnlBottom, L"COMBOBOX", L"",
+      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 194, 11, 60,
+      200, ids::cbPerPage, HFONT(fFont.Get()));
+  for (const wchar_t* s : {L"10", L"25", L"50", L"100", L"1000"})
+    SendMessageW(cbPerPage, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  Label(pnlBottom, L"Maximum results:", 262, 15, 100, 16, SS_LEFTNOWORDWRAP);
+  cbMaxRslt = CreateControl(
+      pnlBottom, L"COMBOBOX", L"",
+      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 364, 11, 70,
+      200, ids::cbMaxRslt, HFONT(fFont.Get()));
+  for (const wchar_t* s : {L"10", L"100", L"1000", L"10000"})
+    SendMessageW(cbMaxRslt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+}
+
+void TMainForm::CreateAdvancedTab(HWND vParent) {
+  scMain = CreatePanel(vParent, 0, 0, 100, 100);
+  fAdvancedAlign.Add(scMain, alClient);
+  Label(scMain, L"Click Search to find data matching all four of the panels below", 8, 6, 440, 16);
+  pnlRoot = CreatePanel(scMain, 8, 24, 457, 61, nullptr, WS_EX_STATICEDGE);
+  const struct {
+    int fBit, fX, fY;
+  } boxes[] = {{1, 6, 4}, {2, 6, 22}, {3, 6, 40}, {4, 180, 4}, {0, 180, 22}};
+  for (const auto& b : boxes) {
+    HWND h = Button(pnlRoot, W(kRootNames[b.fBit]), b.fX, b.fY, 170, 17, ids::cbHKCR + b.fBit,
+                    BS_AUTOCHECKBOX);
+    SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
+    fRootBoxes[b.fBit] = h;
+    const TText name = kRootNames[b.fBit];
+    fApp.SetHint(h, name + u"|Search the " + name + u" root key");
+  }
+  btnAllRoot = Button(pnlRoot, L"All", 380, 6, 60, 22, ids::btnAllRoot);
+  Hint(btnAllRoot, u"All root keys|Check all of the root key boxes at left");
+  btnNoRoot = Button(pnlRoot, L"None", 380, 32, 60, 22, ids::btnNoRoot);
+  Hint(btnNoRoot, u"No root keys|Clear all of the root key boxes at left");
+  CreateCritBox(scMain, 1, L"Key names:", L"key name");
+  CreateCritBox(scMain, 2, L"Value names:", L"value name");
+  CreateCritBox(scMain, 3, L"Value data:", L"value data");
+}
+
+void TMainForm::CreateCritBox(HWND vParent, int vTag, const wchar_t* vLabel, const wchar_t* vKind) {
+  const int i = vTag - 1;
+  HWND box = pnlCrit[i] = CreatePanel(vParent, 8, 89 + i * 37, 457, 33, nullptr, WS_EX_STATICEDGE);
+  const int base = ids::rbKeyAny + 10 * i;
+  Label(box, vLabel, 4, 5, 80, 16);
+  rbAny[i] = Button(box, L"any", 90, 4, 45, 17, base, BS_AUTORADIOBUTTON | WS_GROUP);
+  rbAll[i] = Button(box, L"all", 140, 4, 45, 17, base + 1, BS_AUTORADIOBUTTON);
+  SendMessageW(rbAny[i], BM_SETCHECK, BST_CHECKED, 0);
+  btnAdd[i] = Button(box, L"Add", 300, 2, 60, 21, base + 2);
+  btnDel[i] = Button(box, L"Delete", 365, 2, 60, 21, base + 3);
+  // Rows cannot be added yet: Add stays disabled, and with no rows so does Delete.
+  EnableWindow(btnAdd[i], FALSE);
+  EnableWindow(btnDel[i], FALSE);
+  const TText kind = FromW(vKind);
+  fApp.SetHint(rbAny[i], u"Match any|If checked, the " + kind +
+                             u" must match one or more of the criteria in this box");
+  fApp.SetHint(rbAll[i], u"Match all|If checked, the " + kind +
+                             u" must match all of the criteria in this box");
+  fApp.SetHint(btnAdd[i],
+               u"Add criterion|Add a data entry line for " + kind + u" search criterion");
+  fApp.SetHint(btnDel[i], u"Delete criterion|Delete the last " + kind + u" search criterion");
+}
+
+void TMainForm::CreateResultsPage() {
+  HWND page = fPages[1] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage1Align);
+  pnlSearch = CreatePanel(page, 0, 0, 100, 57);
+  lbResults = CreateControl(
+      page, L"LISTBOX", L"",
+      WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
+      100, 100, ids::lbResults, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
+  fPage1Align.Add(pnlSearch, alTop, 57);
+  fPage1Align.Add(lbResults, alClient);
+  SetWindowSubclass(lbResults, ResultsSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+  lblSearch = Label(pnlSearch, L"Searching...", 11, 8, 400, 16, 0, ids::lblSearch);
+  btnPrev = Button(pnlSearch, L"&< Previous 10", 11, 28, 100, 25, ids::btnPrev);
+  btnKDetail = Button(pnlSearch, L"&Detail", 200, 28, 75, 25, ids::acKDetail);
+  fActions.BindButton(ids::acKDetail, btnKDetail);
+  Hint(btnKDetail, u"Detail|View detail for highlighted result");
+  btnNext = Button(pnlSearch, L"Next 10 &>", 370, 28, 100, 25, ids::btnNext);
+  EnableWindow(btnPrev, FALSE);
+  EnableWindow(btnNext, FALSE);
+}
+
+void TMainForm::CreateDetailPage() {
+  HWND page = fPages[2] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage2Align);
+  HWND keyHeader = Label(page, L" Key", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
+  pbKey1 = Label(page, L"", 0, 0, 100, 24, 0, ids::pbKey1);
+  Hint(pbKey1, u"Key name|Key name for the selected result - found text highlighted, if relevant");
+  pnlValues = CreatePanel(page, 0, 0, 189, 100, &fValuesAlign);
+  HWND splitter = CreatePanel(page, 0, 0, 3, 100);
+  pnlAllData = CreatePanel(page, 0, 0, 100, 100, &fAllDataAlign);
+  fPage2Align.Add(keyHeader, alTop, 25);
+  fPage2Align.Add(pbKey1, alTop, 24);
+  fPage2Align.Add(pnlValues, alLeft, 189);
+  fPage2Align.Add(splitter, alLeft, 3);
+  fPage2Align.Add(pnlAllData, alClient);
+
+  HWND valHeader = Label(pnlValues, L" Values", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
+  lbValues = CreateControl(pnlValues, L"LISTBOX", L"",
+                           WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 100,
+                           100, ids::lbValues, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
+  Hint(lbValues, u"Values|Values for selected key - value from result emphasized, if relevant");
+  fValuesAlign.Add(valHeader, alTop, 25);
+  fValuesAlign.Add(lbValues, alClient);
+
+  HWND dataHeader =
+      Label(pnlAllData, L" Data for selected value", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
+  pbVal1 = Label(pnlAllData, L"", 0, 0, 100, 24, 0, ids::pbVal1);
+  Hint(pbVal1, u"Value name|Full name for selected value - found text highlighted, if relevant");
+  pnlValType = CreatePanel(pnlAllData, 0, 0, 100, 47);
+  Label(pnlValType, L"Size:", 6, 4, 30, 16);
+  HWND size = Label(pnlValType, L"", 40, 4, 60, 16, 0, ids::lblValSize);
+  Hint(size, u"Value size|Size (in bytes) of selected value");
+  Label(pnlValType, L"Type:", 6, 24, 30, 16);
+  Label(pnlValType, L"", 40, 24, 120, 16, 0, ids::lblValType);
+  Label(pnlValType, L"View as", 170, 4, 50, 16);
+  Button(pnlValType, L"Text", 170, 24, 50, 17, ids::rbDText, BS_AUTORADIOBUTTON | WS_GROUP);
+  Button(pnlValType, L"Binary", 222, 24, 60, 17, ids::rbDBinary, BS_AUTORADIOBUTTON);
+  Button(pnlValType, L"Number", 284, 24, 65, 17, ids::rbdDword, BS_AUTORADIOBUTTON);
+  meData = CreateControl(pnlAllData, L"EDIT", L"",
+                         WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 100, 100,
+                         ids::meData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
+  sgData = CreateControl(pnlAllData, L"LISTBOX", L"", LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
+                         ids::sgData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
+  ShowWindow(sgData, SW_HIDE);
+  pnlData = CreatePanel(pnlAllData, 0, 0, 100, 100);
+  Label(pnlData, L"Decimal value:", 8, 8, 100, 16);
+  Label(pnlData, L"", 110, 8, 120, 16, 0, ids::lblValDec);
+  Label(pnlData, L"Hexadecimal value:", 8, 28, 100, 16);
+  Label(pnlData, L"", 110, 28, 120, 16, 0, ids::lblValHex);
+  ShowWindow(pnlData, SW_HIDE);
+  fAllDataAlign.Add(dataHeader, alTop, 25);
+  fAllDataAlign.Add(pbVal1, alTop, 24);
+  fAllDataAlign.Add(pnlValType, alTop, 47);
+  fAllDataAlign.Add(meData, alClient);
+  fAllDataAlign.Add(sgData, alClient);
+  fAllDataAlign.Add(pnlData, alClient);
+}
+
+// --- Window events ----------------------------------------------------------------------
+
+void TMainForm::FormCreate() {
+  SearchBusy = false;
+  fSync = std::make_unique<TGuiSync>(
+      [wnd = Handle()] { PostMessageW(wnd, ids::kRunPendingMsg, 0, 0); });
+  fFont.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, L"Arial"));
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fFont.Get()), FALSE);
+
+  ImageList1.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 9, 0));
+  for (int id = 10; id <= 18; ++id) {
+    TGdiObject bmp(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, 0));
+    if (bmp && ImageList1)
+      ImageList_AddMasked(ImageList1.Get(), HBITMAP(bmp.Get()), RGB(255, 0, 255));
+  }
+  if (!fContext.DataDir.empty()) CreateDirectoryW(W(fContext.DataDir), nullptr);
+  fExeDir = ExeFolder();
+
+  CreateActions();
+  CreateMenus();
+  CreateCoolBar();
+  StatusBar1 = CreateControl(Handle(), STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, 0, 0, 0,
+                             ids::StatusBar1, HFONT(fFont.Get()));
+  int parts[1] = {-1};
+  SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+  CreateCriteriaPage();
+  CreateResultsPage();
+  CreateDetailPage();
+  fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
+
+  ShowPage(0);
+  Results.clear();
+  SendMessageW(Animate1, ACM_OPENW, reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)),
+               reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(3)));
+  LoadPlacementFromIni();
+  ReadSettings();
+  Searched = false;
+  LayoutClient();
+  acAllUpdate();  // the actions' states are right before the window is first shown
+}
+
+void TMainForm::FormDestroy() {
+  fDestroying = true;
+  if (sThread) {
+    // Only reachable when the close check was passed while a search was ending; its reports
+    // see fDestroying and do nothing.
+    sThread->Terminate();
+    sThread.reset();
+  }
+  fEndedThread.reset();
+  SavePlacementToIni();
+  WriteSettings();
+  fApp.OnHint = nullptr;
+  RemoveWindowSubclass(lbResults, ResultsSubclass, 1);
+  PostQuitMessage(0);
+}
+
+void TMainForm::LayoutClient() {
+  if (!CoolBar1) return;
+  const RECT client = ClientRect(Handle());
+  SendMessageW(CoolBar1, WM_SIZE, 0, 0);
+  SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+  RECT rb{}, sb{};
+  GetWindowRect(CoolBar1, &rb);
+  GetWindowRect(StatusBar1, &sb);
+  const int top = rb.bottom - rb.top;
+  const int bottom = client.bottom - (sb.bottom - sb.top);
+  SendMessageW(CoolBar1, RB_MAXIMIZEBAND, 0, 0);
+  for (HWND p : fPages) SetBounds(p, 0, top, client.right, bottom - top);
+  FormResize();
+}
+
+void TMainForm::FormResize() {
+  const RECT client = ClientRect(Handle());
+  const int width = client.right;
+  // The tab pages lie over the tab control's display area.
+  RECT tab{};
+  GetWindowRect(pcMain, &tab);
+  MapWindowPoints(nullptr, fPages[0], reinterpret_cast<POINT*>(&tab), 2);
+  RECT area = tab;
+  TabCtrl_AdjustRect(pcMain, FALSE, &area);
+  for (HWND ts : {tsEasy, tsAdvanced}) {
+    SetWindowPos(ts, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOACTIVATE);
+  }
+  SetBounds(ebNow, 8, 32, (area.right - area.left) - 16, 21);
+  MeasureResults();
+  RECT b{};
+  GetWindowRect(btnKDetail, &b);
+  const int bw = b.right - b.left;
+  SetBounds(btnKDetail, (width - bw) / 2, 28, bw, 25);
+  GetWindowRect(btnNext, &b);
+  SetBounds(btnNext, width - 11 - (b.right - b.left), 28, b.right - b.left, 25);
+  for (HWND p : {pnlRoot, pnlCrit[0], pnlCrit[1], pnlCrit[2]}) {
+    GetWindowRect(p, &b);
+    MapWindowPoints(nullptr, scMain, reinterpret_cast<POINT*>(&b), 2);
+    SetBounds(p, b.left, b.top, width - 35, b.bottom - b.top);
+  }
+  InvalidateRect(lbResults, nullptr, TRUE);
+}
+
+bool TMainForm::FormCloseQuery() {
+  if (!SearchBusy) return true;
+  MessageBoxW(Handle(), L"Please stop all operations!", kAppTitle, MB_OK);
+  return false;
+}
+
+void TMainForm::AppEv1Hint(const TText& vHint) {
+  SetStatus(LongHint(vHint));
+}
+
+void TMainForm::pcMainChange() {
+  const bool basic = TabCtrl_GetCurSel(pcMain) == 0;
+  ShowWindow(tsEasy, basic ? SW_SHOW : SW_HIDE);
+  ShowWindow(tsAdvanced, basic ? SW_HIDE : SW_SHOW);
+  if (basic && IsWindowEnabled(ebNow)) SetFocus(ebNow);
+}
+
+void TMainForm::ShowPage(int vPage) {
+  fPage = std::clamp(vPage, 0, 2);
+  for (int i = 0; i < 3; ++i) ShowWindow(fPages[i], i == fPage ? SW_SHOW : SW_HIDE);
+  if (fPage == 1) SetFocus(lbResults);
+}
+
+void TMainForm::SetStatus(const TText& vText) {
+  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(W(vText)));
+}
+
+void TMainForm::NotAvailable() {
+  MessageBoxW(Handle(), L"This command is not available yet.", kAppTitle,
+              MB_OK | MB_ICONINFORMATION);
+}
+
+// --- Messages ---------------------------------------------------------------------------
+
+LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+  switch (vMsg) {
+    case WM_CREATE:
+      FormCreate();
+      return 0;
+    case WM_SIZE:
+      LayoutClient();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
+      mm->ptMinTrackSize = {kMinWidth, kMinHeight};
+      return 0;
+    }
+    case WM_CLOSE:
+      if (FormCloseQuery()) DestroyWindow(Handle());
+      return 0;
+    case WM_QUERYENDSESSION:
+      return FormCloseQuery() ? TRUE : FALSE;
+    case WM_DESTROY:
+      FormDestroy();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_MENUSELECT:
+      OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+      return 0;
+    case WM_MEASUREITEM: {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (mi->CtlType == ODT_LISTBOX && int(mi->CtlID) == ids::lbResults) {
+        mi->itemHeight = UINT(RowHeight(int(mi->itemID)));
+        return TRUE;
+      }
+      if (mi->CtlType == ODT_COMBOBOX) {
+        mi->itemHeight = 19;
+        return TRUE;
+      }
+      break;
+    }
+    case WM_DRAWITEM: {
+      const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (di->hwndItem == lbResults) {
+        lbResultsDrawItem(*di);
+        return TRUE;
+      }
+      if (di->hwndItem == cbPerPage || di->hwndItem == cbMaxRslt) {
+        cbPerPageDrawItem(*di);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == lbResults) {
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
+        acAllUpdate();
+        TrackPopupMenu(pmResults, TPM_RIGHTBUTTON, pt.x, pt.y, 0, Handle(), nullptr);
+        return 0;
+      }
+      break;
+    case ids::kRunPendingMsg:
+      if (fSync) fSync->RunPending();
+      return 0;
+    case ids::kReleaseThreadMsg:
+      ReleaseEndedThread();
+      return 0;
+    default:
+      if (fContext.HandOffMsg != 0 && vMsg == fContext.HandOffMsg) {
+        // A second instance handed over its first argument; loading it comes with saved
+        // searches.
+        if (fContext.fHandedPath) fHandedOver = fContext.fHandedPath();
+        return 0;
+      }
+      break;
+  }
+  return Default(vMsg, wParam, lParam);
+}
+
+void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
+  if (vControl == nullptr || vControl == sbSearchE || vControl == btnKDetail) {
+    if (fActions.Execute(vId)) return;
+  }
+  if (vControl == nullptr) {
+    if (vId >= ids::mnuP10 && vId < ids::mnuP10 + 5) return mnuPClick(vId - ids::mnuP10);
+    if (vId >= ids::mnuM10 && vId < ids::mnuM10 + 4) return mnuMClick(vId - ids::mnuM10);
+    if (vId == ids::mnuCase) return mnuCaseClick();
+    if (vId == ids::mnuExit) {
+      PostMessageW(Handle(), WM_CLOSE, 0, 0);
+      return;
+    }
+    if (vId == ids::mnuAbout) return NotAvailable();
+    return;
+  }
+  switch (vId) {
+    case ids::ebNow:
+      if (vCode == EN_CHANGE) ClearResults();
+      break;
+    case ids::btnNext:
+      if (vCode == BN_CLICKED) btnNextClick();
+      break;
+    case ids::btnPrev:
+      if (vCode == BN_CLICKED) btnPrevClick();
+      break;
+    case ids::lbResults:
+      if (vCode == LBN_DBLCLK) fActions.Execute(ids::acKDetail);
+      break;
+    case ids::cbPerPage:
+      if (vCode == CBN_SELCHANGE) cbPerPageClick();
+      break;
+    case ids::cbMaxRslt:
+      if (vCode == CBN_SELCHANGE) cbMaxRsltClick();
+      break;
+    case ids::btnAllRoot:
+    case ids::btnNoRoot:
+      if (vCode == BN_CLICKED) {
+        SetRootBits(vId == ids::btnAllRoot ? 31 : 0);
+        ClearResults();
+      }
+      break;
+    default:
+      if (vId >= ids::cbHKCR && vId < ids::cbHKCR + 5 && vCode == BN_CLICKED) ClearResults();
+      break;
+  }
+}
+
+LRESULT TMainForm::OnNotify(NMHDR* vHdr) {
+  if (vHdr->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(vHdr);
+    if (const TAction* a = fActions.Find(int(vHdr->idFrom))) {
+      static TText tip;  // must outlive the notification
+      tip = ShortHint(a->fHint);
+      info->lpszText = const_cast<wchar_t*>(W(tip));
+      fApp.ChangeHint(a->fHint);
+    }
+    return 0;
+  }
+  if (vHdr->hwndFrom == pcMain && vHdr->code == TCN_SELCHANGE) pcMainChange();
+  return 0;
+}
+
+void TMainForm::OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu) {
+  if (vFlags == 0xFFFF && vMenu == nullptr) return fApp.ChangeHint(u"");
+  if (vFlags & MF_POPUP) {
+    HMENU sub = GetSubMenu(vMenu, int(vItem));
+    if (sub == mnuPerPage)
+      return fApp.ChangeHint(u"Results per page|Select the number of results shown on each page");
+    if (sub == mnuMax)
+      return fApp.ChangeHint(u"Maximum results|Set the maximum number of results for this search");
+    return fApp.ChangeHint(u"");
+  }
+  const int id = int(vItem);
+  if (const TAction* a = fActions.Find(id)) return fApp.ChangeHint(a->fHint);
+  if (id >= ids::mnuP10 && id < ids::mnuP10 + 5)
+    return fApp.ChangeHint(kPerPageHints[id - ids::mnuP10]);
+  if (id >= ids::mnuM10 && id < ids::mnuM10 + 4)
+    return fApp.ChangeHint(kMaxHints[id - ids::mnuM10]);
+  for (const TMenuHint& h : kMenuHints)
+    if (h.fId == id) return fApp.ChangeHint(h.fHint);
+  fApp.ChangeHint(u"");
+}
+
+// --- Actions ----------------------------------------------------------------------------
+
+void TMainForm::acAllUpdate() {
+  TWindowState s;
+  s.fPage = fPage;
+  s.fAdvancedTab = TabCtrl_GetCurSel(pcMain) == 1;
+  s.fBasicTextEmpty = GetWindowTextLengthW(ebNow) == 0;
+  s.fAdvancedValid = AdvancedValid();
+  s.fSearched = Searched;
+  s.fDetailEmpty = DetKStr.empty();
+  s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
+  s.fThreadRunning = sThread != nullptr;
+  s.fRegEditKnown = !fContext.RegEditExe.empty();
+  const TActionStates a = ActionStates(s);
+  fActions.SetEnabled(ids::acRegedit, a.fRegedit);
+  fActions.SetEnabled(ids::acBack, a.fBack);
+  fActions.SetEnabled(ids::acForward, a.fForward);
+  fActions.SetEnabled(ids::acKDetail, a.fKDetail);
+  fActions.SetEnabled(ids::acStop, a.fStop);
+  fActions.SetEnabled(ids::acSearch, a.fSearch);
+  fActions.SetEnabled(ids::acSave, a.fSave);
+}
+
+void TMainForm::acBackExecute() {
+  ShowPage(fPage - 1);
+}
+void TMainForm::acForwardExecute() {
+  ShowPage(fPage + 1);
+}
+
+void TMainForm::acSearchExecute() {
+  SearchBusy = true;
+  // The Advanced tab's search needs criterion rows, which cannot be made yet; its action
+  // is never enabled there.
+  StartSimpleSearch();
+  EnableCriteria(false);
+  Searched = true;
+}
+
+void TMainForm::CommonStart() {
+  SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
+  MeasureResults();
+  Results.clear();
+  DetKStr.clear();
+  DetVStr.clear();
+  SendMessageW(Animate1, ACM_PLAY, WPARAM(-1), MAKELPARAM(1, 7));
+  PageBeg = 0;
+  SetWindowTextT(btnPrev, PrevCaption(PerPage));
+  SetWindowTextT(btnNext, NextCaption(PerPage));
+  EnableWindow(btnPrev, FALSE);
+  EnableWindow(btnNext, FALSE);
+  SetWindowTextW(lblSearch, L"Searching...");
+  FormResize();
+  ShowPage(1);
+}
+
+void TMainForm::StartSimpleSearch() {
+  ReleaseEndedThread();
+  CommonStart();
+  RsltVal = true;
+  RsltDat = true;
+  TSearchHost host;
+  host.fSync = fSync.get();
+  host.fNewCursor = Win32CursorFactory();
+  host.fAliases = fContext.fAliases;
+  auto thread = std::make_unique<TSearchThread>(
+      WindowText(ebNow), fCaseChecked, MaxRslt,
+      [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
+             std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
+             TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
+      [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
+  thread->OnTerminate = [this](TThread& t) { SearchDone(t); };
+  thread->Start();
+  sThread = std::move(thread);
+}
+
+void TMainForm::ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
+                            std::int32_t gotKeyStart, std::int32_t gotValStart,
+                            std::int32_t gotDatStart, std::int32_t gotKeyLen,
+                            std::int32_t gotValLen, std::int32_t gotDatLen, TKeyHandle vRoot) {
+  if (fDestroying) return;
+  Results.emplace_back(gotKey, gotVal, gotDat, gotKeyStart, gotValStart, gotDatStart, gotKeyLen,
+                       gotValLen, gotDatLen, vRoot);
+  AddHitRow(std::int32_t(Results.size()) - 1);
+}
+
+void TMainForm::SearchProgress(std::int32_t total, std::int32_t count) {
+  if (fDestroying) return;
+  SetStatus(ProgressText(total, count));
+}
+
+void TMainForm::SearchDone(TThread& Sender) {
+  if (fDestroying) return;
+  const TStatus status = static_cast<TSearchThread&>(Sender).Status();
+  const TText text = EndText(status, std::int32_t(Results.size()));
+  SetWindowTextT(lblSearch, text);
+  SetStatus(text);
+  SendMessageW(Animate1, ACM_STOP, 0, 0);
+  SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
+  MeasureResults();
+  InvalidateRect(lbResults, nullptr, TRUE);
+  // The thread is still running this report: keep the object until its thread has ended.
+  if (sThread.get() == &Sender) {
+    fEndedThread = std::move(sThread);
+    PostMessageW(Handle(), ids::kReleaseThreadMsg, 0, 0);
+  }
+  EnableCriteria(true);
+  SearchBusy = false;
+}
+
+void TMainForm::ReleaseEndedThread() {
+  if (fEndedThread && fEndedThread->Finished()) fEndedThread.reset();
+}
+
+void TMainForm::acStopExecute() {
+  SearchBusy = false;
+  if (sThread) {
+    TSearchThread* t = sThread.get();
+    t->Terminate();
+    t->WaitFor();  // runs the pending reports; SearchDone among them moves the thread away
+    sThread.reset();
+  }
+  ReleaseEndedThread();
+}
+
+void TMainForm::acNewExecute() {
+  if (sThread) sThread->Terminate();
+  SetRootBits(31);
+  SetWindowTextW(ebNow, L"");
+  for (int i = 0; i < 3; ++i) {
+    SendMessageW(rbAny[i], BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(rbAll[i], BM_SETCHECK, BST_UNCHECKED, 0);
+    EnableWindow(btnDel[i], FALSE);
+  }
+  ClearResults();
+  ShowPage(0);
+}
+
+void TMainForm::EnableChildren(HWND vParent, bool Value) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(vParent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    children.push_back(c);
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    HWND c = *it;
+    if (GetWindow(c, GW_CHILD)) EnableChildren(c, Value);
+    const bool bound = c == sbSearchE || c == btnKDetail;
+    const bool unavailable = std::find(std::begin(btnAdd), std::end(btnAdd), c) != std::end(btnAdd);
+    if (!bound && !unavailable) EnableWindow(c, Value);
+  }
+}
+
+void TMainForm::EnableCriteria(bool Value) {
+  for (HWND p : {pnlRoot, pnlCrit[0], pnlCrit[1], pnlCrit[2], pnlBottom, tsEasy})
+    EnableChildren(p, Value);
+  const UINT state = Value ? MF_ENABLED : MF_GRAYED;
+  EnableMenuItem(topOptions, 0, MF_BYPOSITION | state);
+  EnableMenuItem(topOptions, 1, MF_BYPOSITION | state);
+  EnableMenuItem(topOptions, ids::mnuCase, MF_BYCOMMAND | state);
+  DrawMenuBar(Handle());
+  // No box holds criterion rows yet, so every Delete button stays disabled.
+  for (HWND d : btnDel) EnableWindow(d, FALSE);
+}
+
+// --- Results pages ----------------------------------------------------------------------
+
+std::int32_t TMainForm::RowHeight(int vRow) {
+  const std::int64_t at = std::int64_t(PageBeg) + vRow;
+  if (vRow < 0 || at >= std::int64_t(Results.size())) return 0;
+  const TResult& hit = Results[std::size_t(at)];
+  RECT r{};
+  if (SendMessageW(lbResults, LB_GETITEMRECT, WPARAM(vRow), reinterpret_cast<LPARAM>(&r)) ==
+          LB_ERR &&
+      SendMessageW(lbResults, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)) == LB_ERR) {
+    RECT w{};
+    GetWindowRect(Handle(), &w);
+    r = {0, 0, (w.right - w.left) - 4, 0};
+  }
+  const TRect rect{98, 0, r.right - 2, 0};
+  HDC dc = GetDC(lbResults);
+  if (!dc) return 22;
+  std::int32_t h = 0;
+  {
+    TGdiCanvas canvas(dc, HFONT(fFont.Get()));
+    h = DrawWrapped(false, canvas, rect, hit.fKeyStr, WordSeparators, hit.fKeyStart, hit.fKeyLen,
+                    18, kEmphasis);
+    if (RsltVal || RsltDat) {
+      const TText val = hit.fValStr.empty() ? TText(u"(default)") : hit.fValStr;
+      h += DrawWrapped(false, canvas, rect, val, WordSeparators, hit.fValStart, hit.fValLen, 18,
+                       kEmphasis);
+    }
+    if (RsltDat)
+      h += DrawWrapped(false, canvas, rect, hit.fDatStr, WordSeparators, hit.fDatStart, hit.fDatLen,
+                       18, kEmphasis);
+  }
+  ReleaseDC(lbResults, dc);
+  // A list box row is at most 255 pixels high.
+  return std::min<std::int32_t>(h + 4, 255);
+}
+
+void TMainForm::MeasureResults() {
+  const int n = int(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
+  for (int i = n - 1; i >= 0; --i)
+    SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(i), MAKELPARAM(RowHeight(i), 0));
+}
+
+void TMainForm::ClearResults() {
+  Results.clear();
+  SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
+  Searched = false;
+}
+
+void TMainForm::SetRows(std::int32_t vRows) {
+  int n = int(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
+  while (n < vRows) {
+    if (SendMessageW(lbResults, LB_ADDSTRING, 0, 0) < 0) return;
+    ++n;
+  }
+  while (n > vRows) SendMessageW(lbResults, LB_DELETESTRING, WPARAM(--n), 0);
+}
+
+void TMainForm::AddHitRow(std::int32_t n) {
+  const std::int32_t rows = std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
+  const THitStep step = AddHit(n, PageBeg, PerPage, rows);
+  if (step.fEnableNext) EnableWindow(btnNext, TRUE);
+  if (step.fShown) {
+    SetRows(step.fRows);
+    const int r = n - PageBeg;
+    SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
+    InvalidateRect(lbResults, nullptr, TRUE);
+  }
+  if (step.fRow >= 0) SendMessageW(lbResults, LB_SETCURSEL, WPARAM(step.fRow), 0);
+}
+
+void TMainForm::ApplyPageState(const TPageState& vState) {
+  PageBeg = vState.fPageBeg;
+  EnableWindow(btnPrev, vState.fPrevEnabled);
+  EnableWindow(btnNext, vState.fNextEnabled);
+  SetRows(vState.fRows);
+  MeasureResults();
+  InvalidateRect(lbResults, nullptr, TRUE);
+}
+
+void TMainForm::btnNextClick() {
+  TPageState s{PageBeg, std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0)),
+               IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
+  ApplyPageState(NextPage(s, PerPage, std::int32_t(Results.size())));
+}
+
+void TMainForm::btnPrevClick() {
+  TPageState s{PageBeg, std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0)),
+               IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
+  ApplyPageState(PrevPage(s, PerPage));
+}
+
+void TMainForm::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
+  if (vItem.itemID == UINT(-1)) return;
+  HDC dc = vItem.hDC;
+  const bool selected = (vItem.itemState & ODS_SELECTED) != 0;
+  const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+  const COLORREF fore = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+  const RECT row = vItem.rcItem;
+  {
+    TGdiObject brush(CreateSolidBrush(back));
+    FillRect(dc, &row, HBRUSH(brush.Get()));
+  }
+  const int i = int(vItem.itemID);
+  const std::int64_t at = std::int64_t(PageBeg) + i;
+  if (at >= std::int64_t(Results.size())) return;
+  const TResult& hit = Results[std::size_t(at)];
+  const COLORREF oldFore = SetTextColor(dc, fore);
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  {
+    TGdiCanvas canvas(dc, HFONT(fFont.Get()));
+    RECT label{row.left + 50, row.top, row.left + 90, row.top + 24};
+    TRect text{row.left + 98, row.top, row.right - 2, row.bottom};
+    auto line = [&](const wchar_t* vLabel, const TText& vText, std::int32_t vStart,
+                    std::int32_t vLen) {
+      DrawTextW(dc, vLabel, -1, &label, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+      return DrawWrapped(true, canvas, text, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
+    };
+    std::int32_t h = line(L"Key: ", hit.fKeyStr, hit.fKeyStart, hit.fKeyLen);
+    if (RsltVal || RsltDat) {
+      text.fTop += h;
+      label.top = text.fTop;
+      label.bottom = label.top + 24;
+      const TText val = hit.fValStr.empty() ? TText(u"(default)") : hit.fValStr;
+      h = line(L"Val: ", val, hit.fValStart, hit.fValLen);
+    }
+    if (RsltDat) {
+      text.fTop += h;
+      label.top = text.fTop;
+      label.bottom = label.top + 24;
+      line(L"Dat: ", hit.fDatStr, hit.fDatStart, hit.fDatLen);
+    }
+    RECT box{row.left + 1, row.top + 1, row.left + 1 + 48, row.bottom - 1};
+    TGdiObject pen(CreatePen(PS_SOLID, 1, fore));
+    {
+      TSelect use(dc, pen.Get());
+      MoveToEx(dc, box.right, box.top, nullptr);
+      LineTo(dc, box.right, box.bottom);
+      LineTo(dc, box.left - 1, box.bottom);
+    }
+    const TText number = RowNumberText(std::int32_t(at + 1));
+    DrawTextW(dc, W(number), -1, &box, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  SetBkMode(dc, oldMode);
+  SetTextColor(dc, oldFore);
+}
+
+LRESULT CALLBACK TMainForm::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR vRef) noexcept {
+  if (vMsg == WM_RBUTTONDOWN) {
+    try {
+      reinterpret_cast<TMainForm*>(vRef)->lbResultsMouseDown(lParam, wParam);
+    } catch (...) {
+      // Selection by the right button is a convenience; nothing to report.
+    }
+  }
+  return DefSubclassProc(vWnd, vMsg, wParam, lParam);
+}
+
+void TMainForm::lbResultsMouseDown(LPARAM lParam, WPARAM wParam) {
+  // The right button alone: no key held, no other button down.
+  if (wParam != MK_RBUTTON) return;
+  const LRESULT hit = SendMessageW(lbResults, LB_ITEMFROMPOINT, 0, lParam);
+  const bool outside = HIWORD(hit) != 0;
+  SendMessageW(lbResults, LB_SETCURSEL, outside ? WPARAM(-1) : WPARAM(LOWORD(hit)), 0);
+}
+
+void TMainForm::cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem) {
+  HDC dc = vItem.hDC;
+  const bool selected = (vItem.itemState & ODS_SELECTED) != 0;
+  const bool grey = (vItem.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+  FillRect(dc, &vItem.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (vItem.itemID == UINT(-1)) return;
+  RECT r = vItem.rcItem;
+  r.right -= 2;
+  const COLORREF fore = GetSysColor(grey       ? COLOR_GRAYTEXT
+                                    : selected ? COLOR_HIGHLIGHTTEXT
+                                               : COLOR_WINDOWTEXT);
+  wchar_t text[16] = {};
+  const LRESULT len = SendMessageW(vItem.hwndItem, CB_GETLBTEXTLEN, vItem.itemID, 0);
+  if (len >= 0 && len < 16)
+    SendMessageW(vItem.hwndItem, CB_GETLBTEXT, vItem.itemID, reinterpret_cast<LPARAM>(text));
+  const COLORREF old = SetTextColor(dc, fore);
+  const int mode = SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SetBkMode(dc, mode);
+  SetTextColor(dc, old);
+}
+
+void TMainForm::mnuPClick(int vIndex) {
+  PerPage = kPerPageValues[std::size_t(vIndex)];
+  PerPageIdx = vIndex;
+  CheckMenuRadioItem(mnuPerPage, ids::mnuP10, ids::mnuP10 + 4, ids::mnuP10 + vIndex, MF_BYCOMMAND);
+  SendMessageW(cbPerPage, CB_SETCURSEL, WPARAM(vIndex), 0);
+}
+
+void TMainForm::mnuMClick(int vIndex) {
+  MaxRslt = kMaxRsltValues[std::size_t(vIndex)];
+  MaxRsltIdx = vIndex;
+  CheckMenuRadioItem(mnuMax, ids::mnuM10, ids::mnuM10 + 3, ids::mnuM10 + vIndex, MF_BYCOMMAND);
+  SendMessageW(cbMaxRslt, CB_SETCURSEL, WPARAM(vIndex), 0);
+}
+
+void TMainForm::cbPerPageClick() {
+  const int i = int(SendMessageW(cbPerPage, CB_GETCURSEL, 0, 0));
+  PerPageIdx = std::clamp(i, 0, 4);
+  PerPage = PerPageAt(i);
+  CheckMenuRadioItem(mnuPerPage, ids::mnuP10, ids::mnuP10 + 4, ids::mnuP10 + PerPageIdx,
+                     MF_BYCOMMAND);
+}
+
+void TMainForm::cbMaxRsltClick() {
+  const int i = int(SendMessageW(cbMaxRslt, CB_GETCURSEL, 0, 0));
+  MaxRsltIdx = std::clamp(i, 0, 3);
+  MaxRslt = MaxRsltAt(i);
+  CheckMenuRadioItem(mnuMax, ids::mnuM10, ids::mnuM10 + 3, ids::mnuM10 + MaxRsltIdx, MF_BYCOMMAND);
+}
+
+void TMainForm::mnuCaseClick() {
+  fCaseChecked = !fCaseChecked;
+  CheckMenuItem(topOptions, ids::mnuCase,
+                MF_BYCOMMAND | (fCaseChecked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// --- Advanced tab -----------------------------------------------------------------------
+
+std::uint8_t TMainForm::RootBits() const {
+  std::uint8_t bits = 0;
+  for (int i = 0; i < 5; ++i)
+    if (SendMessageW(fRootBoxes[i], BM_GETCHECK, 0, 0) == BST_CHECKED) bits |= std::uint8_t(1 << i);
+  return bits;
+}
+
+void TMainForm::SetRootBits(std::uint8_t vBits) {
+  for (int i = 0; i < 5; ++i)
+    SendMessageW(fRootBoxes[i], BM_SETCHECK, (vBits >> i) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TMainForm::AdvancedValid() const {
+  // The condition needs at least one criterion row, and rows cannot be made yet.
+  constexpr bool kAnyRow = false;
+  return RootBits() != 0 && kAnyRow;
+}
+
+// --- Settings ---------------------------------------------------------------------------
+
+void TMainForm::ReadSettings() {
+  const auto profile = OpenWin32Profile(fContext.IniName);
+  const TFormSettings s = ReadFormSettings(*profile);
+  if (s.fButtons) {
+    SetWindowLongPtrW(pcMain, GWL_STYLE, GetWindowLongPtrW(pcMain, GWL_STYLE) | TCS_BUTTONS);
+    SetWindowPos(pcMain, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  }
+  TabCtrl_SetCurSel(pcMain, s.fActivePage);
+  pcMainChange();
+  mnuPClick(s.fPerPageIdx);
+  mnuMClick(s.fMaxRsltIdx);
+  fCaseChecked = !s.fCase;
+  mnuCaseClick();
+}
+
+void TMainForm::WriteSettings() {
+  TFormSettings s;
+  s.fActivePage = std::clamp(int(TabCtrl_GetCurSel(pcMain)), 0, 1);
+  s.fPerPageIdx = PerPageIdx;
+  s.fMaxRsltIdx = MaxRsltIdx;
+  s.fCase = fCaseChecked;
+  for (const auto& [key, value] : FormSettingsEntries(s))
+    WritePrivateProfileStringW(W(kFormSettingsSection), W(key), W(value), W(fContext.IniName));
+}
+
+void TMainForm::LoadPlacementFromIni() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT win{};
+  GetWindowRect(Handle(), &win);
+  const int w = win.right - win.left, h = win.bottom - win.top;
+  SetWindowPos(Handle(), nullptr, (work.right - work.left - w) / 2 + work.left,
+               (work.bottom - work.top - h) / 2 + work.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetWindowRect(Handle(), &win);
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!GetWindowPlacement(Handle(), &wp)) return;
+  TPlacement current;
+  current.fNormal = FromRect(wp.rcNormalPosition);
+  current.fMinX = wp.ptMinPosition.x;
+  current.fMinY = wp.ptMinPosition.y;
+  current.fMaxX = wp.ptMaxPosition.x;
+  current.fMaxY = wp.ptMaxPosition.y;
+  current.fShowCmd = int(wp.showCmd);
+  current.fFlags = int(wp.flags);
+  const auto profile = OpenWin32Profile(fContext.IniName);
+  const TPlacement p = LoadPlacement(*profile, current, FromRect(win), FromRect(work), true);
+  wp.rcNormalPosition = ToRect(p.fNormal);
+  wp.ptMinPosition = {p.fMinX, p.fMinY};
+  wp.ptMaxPosition = {p.fMaxX, p.fMaxY};
+  wp.showCmd = UINT(p.fShowCmd);
+  wp.flags = UINT(p.fFlags);
+  SetWindowPlacement(Handle(), &wp);
+}
+
+void TMainForm::SavePlacementToIni() {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!GetWindowPlacement(Handle(), &wp)) return;
+  TPlacement p;
+  p.fNormal = FromRect(wp.rcNormalPosition);
+  p.fMinX = wp.ptMinPosition.x;
+  p.fMinY = wp.ptMinPosition.y;
+  p.fMaxX = wp.ptMaxPosition.x;
+  p.fMaxY = wp.ptMaxPosition.y;
+  p.fShowCmd = int(wp.showCmd);
+  p.fFlags = int(wp.flags);
+  for (const auto& [key, value] : PlacementEntries(p, true))
+    WritePrivateProfileStringW(W(kPlacementSection), W(key), W(value), W(fContext.IniName));
+}
+
+bool TMainForm::RunFileDialog(bool vSave, TText& vPath) {
+  std::wstring buf(32768, L'\0');
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = Handle();
+  ofn.lpstrFilter = L"Saved searches (*.qmx)\0*.qmx\0All files (*.*)\0*.*\0";
+  ofn.lpstrFile = buf.data();
+  ofn.nMaxFile = DWORD(buf.size());
+  ofn.lpstrInitialDir = W(fExeDir);
+  ofn.lpstrDefExt = L"qmx";
+  ofn.lpstrTitle = vSave ? L"Save current search" : L"Load saved search";
+  ofn.Flags =
+      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (vSave ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  const BOOL ok = vSave ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!ok) return false;
+  vPath = FromW(buf.c_str());
+  return true;
+}
+
+}  // namespace corvane

@@ -1,0 +1,199 @@
+// TMainForm: the program's one main window. Criteria page, results page and key detail page
+// in a page stack, the actions with their menu, tool bar and shortcuts, the status bar, the
+// settings kept between runs and the window's placement.
+//
+// Threads: everything here runs on the GUI thread. The search thread's reports (ResultFound,
+// SearchProgress, SearchDone) arrive through fSync, whose wake function posts kRunPendingMsg
+// to this window; they run from the message loop or inside acStopExecute's wait.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "search/guisync.h"
+#include "search/searchthread.h"
+#include "search/types.h"
+#include "ui/main/mainlogic.h"
+#include "ui/window/actions.h"
+#include "ui/window/application.h"
+#include "ui/window/handles.h"
+#include "ui/window/window.h"
+
+namespace corvane {
+
+// What the process entry gives the window.
+struct TMainFormContext {
+  TText IniName;
+  TText DataDir;
+  TText RegEditExe;
+  const std::vector<TText>* fAliases = nullptr;
+  unsigned HandOffMsg = 0;
+  // The path field of the shared block, read when HandOffMsg arrives; may be empty.
+  std::function<TText()> fHandedPath;
+};
+
+class TMainForm final : public TWindow {
+ public:
+  TMainForm(TApplication& vApp, TMainFormContext vContext);
+  ~TMainForm() override;
+
+  // Creates the window (hidden); false when the system refuses.
+  bool Create();
+  void Show();
+  TActionList& Actions() { return fActions; }
+
+  // The last path a second instance handed over (loading it is not done here).
+  const TText& HandedOverPath() const { return fHandedOver; }
+
+ protected:
+  LRESULT WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // Building the window.
+  void CreateMenus();
+  void CreateActions();
+  void CreateCoolBar();
+  void CreateCriteriaPage();
+  void CreateAdvancedTab(HWND vParent);
+  void CreateCritBox(HWND vParent, int vTag, const wchar_t* vLabel, const wchar_t* vKind);
+  void CreateResultsPage();
+  void CreateDetailPage();
+  HWND Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, DWORD vStyle = 0,
+             int vId = 0);
+  HWND Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
+              DWORD vStyle = BS_PUSHBUTTON);
+  void Hint(HWND vControl, const char16_t* vHint);
+
+  // Window events.
+  void FormCreate();
+  void FormDestroy();
+  void FormResize();
+  bool FormCloseQuery();
+  void AppEv1Hint(const TText& vHint);
+  void pcMainChange();
+  void OnCommand(int vId, int vCode, HWND vControl);
+  LRESULT OnNotify(NMHDR* vHdr);
+  void OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu);
+  void LayoutClient();
+
+  // Actions.
+  void acAllUpdate();
+  void acSearchExecute();
+  void acStopExecute();
+  void acNewExecute();
+  void acBackExecute();
+  void acForwardExecute();
+  void NotAvailable();
+  void ShowPage(int vPage);
+  int Page() const { return fPage; }
+
+  // Search.
+  void CommonStart();
+  void StartSimpleSearch();
+  void ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
+                   std::int32_t gotKeyStart, std::int32_t gotValStart, std::int32_t gotDatStart,
+                   std::int32_t gotKeyLen, std::int32_t gotValLen, std::int32_t gotDatLen,
+                   TKeyHandle vRoot);
+  void SearchProgress(std::int32_t total, std::int32_t count);
+  void SearchDone(TThread& Sender);
+  void EnableCriteria(bool Value);
+  void EnableChildren(HWND vParent, bool Value);
+  void SetStatus(const TText& vText);
+  void ReleaseEndedThread();
+
+  // Results pages.
+  void MeasureResults();
+  std::int32_t RowHeight(int vRow);
+  void ClearResults();
+  void AddHitRow(std::int32_t n);
+  void SetRows(std::int32_t vRows);
+  void btnNextClick();
+  void btnPrevClick();
+  void ApplyPageState(const TPageState& vState);
+  void lbResultsDrawItem(const DRAWITEMSTRUCT& vItem);
+  void lbResultsMouseDown(LPARAM lParam, WPARAM wParam);
+  void cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem);
+  void mnuPClick(int vIndex);
+  void mnuMClick(int vIndex);
+  void cbPerPageClick();
+  void cbMaxRsltClick();
+  void mnuCaseClick();
+  static LRESULT CALLBACK ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR vId, DWORD_PTR vRef) noexcept;
+
+  // Advanced tab.
+  std::uint8_t RootBits() const;
+  void SetRootBits(std::uint8_t vBits);
+  bool AdvancedValid() const;
+
+  // Settings.
+  void ReadSettings();
+  void WriteSettings();
+  void LoadPlacementFromIni();
+  void SavePlacementToIni();
+  bool RunFileDialog(bool vSave, TText& vPath);
+
+  TApplication& fApp;
+  TMainFormContext fContext;
+  std::unique_ptr<TGuiSync> fSync;
+  TActionList fActions;
+
+  // Window state.
+  TText DetKStr;
+  std::int32_t DetKLen = 0;
+  std::int32_t DetKStart = 0;
+  TKeyHandle DetRoot = 0;
+  TText DetVStr;
+  std::int32_t DetVLen = 0;
+  std::int32_t DetVStart = 0;
+  std::int32_t MaxRslt = 1000;
+  std::int32_t MaxRsltIdx = 2;
+  std::int32_t PageBeg = 0;
+  std::int32_t PerPage = 10;
+  std::int32_t PerPageIdx = 0;
+  std::vector<TResult> Results;
+  bool RsltDat = false;
+  bool RsltVal = false;
+  bool Searched = false;
+  std::unique_ptr<TSearchThread> sThread;
+  bool SearchBusy = false;
+  std::unique_ptr<TSearchThread> fEndedThread;  // ended or ending; released from the loop
+  bool fCaseChecked = false;
+  int fPage = 0;
+  bool fDestroying = false;
+  TText fHandedOver;
+  TText fExeDir;
+
+  // GDI objects and images.
+  TGdiObject fFont;
+  TOwnedImageList ImageList1;
+
+  // Menus.
+  HMENU MainMenu1 = nullptr;
+  HMENU topOptions = nullptr;
+  HMENU mnuPerPage = nullptr;
+  HMENU mnuMax = nullptr;
+  HMENU pmResults = nullptr;  // owned: not attached to a window
+
+  // Controls.
+  HWND CoolBar1 = nullptr, ToolBar1 = nullptr, Animate1 = nullptr, StatusBar1 = nullptr;
+  HWND fPages[3] = {};
+  HWND pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr, ebNow = nullptr;
+  HWND pnlBottom = nullptr, sbSearchE = nullptr, cbPerPage = nullptr, cbMaxRslt = nullptr;
+  HWND scMain = nullptr, pnlRoot = nullptr, fRootBoxes[5] = {}, btnAllRoot = nullptr,
+       btnNoRoot = nullptr;
+  HWND pnlCrit[3] = {}, rbAny[3] = {}, rbAll[3] = {}, btnAdd[3] = {}, btnDel[3] = {};
+  HWND pnlSearch = nullptr, lblSearch = nullptr, btnPrev = nullptr, btnKDetail = nullptr,
+       btnNext = nullptr, lbResults = nullptr;
+  HWND pbKey1 = nullptr, pnlValues = nullptr, lbValues = nullptr, pnlAllData = nullptr,
+       pbVal1 = nullptr, pnlValType = nullptr, meData = nullptr, sgData = nullptr,
+       pnlData = nullptr;
+
+  // Layouts of the panels (the panels point at them).
+  TAlignList fPage0Align, fEasyAlign, fPage1Align, fPage2Align, fValuesAlign, fAllDataAlign,
+      fAdvancedAlign;
+};
+
+}  // namespace corvane

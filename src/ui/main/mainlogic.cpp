@@ -1,0 +1,193 @@
+#include "ui/main/mainlogic.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+std::int32_t Clamp(std::int32_t vValue, std::int32_t vLow, std::int32_t vHigh) {
+  return vValue < vLow ? vLow : vValue > vHigh ? vHigh : vValue;
+}
+
+TFormSettings ReadFormSettings(TProfile& vProfile) {
+  TFormSettings s;
+  const TTextView sec = kFormSettingsSection;
+  s.fButtons = ReadProfileInt(vProfile, sec, u"Buttons", 0) == 1;
+  s.fActivePage = Clamp(ReadProfileInt(vProfile, sec, u"ActivePage", 0), 0, 1);
+  s.fPerPageIdx = Clamp(ReadProfileInt(vProfile, sec, u"PerPage", 0), 0, 4);
+  s.fMaxRsltIdx = Clamp(ReadProfileInt(vProfile, sec, u"MaxRslt", 2), 0, 3);
+  s.fCase = ReadProfileFlag(vProfile, sec, u"Case", false);
+  return s;
+}
+
+std::vector<std::pair<TText, TText>> FormSettingsEntries(const TFormSettings& vSettings) {
+  return {{u"ActivePage", IntText(vSettings.fActivePage)},
+          {u"PerPage", IntText(vSettings.fPerPageIdx)},
+          {u"MaxRslt", IntText(vSettings.fMaxRsltIdx)},
+          {u"Case", vSettings.fCase ? u"1" : u"0"}};
+}
+
+std::int32_t PerPageAt(std::int32_t vIndex) {
+  return vIndex >= 0 && vIndex <= 3 ? kPerPageValues[std::size_t(vIndex)] : 1000;
+}
+
+std::int32_t MaxRsltAt(std::int32_t vIndex) {
+  return vIndex >= 0 && vIndex <= 2 ? kMaxRsltValues[std::size_t(vIndex)] : 10000;
+}
+
+TText IntText(std::int32_t vValue) {
+  const std::string s = std::to_string(vValue);
+  return TText(s.begin(), s.end());
+}
+
+TPlaceRect FitIntoWorkArea(TPlaceRect vRect, const TPlaceRect& vWork) {
+  // 64-bit arithmetic: the file may hold any 32-bit numbers.
+  auto shift = [](std::int32_t& vLow, std::int32_t& vHigh, std::int64_t vBy) {
+    vLow = std::int32_t(std::clamp<std::int64_t>(vLow - vBy, INT32_MIN, INT32_MAX));
+    vHigh = std::int32_t(std::clamp<std::int64_t>(vHigh - vBy, INT32_MIN, INT32_MAX));
+  };
+  if (vRect.fRight > vWork.fRight)
+    shift(vRect.fLeft, vRect.fRight, std::int64_t(vRect.fRight) - vWork.fRight);
+  if (vRect.fBottom > vWork.fBottom)
+    shift(vRect.fTop, vRect.fBottom, std::int64_t(vRect.fBottom) - vWork.fBottom);
+  if (vRect.fLeft < 0) vRect.fLeft = 0;
+  if (vRect.fTop < 0) vRect.fTop = 0;
+  return vRect;
+}
+
+TPlacement LoadPlacement(TProfile& vProfile, const TPlacement& vCurrent, const TPlaceRect& vWindow,
+                         const TPlaceRect& vWork, bool vWithSize) {
+  const TTextView sec = kPlacementSection;
+  const std::int32_t centredLeft = (vWork.Width() - vWindow.Width()) / 2 + vWork.fLeft;
+  const std::int32_t centredTop = (vWork.Height() - vWindow.Height()) / 2 + vWork.fTop;
+  TPlacement p = vCurrent;
+  p.fNormal.fLeft = ReadProfileInt(vProfile, sec, u"Left", centredLeft);
+  p.fNormal.fTop = ReadProfileInt(vProfile, sec, u"Top", centredTop);
+  if (vWithSize) {
+    p.fNormal.fRight = ReadProfileInt(vProfile, sec, u"Right", vWindow.fRight);
+    p.fNormal.fBottom = ReadProfileInt(vProfile, sec, u"Bottom", vWindow.fBottom);
+  } else {
+    p.fNormal.fRight = int32_t(std::clamp<std::int64_t>(
+        std::int64_t(p.fNormal.fLeft) + vWindow.Width(), INT32_MIN, INT32_MAX));
+    p.fNormal.fBottom = int32_t(std::clamp<std::int64_t>(
+        std::int64_t(p.fNormal.fTop) + vWindow.Height(), INT32_MIN, INT32_MAX));
+  }
+  p.fMinX = ReadProfileInt(vProfile, sec, u"MinX", vCurrent.fMinX);
+  p.fMinY = ReadProfileInt(vProfile, sec, u"MinY", vCurrent.fMinY);
+  p.fMaxX = ReadProfileInt(vProfile, sec, u"MaxX", vCurrent.fMaxX);
+  p.fMaxY = ReadProfileInt(vProfile, sec, u"MaxY", vCurrent.fMaxY);
+  p.fShowCmd = 0;
+  p.fFlags = ReadProfileInt(vProfile, sec, u"flags", vCurrent.fFlags);
+  if (vWithSize) p.fNormal = FitIntoWorkArea(p.fNormal, vWork);
+  return p;
+}
+
+std::vector<std::pair<TText, TText>> PlacementEntries(const TPlacement& vPlacement,
+                                                      bool vWithSize) {
+  std::vector<std::pair<TText, TText>> r;
+  r.emplace_back(u"Left", IntText(vPlacement.fNormal.fLeft));
+  r.emplace_back(u"Top", IntText(vPlacement.fNormal.fTop));
+  if (vWithSize) {
+    r.emplace_back(u"Right", IntText(vPlacement.fNormal.fRight));
+    r.emplace_back(u"Bottom", IntText(vPlacement.fNormal.fBottom));
+  }
+  r.emplace_back(u"MinX", IntText(vPlacement.fMinX));
+  r.emplace_back(u"MinY", IntText(vPlacement.fMinY));
+  r.emplace_back(u"MaxX", IntText(vPlacement.fMaxX));
+  r.emplace_back(u"MaxY", IntText(vPlacement.fMaxY));
+  r.emplace_back(u"ShowCmd", IntText(vPlacement.fShowCmd));
+  r.emplace_back(u"flags", IntText(vPlacement.fFlags));
+  return r;
+}
+
+TPageState NextPage(TPageState vState, std::int32_t vPerPage, std::int32_t vHits) {
+  vState.fPageBeg += vPerPage;
+  vState.fPrevEnabled = true;
+  if (vState.fPageBeg + vPerPage < vHits) {
+    vState.fRows = std::max(vState.fRows, vPerPage);
+  } else {
+    vState.fNextEnabled = false;
+    vState.fRows = std::max(0, vHits - vState.fPageBeg);
+  }
+  return vState;
+}
+
+TPageState PrevPage(TPageState vState, std::int32_t vPerPage) {
+  vState.fNextEnabled = true;
+  vState.fPageBeg = std::max(0, vState.fPageBeg - vPerPage);
+  if (vState.fPageBeg <= 0) vState.fPrevEnabled = false;
+  vState.fRows = std::max(vState.fRows, vPerPage);
+  return vState;
+}
+
+THitStep AddHit(std::int32_t vIndex, std::int32_t vPageBeg, std::int32_t vPerPage,
+                std::int32_t vRows) {
+  THitStep s;
+  s.fEnableNext = vIndex >= vPageBeg + vPerPage;
+  const std::int32_t r = vIndex - vPageBeg;
+  s.fRows = vRows;
+  if (r >= 0 && r < vPerPage) {
+    s.fShown = true;
+    s.fRows = std::max(vRows, r + 1);
+  }
+  if (r >= 0 && r < s.fRows) s.fRow = r;
+  return s;
+}
+
+TActionStates ActionStates(const TWindowState& v) {
+  TActionStates a;
+  a.fRegedit = v.fRegEditKnown;
+  a.fBack = v.fPage > 0;
+  a.fForward = (v.fPage == 0 && v.fSearched) || (v.fPage == 1 && !v.fDetailEmpty);
+  a.fKDetail = v.fPage == 1 && v.fRowSelected;
+  a.fStop = v.fThreadRunning;
+  a.fSearch =
+      v.fPage == 0 && !v.fThreadRunning && (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
+  a.fSave = v.fPage == 0 && v.fAdvancedTab && v.fAdvancedValid;
+  return a;
+}
+
+namespace {
+TText Format1(TTextView vBefore, std::int32_t vNumber, TTextView vAfter) {
+  TText r(vBefore);
+  r += IntText(vNumber);
+  r += vAfter;
+  return r;
+}
+}  // namespace
+
+TText EndText(TStatus vStatus, std::int32_t vCount) {
+  switch (vStatus) {
+    case stOverflow:
+      return Format1(u"Found ", vCount, u" items (the maximum)");
+    case stFinished:
+      return Format1(u"Found ", vCount, u" items");
+    default:
+      return Format1(u"Found ", vCount, u" items before being stopped");
+  }
+}
+
+TText ProgressText(std::int32_t vTotal, std::int32_t vCount) {
+  return Format1(u"Hits: ", vCount, u", Keys searched: ") + IntText(vTotal);
+}
+
+TText PrevCaption(std::int32_t vPerPage) {
+  return Format1(u"&< Previous ", vPerPage, u"");
+}
+TText NextCaption(std::int32_t vPerPage) {
+  return Format1(u"Next ", vPerPage, u" &>");
+}
+TText RowNumberText(std::int32_t vNumber) {
+  return Format1(u"", vNumber, u". ");
+}
+
+TText LongHint(TTextView vHint) {
+  const auto bar = vHint.find(u'|');
+  return TText(bar == TTextView::npos ? vHint : vHint.substr(bar + 1));
+}
+
+TText ShortHint(TTextView vHint) {
+  const auto bar = vHint.find(u'|');
+  return TText(bar == TTextView::npos ? vHint : vHint.substr(0, bar));
+}
+
+}  // namespace corvane

@@ -1,0 +1,41 @@
+#include "ui/window/application.h"
+
+namespace corvane {
+
+const TText* TApplication::HintOf(HWND vControl) const {
+  const auto it = fHints.find(vControl);
+  return it == fHints.end() ? nullptr : &it->second;
+}
+
+void TApplication::ChangeHint(const TText& vHint) {
+  if (vHint == fCurrentHint) return;
+  fCurrentHint = vHint;
+  if (OnHint) OnHint(vHint);
+}
+
+void TApplication::TrackHint(const MSG& vMsg) {
+  if (vMsg.hwnd == fHintWindow) return;
+  fHintWindow = vMsg.hwnd;
+  const TText* hint = HintOf(vMsg.hwnd);
+  ChangeHint(hint ? *hint : TText());
+}
+
+int TApplication::Run(HWND vMain, TActionList& vActions) {
+  const TOwnedAccel accel = vActions.BuildAccelerators();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return int(msg.wParam);
+      if (msg.message == WM_MOUSEMOVE) TrackHint(msg);
+      const bool ours =
+          msg.hwnd && IsWindow(vMain) && (msg.hwnd == vMain || IsChild(vMain, msg.hwnd));
+      if (ours && accel && TranslateAcceleratorW(vMain, accel.Get(), &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (IsWindow(vMain)) vActions.Update();
+    WaitMessage();
+  }
+}
+
+}  // namespace corvane

@@ -1,0 +1,91 @@
+// The thin window layer: a window base class with one trampoline, the panel container that
+// hands its children's notifications to the top-level window, top/bottom/left/client
+// alignment, and one-line helpers for the controls.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "search/text.h"
+
+namespace corvane {
+
+inline const wchar_t* W(const TText& s) {
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+inline const wchar_t* W(const char16_t* s) {
+  return reinterpret_cast<const wchar_t*>(s);
+}
+inline TText FromW(const wchar_t* s) {
+  return s ? TText(reinterpret_cast<const char16_t*>(s)) : TText();
+}
+
+// A window of ours. The trampoline stores `this` at WM_NCCREATE and forwards every message
+// to WndProc; nothing thrown by a handler leaves the trampoline (it is shown in one message
+// box instead, see ShowError).
+class TWindow {
+ public:
+  TWindow() = default;
+  TWindow(const TWindow&) = delete;
+  TWindow& operator=(const TWindow&) = delete;
+  virtual ~TWindow();
+
+  HWND Handle() const { return fHandle; }
+
+ protected:
+  // Registers a window class served by the trampoline (once per name).
+  static void RegisterClassOnce(const wchar_t* vName, HBRUSH vBackground, HICON vIcon);
+  // Creates the window; false when the system refuses.
+  bool CreateHandle(DWORD vExStyle, const wchar_t* vClass, const wchar_t* vCaption, DWORD vStyle,
+                    int vX, int vY, int vW, int vH, HWND vParent, HMENU vMenu);
+  virtual LRESULT WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam);
+  LRESULT Default(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(fHandle, vMsg, wParam, lParam);
+  }
+
+ private:
+  static LRESULT CALLBACK Trampoline(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam) noexcept;
+  HWND fHandle = nullptr;
+};
+
+// The application's one error box: the text with "." appended when its last character sorts
+// after ".", the application title as caption, an error icon and OK.
+void ShowError(HWND vOwner, const TText& vText);
+inline constexpr wchar_t kAppTitle[] = L"Corvane";
+
+enum TAlign { alTop, alBottom, alLeft, alRight, alClient };
+
+// Children of one container laid out in list order, each taking its edge of what is left.
+class TAlignList {
+ public:
+  void Add(HWND vChild, TAlign vAlign, int vSize = 0) { fItems.push_back({vChild, vAlign, vSize}); }
+  void Arrange(HWND vContainer) const;
+
+ private:
+  struct TItem {
+    HWND fChild;
+    TAlign fAlign;
+    int fSize;
+  };
+  std::vector<TItem> fItems;
+};
+
+// The panel window class: a plain container in the dialog colour that lays out its children
+// with an optional TAlignList and passes WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and
+// WM_MEASUREITEM on to its top-level window, so one window handles every control.
+inline constexpr wchar_t kPanelClass[] = L"TCorvanePanel";
+void RegisterPanelClass();
+HWND CreatePanel(HWND vParent, int vX, int vY, int vW, int vH, const TAlignList* vAlign = nullptr,
+                 DWORD vExStyle = 0);
+
+// A child control with our font.
+HWND CreateControl(HWND vParent, const wchar_t* vClass, const wchar_t* vText, DWORD vStyle, int vX,
+                   int vY, int vW, int vH, int vId, HFONT vFont, DWORD vExStyle = 0);
+
+TText WindowText(HWND vWnd);
+void SetWindowTextT(HWND vWnd, const TText& vText);
+void SetBounds(HWND vWnd, int vX, int vY, int vW, int vH);
+RECT ClientRect(HWND vWnd);
+
+}  // namespace corvane
