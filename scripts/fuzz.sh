@@ -2,15 +2,17 @@
 # Fuzzes one target (or all) for a given time: scripts/fuzz.sh TARGET|all SECONDS
 #   Targets: verres, savedsearch, regexport.
 # Configures the "fuzz" preset (build/fuzz, clang, libFuzzer), builds the target and runs it
-# on a working copy of its saved corpus. Afterwards new inputs of at most MERGE_MAX_BYTES
-# (default 2048) that add coverage are merged into fuzz/corpus/TARGET/; every crash found is
-# copied there too (the replay tests then fail until it is fixed) and the script fails.
+# on its saved corpus fuzz/corpus/TARGET/. Afterwards the corpus is merged again: files with
+# names of their own (seeds, crash-*, regressions) always stay; of the generated ones (named
+# by their SHA-1), old and new, only inputs of at most MERGE_MAX_BYTES (default 1024) that
+# reach code the others do not (edges, not hit counts) are kept. Every crash found is copied
+# into the corpus (the replay tests then fail until it is fixed) and the script fails.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$ROOT/build/fuzz"
 ALL_TARGETS=(verres savedsearch regexport)
-MERGE_MAX_BYTES="${MERGE_MAX_BYTES:-2048}"
+MERGE_MAX_BYTES="${MERGE_MAX_BYTES:-1024}"
 
 if [ $# -ne 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
   echo "usage: $0 TARGET|all SECONDS   (targets: ${ALL_TARGETS[*]})" >&2
@@ -58,10 +60,24 @@ for t in "${TARGETS[@]}"; do
     status=1
   fi
 
-  find "$work/new" -type f -size +"${MERGE_MAX_BYTES}"c -delete
+  # Re-minimise the generated part of the corpus together with the new inputs.
+  mkdir -p "$work/old" "$work/min"
   before=$(find "$corpus" -type f | wc -l)
-  "$exe" -merge=1 "${dict[@]}" "$corpus" "$work/new" >"$work/merge.txt" 2>&1 || true
+  for f in "$corpus"/*; do
+    [ -f "$f" ] || continue
+    if [[ "$(basename "$f")" =~ ^[0-9a-f]{40}$ ]]; then mv "$f" "$work/old/"; else cp "$f" "$work/min/"; fi
+  done
+  find "$work/new" -type f -size +"${MERGE_MAX_BYTES}"c -delete
+  if ! "$exe" -merge=1 -use_counters=0 "${dict[@]}" "$work/min" "$work/old" "$work/new" >"$work/merge.txt" 2>&1; then
+    echo "!! $t: merge failed, corpus left as it was (see $work/merge.txt)"
+    mv "$work/old"/* "$corpus/" 2>/dev/null || true
+    status=1
+    continue
+  fi
+  for f in "$work/min"/*; do
+    [[ "$(basename "$f")" =~ ^[0-9a-f]{40}$ ]] && cp "$f" "$corpus/"
+  done
   after=$(find "$corpus" -type f | wc -l)
-  echo "== $t: corpus $before -> $after files (log: $work/log.txt)"
+  echo "== $t: corpus $before -> $after files, $(du -sk "$corpus" | cut -f1) KiB (log: $work/log.txt)"
 done
 exit $status

@@ -2,6 +2,8 @@
 
 namespace corvane {
 
-TText AnsiToText(std::string_view vBytes) { return Windows1252ToText(vBytes); }
+TText AnsiToText(std::string_view vBytes) {
+  return Windows1252ToText(vBytes);
+}
 
 }  // namespace corvane

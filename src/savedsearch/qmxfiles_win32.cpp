@@ -1,0 +1,135 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "savedsearch/qmxfile.h"
+
+namespace corvane {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+const wchar_t* W(const TText& s) {
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+// The system's text for an error code, without its line break.
+TText SystemText(DWORD vCode) {
+  wchar_t* msg = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, vCode, 0, reinterpret_cast<wchar_t*>(&msg), 0, nullptr);
+  TText text = n ? TText(reinterpret_cast<const char16_t*>(msg), n)
+                 : u"Error " + FromUtf8(std::to_string(vCode));
+  if (msg) LocalFree(msg);
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' '))
+    text.pop_back();
+  return text;
+}
+
+class THandle {
+ public:
+  explicit THandle(HANDLE h) : fHandle(h) {}
+  THandle(const THandle&) = delete;
+  THandle& operator=(const THandle&) = delete;
+  ~THandle() { Close(); }
+  bool Valid() const { return fHandle != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return fHandle; }
+  bool Close() {
+    const bool ok = !Valid() || CloseHandle(fHandle);
+    fHandle = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE fHandle;
+};
+
+class TWin32QmxFiles final : public TQmxFiles {
+ public:
+  TText FullPath(const TText& vPath) const override {
+    const DWORD n = GetFullPathNameW(W(vPath), 0, nullptr, nullptr);
+    if (n == 0) return vPath;
+    std::vector<wchar_t> buf(n);
+    const DWORD len = GetFullPathNameW(W(vPath), n, buf.data(), nullptr);
+    if (len == 0 || len >= n) return vPath;
+    return TText(reinterpret_cast<const char16_t*>(buf.data()), len);
+  }
+
+  bool FileExists(const TText& vPath) const override {
+    if (vPath.empty()) return false;
+    const DWORD attr = GetFileAttributesW(W(vPath));
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  TResult ReadAll(const TText& vPath, std::string& vBytes, TText& vError) override {
+    THandle f(CreateFileW(W(vPath), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                          nullptr));
+    if (!f.Valid()) {
+      vError = SystemText(GetLastError());
+      return frOpenFailed;
+    }
+    vBytes.clear();
+    char buf[4096];
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(f.Get(), buf, sizeof buf, &got, nullptr)) {
+        vError = SystemText(GetLastError());
+        return frTransferFailed;
+      }
+      if (got == 0) return frDone;
+      vBytes.append(buf, got);
+    }
+  }
+
+  TResult WriteNew(const TText& vPath, std::string_view vBytes, TText& vError) override {
+    THandle f(CreateFileW(W(vPath), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                          nullptr));
+    if (!f.Valid()) {
+      const DWORD code = GetLastError();
+      vError = SystemText(code);
+      return (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) ? frExists : frOpenFailed;
+    }
+    std::size_t at = 0;
+    while (at < vBytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(vBytes.size() - at, 1 << 20));
+      DWORD put = 0;
+      if (!WriteFile(f.Get(), vBytes.data() + at, chunk, &put, nullptr) || put == 0) {
+        vError = SystemText(GetLastError());
+        return frTransferFailed;
+      }
+      at += put;
+    }
+    if (!FlushFileBuffers(f.Get()) || !f.Close()) {
+      vError = SystemText(GetLastError());
+      return frTransferFailed;
+    }
+    return frDone;
+  }
+
+  bool Replace(const TText& vFrom, const TText& vTo, TText& vError) override {
+    // Creating a file over a read-only one fails; so does replacing it (Wine's move would
+    // replace it).
+    const DWORD attr = GetFileAttributesW(W(vTo));
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
+      vError = SystemText(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    if (MoveFileExW(W(vFrom), W(vTo), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    vError = SystemText(GetLastError());
+    return false;
+  }
+
+  void Remove(const TText& vPath) override { DeleteFileW(W(vPath)); }
+};
+
+}  // namespace
+
+TQmxFiles& PlatformQmxFiles() {
+  static TWin32QmxFiles files;
+  return files;
+}
+
+}  // namespace corvane
