@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
 #include "app/find/findcli.h"
+#include "savedsearch/qmxfile.h"
 #include "search/memregistry.h"
 
 namespace corvane::find {
@@ -100,6 +105,58 @@ TEST(FindRun, CriteriaSearchShowsOnlyItsLines) {
   EXPECT_EQ(RunWith(reg, dat, {u"--data", u"equals", u"42"}), kExitFound);
   EXPECT_EQ(dat.fOut,
             "Key: HKEY_LOCAL_MACHINE\\software\\run\nVal: Level\nDat: 0x0000002A (42)\n\nFound 1 items\n");
+}
+
+TEST(FindRun, SavedSearchFile) {
+  TMemRegistry reg;
+  reg.SetText(kHKCU, u"Software\\Run", u"Path", u"c:\\x");
+  reg.SetText(kHKLM, u"Software\\Run", u"Path", u"d:\\y");
+  const auto dir = std::filesystem::temp_directory_path();
+  const auto file = dir / ("corvane-find-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".qmx");
+  const TText path = file.u16string();
+
+  TSearchCriteria crit;
+  crit.fRoots = TRootKeySet(1 << rHKLM);
+  crit.fMaxRsltIdx = 0;
+  crit.fKeyRows.push_back(TCritRow{mtEquals, 0, u"run"});
+  crit.fValRows.push_back(TCritRow{mtContains, 0, u"path"});
+  SaveQmxFile(path, crit);
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitFound) << cap.fErr;
+    EXPECT_EQ(cap.fOut,
+              "Key: HKEY_LOCAL_MACHINE\\software\\[run]\nVal: [Path]\n\nFound 1 items\n");
+  }
+  {
+    // --roots overrides the file's roots; a further criterion is added to its rows.
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path, u"--roots", u"HKCU,HKLM", u"--data", u"contains", u"d:"}),
+              kExitFound);
+    EXPECT_NE(cap.fOut.find("Dat: [d:]\\y"), std::string::npos) << cap.fOut;
+    EXPECT_NE(cap.fOut.find("Found 1 items"), std::string::npos);
+  }
+  crit.fKeyRows.push_back(TCritRow{mtContains, 0, u""});  // a row the window shows as invalid
+  SaveQmxFile(path, crit);
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitInput);
+    EXPECT_NE(cap.fErr.find("key-name row 2 is not complete"), std::string::npos) << cap.fErr;
+    EXPECT_TRUE(cap.fOut.empty());
+  }
+  {
+    std::ofstream(file, std::ios::binary) << "not a saved search";
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitInput);
+    // The codec's own message: an unknown tag here.
+    EXPECT_NE(cap.fErr.find("Ung\u00fcltiger Eigenschaftswert"), std::string::npos) << cap.fErr;
+    EXPECT_TRUE(cap.fOut.empty());
+  }
+  std::filesystem::remove(file);
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitInput);
+    EXPECT_NE(cap.fErr.find("no such saved search"), std::string::npos) << cap.fErr;
+  }
 }
 
 TEST(FindOutput, HitBlockJsonAndEndTexts) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <memory>
 
+#include "savedsearch/qmxfile.h"
 #include "search/emphasis.h"
 #include "search/memregistry.h"
 #include "search/number.h"
@@ -127,6 +128,7 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vOpts.fHelp = true;
     } else if (a == u"-m" || a == u"--max") {
       if (!value(v)) return false;
+      vOpts.fHaveMax = true;
       if (!ParseCount(v, vOpts.fMaxRslt)) {
         vError = "option --max needs a whole number of at least 1, not '" + ToUtf8(v) + "'";
         return false;
@@ -135,6 +137,10 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vOpts.fDatCase = true;
     } else if (a == u"-j" || a == u"--json") {
       vOpts.fJson = true;
+    } else if (a == u"-q" || a == u"--qmx") {
+      if (!value(v)) return false;
+      vOpts.fQmxFile = v;
+      vOpts.fCriteria = true;
     } else if (a == u"--no-probe") {
       vOpts.fNoProbe = true;
     } else if (a == u"-p" || a == u"--progress") {
@@ -185,6 +191,7 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
                  ToUtf8(v) + "'";
         return false;
       }
+      vOpts.fHaveRoots = true;
       vOpts.fCriteria = true;
     } else if (a == u"--") {
       if (i + 1 < vArgs.size()) {
@@ -209,7 +216,7 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vError = "a search text cannot be combined with criteria; use --key/--value/--data contains TEXT";
       return false;
     }
-    if (vOpts.fCrits.empty()) {
+    if (vOpts.fCrits.empty() && vOpts.fQmxFile.empty()) {
       vError = "--roots needs at least one --key, --value or --data criterion";
       return false;
     }
@@ -262,6 +269,9 @@ std::string HelpText() {
       "      --key-all, --value-all, --data-all\n"
       "                     every criterion of that kind must hold (default: any one)\n"
       "  -r, --roots LIST   comma-separated roots: HKCU,HKLM,HKU,HKCC,HKCR (default: all)\n"
+      "  -q, --qmx FILE     run the criteria of a saved search (.QMX): its rows, roots,\n"
+      "                     \"all\" settings, case setting and maximum; criteria, --roots,\n"
+      "                     --case and --max given as well add to or override them\n"
       "  MATCH: contains, equals, not-contains, not-equals; for --data also type.\n"
       "  DATATYPE: text, number, binary, or REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY,\n"
       "  REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_MULTI_SZ, REG_RESOURCE_LIST,\n"
@@ -282,7 +292,7 @@ std::string HelpText() {
       "  0  the search ended and found at least one item\n"
       "  1  the search ended and found nothing\n"
       "  2  bad command line\n"
-      "  3  the export file could not be read or is malformed\n"
+      "  3  the export or saved-search file could not be read or is malformed\n"
       "  4  stopped by Ctrl+C (the items found so far were printed)\n";
 }
 
@@ -328,6 +338,57 @@ TText EndText(TStatus vStatus, std::int32_t vCount) {
   return t + u" before being stopped";
 }
 
+bool ApplySavedSearch(const TText& vPath, TFindOptions& vOpts, std::string& vError) {
+  TSearchCriteria saved;
+  TQmxFiles& files = PlatformQmxFiles();
+  if (!files.FileExists(vPath)) {
+    vError = ToUtf8(files.FullPath(vPath)) + ": no such saved search";
+    return false;
+  }
+  try {
+    LoadQmxFile(vPath, saved, files);
+  } catch (const TQmxError& e) {
+    vError = ToUtf8(e.Message());
+    return false;
+  }
+  std::vector<TFindCrit> rows;
+  struct TBox {
+    TCritKind fKind;
+    const std::vector<TCritRow>* fRows;
+    const char* fName;
+  };
+  for (const TBox& box : {TBox{ckKey, &saved.fKeyRows, "key-name"},
+                          TBox{ckValue, &saved.fValRows, "value-name"},
+                          TBox{ckData, &saved.fDatRows, "value-data"}}) {
+    for (std::size_t i = 0; i < box.fRows->size(); ++i) {
+      const TCritRow& r = (*box.fRows)[i];
+      const bool typeRow = box.fKind == ckData && r.fMatchType == mtDataType;
+      if (!CritRowValid(box.fKind, r.fMatchType, r.fText) ||
+          (typeRow && (r.fDataType < 0 || r.fDataType >= std::int32_t(kDataTypeTexts.size())))) {
+        vError = ToUtf8(files.FullPath(vPath)) + ": " + box.fName + " row " + std::to_string(i + 1) +
+                 " is not complete, so the search cannot run";
+        return false;
+      }
+      rows.push_back(TFindCrit{box.fKind, r.fMatchType, typeRow ? TText() : r.fText, r.fDataType});
+    }
+  }
+  if (rows.empty() && vOpts.fCrits.empty()) {
+    vError = ToUtf8(files.FullPath(vPath)) + ": the saved search holds no criteria";
+    return false;
+  }
+  rows.insert(rows.end(), vOpts.fCrits.begin(), vOpts.fCrits.end());
+  vOpts.fCrits = std::move(rows);
+  vOpts.fKeyAll = vOpts.fKeyAll || saved.fKeyAll;
+  vOpts.fValAll = vOpts.fValAll || saved.fValAll;
+  vOpts.fDatAll = vOpts.fDatAll || saved.fDatAll;
+  vOpts.fDatCase = vOpts.fDatCase || saved.fDatCase;
+  if (!vOpts.fHaveRoots) vOpts.fRoots = saved.fRoots;
+  static constexpr std::int32_t kMaxima[] = {10, 100, 1000, 10000};
+  if (!vOpts.fHaveMax && saved.fMaxRsltIdx >= 0 && saved.fMaxRsltIdx < 4)
+    vOpts.fMaxRslt = kMaxima[saved.fMaxRsltIdx];
+  return true;
+}
+
 int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   TFindOptions opts;
   std::string error;
@@ -338,6 +399,10 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   if (opts.fHelp) {
     vIo.fOut(HelpText());
     return kExitFound;
+  }
+  if (!opts.fQmxFile.empty() && !ApplySavedSearch(opts.fQmxFile, opts, error)) {
+    vIo.fErr("corvane-find: " + error + "\n");
+    return kExitInput;
   }
 
   TMemRegistry exported;

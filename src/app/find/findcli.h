@@ -20,7 +20,7 @@ enum : int {
   kExitFound = 0,     // the search ended and found at least one item
   kExitNothing = 1,   // the search ended and found nothing
   kExitUsage = 2,     // bad command line
-  kExitInput = 3,     // the export file could not be read or is malformed
+  kExitInput = 3,     // the export or saved-search file could not be read or is malformed
   kExitStopped = 4,   // stopped by Ctrl+C; the items found so far were printed
 };
 
@@ -40,14 +40,24 @@ struct TFindOptions {
   bool fJson = false;
   bool fProgress = false;
   bool fHelp = false;
-  bool fNoProbe = false;  // skip the alias probes: nothing is written to the registry
+  bool fNoProbe = false;
+  bool fHaveMax = false;
+  TText fQmxFile;  // run the criteria of this saved search  // skip the alias probes: nothing is written to the registry
   std::string fRegFile;  // search this export instead of the live registry
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;
   std::vector<TFindCrit> fCrits;
   bool fKeyAll = false, fValAll = false, fDatAll = false;
   TRootKeySet fRoots = TRootKeySet::All();
+  bool fHaveRoots = false;
 };
+
+// Adds the criteria of the saved search vPath to vOpts: its rows before those of the command
+// line, its "all" flags, case setting and maximum unless the command line gives them, its
+// roots unless --roots was given. Returns false with vError set when the file cannot be read
+// or holds a row that is not complete.
+[[nodiscard]] bool ApplySavedSearch(const TText& vPath, TFindOptions& vOpts,
+                                    std::string& vError);
 
 // Parses the arguments after the program name. Returns false with vError set on a bad
 // command line.
