@@ -6,6 +6,7 @@
 
 #include "app/startup/profile_win32.h"
 #include "app/startup/specialfolders.h"
+#include "regequiv/regequiv_win32.h"
 #include "search/win32registry.h"
 
 namespace corvane {
@@ -72,15 +73,7 @@ class TWin32StartupSystem final : public TStartupSystem {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  std::uint32_t PlatformId() override {
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)  // deprecated, but the platform identifier is all we read
-#endif
-    if (!GetVersionExW(&info)) return 0;
-    return info.dwPlatformId;
-  }
+  std::uint32_t PlatformId() override { return Win32AliasSystem().PlatformId(); }
 
   std::unique_ptr<TProfile> OpenProfile(TTextView vFile) override {
     return OpenWin32Profile(vFile);

@@ -1169,6 +1169,23 @@ void TMainForm::WriteSettings() {
     WritePrivateProfileStringW(W(kFormSettingsSection), W(key), W(value), W(fContext.IniName));
 }
 
+
+namespace {
+
+TPlacement FromPlacement(const WINDOWPLACEMENT& vWp) {
+  TPlacement p;
+  p.fNormal = FromRect(vWp.rcNormalPosition);
+  p.fMinX = vWp.ptMinPosition.x;
+  p.fMinY = vWp.ptMinPosition.y;
+  p.fMaxX = vWp.ptMaxPosition.x;
+  p.fMaxY = vWp.ptMaxPosition.y;
+  p.fShowCmd = int(vWp.showCmd);
+  p.fFlags = int(vWp.flags);
+  return p;
+}
+
+}  // namespace
+
 void TMainForm::LoadPlacementFromIni() {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -1182,14 +1199,7 @@ void TMainForm::LoadPlacementFromIni() {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   if (!GetWindowPlacement(Handle(), &wp)) return;
-  TPlacement current;
-  current.fNormal = FromRect(wp.rcNormalPosition);
-  current.fMinX = wp.ptMinPosition.x;
-  current.fMinY = wp.ptMinPosition.y;
-  current.fMaxX = wp.ptMaxPosition.x;
-  current.fMaxY = wp.ptMaxPosition.y;
-  current.fShowCmd = int(wp.showCmd);
-  current.fFlags = int(wp.flags);
+  const TPlacement current = FromPlacement(wp);
   const auto profile = OpenWin32Profile(fContext.IniName);
   const TPlacement p = LoadPlacement(*profile, current, FromRect(win), FromRect(work), true);
   wp.rcNormalPosition = ToRect(p.fNormal);
@@ -1204,14 +1214,7 @@ void TMainForm::SavePlacementToIni() {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   if (!GetWindowPlacement(Handle(), &wp)) return;
-  TPlacement p;
-  p.fNormal = FromRect(wp.rcNormalPosition);
-  p.fMinX = wp.ptMinPosition.x;
-  p.fMinY = wp.ptMinPosition.y;
-  p.fMaxX = wp.ptMaxPosition.x;
-  p.fMaxY = wp.ptMaxPosition.y;
-  p.fShowCmd = int(wp.showCmd);
-  p.fFlags = int(wp.flags);
+  const TPlacement p = FromPlacement(wp);
   for (const auto& [key, value] : PlacementEntries(p, true))
     WritePrivateProfileStringW(W(kPlacementSection), W(key), W(value), W(fContext.IniName));
 }
