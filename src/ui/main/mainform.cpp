@@ -301,10 +301,10 @@ void TMainForm::CreateCriteriaPage() {
       200, ids::cbPerPage, HFONT(fFont.Get()));
   for (const wchar_t* s : {L"10", L"25", L"50", L"100", L"1000"})
     SendMessageW(cbPerPage, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
-  Label(pnlBottom, L"Maximum results:", 262, 15, 100, 16, SS_LEFTNOWORDWRAP);
+  Label(pnlBottom, L"Maximum results:", 262, 15, 106, 16, SS_LEFTNOWORDWRAP);
   cbMaxRslt = CreateControl(
       pnlBottom, L"COMBOBOX", L"",
-      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 364, 11, 70,
+      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 370, 11, 70,
       200, ids::cbMaxRslt, HFONT(fFont.Get()));
   for (const wchar_t* s : {L"10", L"100", L"1000", L"10000"})
     SendMessageW(cbMaxRslt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
