@@ -1,5 +1,6 @@
 // End-to-end tests of corvane.exe: a driver process starts the real program, drives it with
-// window messages and reads its state back from its controls. Runs under Wine on a display
+// window messages and with mouse and keyboard input through SendInput, and reads its state
+// back from its controls and its shared block. Runs under Wine on a display
 // (tests/gui/run-gui-tests.sh gives it one).
 #include <windows.h>
 // after windows.h
@@ -9,12 +10,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/corvane/instancelayout.h"
+#include "ui/main/mainform.h"
 #include "ui/main/mainids.h"
+#include "ui/window/application.h"
 
 namespace {
 
@@ -77,6 +84,102 @@ std::vector<HWND> MainWindows() {
       },
       reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+// --- Real input through the system's input queue ----------------------------------------
+
+void SendMouse(DWORD vFlags, POINT vAt) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = LONG((vAt.x * 65535LL + (w - 1) / 2) / (w - 1));
+  in.mi.dy = LONG((vAt.y * 65535LL + (h - 1) / 2) / (h - 1));
+  in.mi.dwFlags = vFlags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+void MouseTo(POINT vAt) {
+  // Two steps, so that the pointer really moves even when it already stood there.
+  SendMouse(0, {vAt.x + 1, vAt.y + 1});
+  std::this_thread::sleep_for(30ms);
+  SendMouse(0, vAt);
+  std::this_thread::sleep_for(30ms);
+}
+
+POINT CentreOf(HWND vWnd) {
+  RECT r{};
+  GetWindowRect(vWnd, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void KeyEvent(WORD vKey, bool vUp) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vKey;
+  in.ki.dwFlags = vUp ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+  std::this_thread::sleep_for(30ms);
+}
+
+void Press(WORD vKey) {
+  KeyEvent(vKey, false);
+  KeyEvent(vKey, true);
+}
+
+void RightClick(POINT vAt) {
+  MouseTo(vAt);
+  SendMouse(MOUSEEVENTF_RIGHTDOWN, vAt);
+  std::this_thread::sleep_for(30ms);
+  SendMouse(MOUSEEVENTF_RIGHTUP, vAt);
+}
+
+// The visible pop-up menu window of a process, when one is open.
+HWND OpenMenuOf(DWORD vPid) {
+  struct TFind {
+    DWORD fPid;
+    HWND fFound;
+  } find{vPid, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* f = reinterpret_cast<TFind*>(l);
+        wchar_t cls[16] = {};
+        GetClassNameW(w, cls, 16);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == f->fPid && std::wstring(cls) == L"#32768" && IsWindowVisible(w)) {
+          f->fFound = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.fFound;
+}
+
+// The controls of a window that show text in the window's font.
+std::vector<HWND> TextControls(HWND vMain) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      vMain,
+      [](HWND w, LPARAM l) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        for (const wchar_t* c : {L"Button", L"Edit", L"Static", L"ComboBox", L"ListBox",
+                                 WC_TABCONTROLW, STATUSCLASSNAMEW})
+          if (_wcsicmp(cls, c) == 0) {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
+            break;
+          }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::wstring Describe(HWND vWnd) {
+  wchar_t cls[64] = {};
+  GetClassNameW(vWnd, cls, 64);
+  return std::wstring(cls) + L" #" + std::to_wstring(GetDlgCtrlID(vWnd));
 }
 
 // Saves the screen as a BMP; the test script turns it into a PNG.
@@ -397,6 +500,187 @@ TEST_F(GuiTest, SecondStartRaisesTheFirstAndEnds) {
   EXPECT_TRUE(WaitUntil([&] { return IsIconic(first.Main()) == FALSE; }, 5s));
   EXPECT_EQ(GetForegroundWindow(), first.Main());
   EXPECT_EQ(MainWindows().size(), 1u) << "no second window";
+}
+
+// Waits a while for the status bar to read vWant; returns what it reads then.
+std::wstring WaitStatus(const TCorvane& vApp, const std::wstring& vWant) {
+  WaitUntil([&] { return vApp.Status() == vWant; }, 5s);
+  return vApp.Status();
+}
+
+TEST_F(GuiTest, ControlsUseArialOfThirteenPixels) {
+  // A font handle is only valid in its own process, and under Wine WM_GETFONT does not even
+  // answer across processes: build the program's window here, hidden, and ask every text
+  // control of all three pages which face its font resolves to.
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring ini = std::wstring(temp) + L"corvane-font-test.ini";
+  corvane::TApplication application;
+  corvane::TMainFormContext context;
+  context.IniName = corvane::FromW(ini.c_str());
+  auto form = std::make_unique<corvane::TMainForm>(application, std::move(context));
+  ASSERT_TRUE(form->Create());
+  const std::vector<HWND> controls = TextControls(form->Handle());
+  EXPECT_GE(controls.size(), 20u);
+  HDC dc = GetDC(nullptr);
+  for (HWND c : controls) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr) << Describe(c);
+    const HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    EXPECT_STREQ(face, L"Arial") << Describe(c);
+    EXPECT_EQ(lf.lfHeight, -13) << Describe(c) << ": character height 13 pixels";
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL) << Describe(c);
+  }
+  ReleaseDC(nullptr, dc);
+  DestroyWindow(form->Handle());
+  form.reset();
+  DeleteFileW(ini.c_str());
+}
+
+TEST_F(GuiTest, HintsOfControlsAndMenuItemsGoToTheStatusBar) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  SendMessageW(app.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlanted));
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+
+  // The pointer over a control: the long part of its hint.
+  MouseTo(CentreOf(app.Control(ids::acSearch)));
+  EXPECT_EQ(WaitStatus(app, L"Search for Registry data matching your criteria"),
+            L"Search for Registry data matching your criteria");
+  // Over a control without a hint the status bar empties.
+  MouseTo(CentreOf(app.Control(ids::ebNow)));
+  EXPECT_EQ(WaitStatus(app, L""), L"");
+
+  // Menus, opened from the keyboard as a user would; the pointer stays out of their way.
+  MouseTo(CentreOf(app.Control(ids::StatusBar1)));
+  SetForegroundWindow(app.Main());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == app.Main(); }, 5s));
+  Press(VK_F10);
+  Press(VK_DOWN);  // opens File on its first item, New search
+  EXPECT_EQ(WaitStatus(app, L"Clear all fields for a new search"),
+            L"Clear all fields for a new search");
+  Press(VK_UP);  // wraps round to Exit
+  EXPECT_EQ(WaitStatus(app, L"Exit the program"), L"Exit the program");
+  Press(VK_RIGHT);  // on to Action
+  Press(VK_RIGHT);  // on to Options, opened on its first item, a sub-menu
+  EXPECT_EQ(WaitStatus(app, L"Select the number of results shown on each page"),
+            L"Select the number of results shown on each page");
+  Press(VK_RIGHT);  // into the sub-menu: a hint without "|" is shown whole
+  EXPECT_EQ(WaitStatus(app, L"Show 10 results per page"), L"Show 10 results per page");
+  Press(VK_UP);  // the last item, 1000, has no hint
+  EXPECT_EQ(WaitStatus(app, L""), L"");
+  Press(VK_ESCAPE);
+  Press(VK_DOWN);  // Maximum results
+  EXPECT_EQ(WaitStatus(app, L"Set the maximum number of results for this search"),
+            L"Set the maximum number of results for this search");
+  Press(VK_ESCAPE);
+  Press(VK_ESCAPE);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return OpenMenuOf(app.Pid()) == nullptr; }, 5s));
+  EXPECT_EQ(WaitStatus(app, L""), L"") << "the hint ends with the menu";
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(GuiTest, RightClickSelectsTheRowUnderThePointerAndOpensThePopUpMenu) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  app.SelectItem(ids::cbMaxRslt, 0);  // 10: the walk ends at the planted hits
+  SendMessageW(app.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlanted));
+  app.Command(ids::acSearch);
+  ASSERT_TRUE(app.WaitFound());
+  ASSERT_EQ(app.Rows(), 10);
+  HWND list = app.Control(ids::lbResults);
+  const int top = int(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+
+  // The screen point inside row vRow (from the top row shown), found from the rows' heights.
+  auto rowPoint = [&](int vRow) {
+    int y = 0;
+    for (int i = top; i < vRow; ++i) y += int(SendMessageW(list, LB_GETITEMHEIGHT, WPARAM(i), 0));
+    POINT p{60, y + 8};
+    ClientToScreen(list, &p);
+    return p;
+  };
+  RECT client{};
+  GetClientRect(list, &client);
+  POINT listBottom{0, client.bottom};
+  ClientToScreen(list, &listBottom);
+  ASSERT_LT(rowPoint(top + 1).y + 8, listBottom.y) << "two rows are shown";
+  const int target = SendMessageW(list, LB_GETCURSEL, 0, 0) == top ? top + 1 : top;
+  const int other = target == top ? top + 1 : top;
+
+  SetForegroundWindow(app.Main());
+  RightClick(rowPoint(target));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenuOf(app.Pid()) != nullptr; }, 5s))
+      << "the pop-up menu opens";
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), target) << "the row under the pointer";
+  Press(VK_DOWN);  // its first item, Detail: its hint in the status bar
+  EXPECT_EQ(WaitStatus(app, L"View detail for highlighted result"),
+            L"View detail for highlighted result");
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return OpenMenuOf(app.Pid()) == nullptr; }, 5s))
+      << "Esc closes the menu";
+  EXPECT_TRUE(IsWindowVisible(list)) << "no item of the menu ran";
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), target);
+
+  // A press with a key held or another button down changes nothing. Sent as messages: a Ctrl
+  // held through SendInput does not reach another process's mouse messages under Wine.
+  POINT q = rowPoint(other);
+  ScreenToClient(list, &q);
+  for (WPARAM keys : {WPARAM(MK_RBUTTON | MK_CONTROL), WPARAM(MK_RBUTTON | MK_SHIFT),
+                      WPARAM(MK_RBUTTON | MK_LBUTTON)}) {
+    SendMessageW(list, WM_RBUTTONDOWN, keys, MAKELPARAM(q.x, q.y));
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), target) << "keys " << keys;
+  }
+  // The same press alone selects that row (the messages above did reach the list).
+  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(q.x, q.y));
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), other);
+}
+
+TEST_F(GuiTest, SecondStartHandsOverItsFirstArgument) {
+  TCorvane first;
+  ASSERT_NE(first.Main(), nullptr);
+  const std::wstring path = L"Z:\\tmp\\corvane hand over\\saved search.qmx";
+
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd =
+      L"\"" + std::wstring(CORVANE_EXE) + L"\" \"" + path + L"\" Z:\\tmp\\ignored.qmx";
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 90000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(MainWindows().size(), 1u) << "no second window";
+  EXPECT_TRUE(first.Running());
+
+  // The shared block: the first instance's main window, then the path, first argument only.
+  HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, corvane::W(corvane::kInstanceBlockName));
+  ASSERT_NE(mapping, nullptr);
+  const auto* block =
+      static_cast<const std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+  ASSERT_NE(block, nullptr);
+  std::uint32_t main = 0;
+  std::memcpy(&main, block + 4, 4);
+  EXPECT_EQ(main, std::uint32_t(reinterpret_cast<std::uintptr_t>(first.Main())));
+  const auto* text = reinterpret_cast<const wchar_t*>(block + 8);
+  EXPECT_EQ(std::wstring(text, wcsnlen(text, 32768)), path);
+  UnmapViewOfFile(block);
+  CloseHandle(mapping);
+
+  // The first instance answered the hand-over and goes on working.
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(first.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0);
+  PostMessageW(first.Main(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(first.Ended(20000));
 }
 
 }  // namespace
