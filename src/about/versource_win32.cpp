@@ -1,15 +1,10 @@
 #include <windows.h>
 
 #include "about/verres.h"
+#include "search/wide.h"
 
 namespace corvane {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 class TWin32VerSource final : public TVerSource {
  public:

@@ -5,16 +5,11 @@
 
 #include <cwchar>
 
+#include "search/wide.h"
 #include "search/win32registry.h"
 
 namespace corvane {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-TText FromW(const wchar_t* s) {
-  return TText(reinterpret_cast<const char16_t*>(s), std::wcslen(s));
-}
 
 class TWin32AliasSystem final : public TAliasSystem {
  public:

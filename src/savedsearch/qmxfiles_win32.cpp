@@ -4,15 +4,10 @@
 #include <vector>
 
 #include "savedsearch/qmxfile.h"
+#include "search/wide.h"
 
 namespace corvane {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 // The system's text for an error code, without its line break.
 TText SystemText(DWORD vCode) {

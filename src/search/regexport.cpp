@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "search/ansi.h"
+#include "search/number.h"
 
 namespace corvane {
 namespace {
@@ -21,13 +22,6 @@ constexpr std::size_t kIndexFrom = 32;
 
 bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t';
-}
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
 }
 
 TText Fold(TTextView vName) {
@@ -269,13 +263,7 @@ class TReader {
   }
 
   TKeyHandle Root(TTextView vName) const {
-    static constexpr std::pair<std::u16string_view, TKeyHandle> kShort[] = {
-        {u"HKLM", kHKLM}, {u"HKCU", kHKCU}, {u"HKCR", kHKCR}, {u"HKU", kHKU}, {u"HKCC", kHKCC}};
-    TKeyHandle root = 0;
-    if (RootByName(vName, root)) return root;
-    const TText folded = FoldAZ(vName);
-    for (const auto& [name, handle] : kShort)
-      if (folded == name) return handle;
+    if (const TRootInfo* root = RootByName(vName)) return root->fHandle;
     Fail("unknown root key \"" + Excerpt(vName) + "\"");
   }
 

@@ -33,7 +33,7 @@ void LoadRegExportFile(TMemRegistry& vReg, const std::string& vPath);
 
 // Key paths deeper than this below their root are refused: no real registry holds them, and
 // the search walk recurses once per level.
-inline constexpr std::size_t kRegExportMaxDepth = 512;
+inline constexpr std::size_t kRegExportMaxDepth = kMaxKeyDepth;
 
 // The keys of the roots in vRoots (in the order HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,
 // HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG; roots without keys or values are left

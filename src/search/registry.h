@@ -23,6 +23,9 @@ class TRegError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The registry allows 512 levels of keys below a root; the walk goes no deeper.
+inline constexpr int kMaxKeyDepth = 512;
+
 // Access masks of the open operations.
 inline constexpr std::uint32_t kAccessRead = 0x20019;
 inline constexpr std::uint32_t kAccessQueryEnum = 0x20009;

@@ -37,9 +37,6 @@ struct TSearchHost {
   const std::vector<TText>* fAliases = nullptr;  // default: no aliases
 };
 
-// The registry allows 512 levels of keys; the walk goes no deeper.
-inline constexpr int kMaxKeyDepth = 512;
-
 class TSearchThread : public TThread {
  public:
   // A simple search for the text S.

@@ -8,14 +8,11 @@ const char16_t* RootName(TKeyHandle vRoot) {
   return nullptr;
 }
 
-bool RootByName(TTextView vName, TKeyHandle& vRoot) {
-  for (const auto& r : kSearchOrder) {
-    if (FoldAZ(vName) == FoldAZ(TTextView(r.fName))) {
-      vRoot = r.fHandle;
-      return true;
-    }
-  }
-  return false;
+const TRootInfo* RootByName(TTextView vName) {
+  const TText folded = FoldAZ(vName);
+  for (const auto& r : kSearchOrder)
+    if (folded == TTextView(r.fName) || folded == TTextView(r.fShortName)) return &r;
+  return nullptr;
 }
 
 }  // namespace corvane

@@ -35,6 +35,7 @@ struct TRootInfo {
   TRootKey fMember;
   TKeyHandle fHandle;
   const char16_t* fName;
+  const char16_t* fShortName;  // "HKCU" and so on
 };
 
 inline constexpr TKeyHandle kHKCR = 0x80000000u;
@@ -45,17 +46,18 @@ inline constexpr TKeyHandle kHKCC = 0x80000005u;
 
 // The five roots in the order both searches visit them.
 inline constexpr std::array<TRootInfo, 5> kSearchOrder{{
-    {rHKCU, kHKCU, u"HKEY_CURRENT_USER"},
-    {rHKLM, kHKLM, u"HKEY_LOCAL_MACHINE"},
-    {rHKU, kHKU, u"HKEY_USERS"},
-    {rHKCC, kHKCC, u"HKEY_CURRENT_CONFIG"},
-    {rHKCR, kHKCR, u"HKEY_CLASSES_ROOT"},
+    {rHKCU, kHKCU, u"HKEY_CURRENT_USER", u"HKCU"},
+    {rHKLM, kHKLM, u"HKEY_LOCAL_MACHINE", u"HKLM"},
+    {rHKU, kHKU, u"HKEY_USERS", u"HKU"},
+    {rHKCC, kHKCC, u"HKEY_CURRENT_CONFIG", u"HKCC"},
+    {rHKCR, kHKCR, u"HKEY_CLASSES_ROOT", u"HKCR"},
 }};
 
 // The name text of a root handle; nullptr for a handle that is not one of the five.
 const char16_t* RootName(TKeyHandle vRoot);
-// The root whose name text equals vName exactly (ASCII case ignored); false when none.
-bool RootByName(TTextView vName, TKeyHandle& vRoot);
+// The root whose name text or short name equals vName (letters a-z folded); nullptr when
+// none.
+const TRootInfo* RootByName(TTextView vName);
 
 enum TStatus : std::uint8_t { stReady, stWorking, stStopped, stOverflow, stFinished };
 

@@ -5,21 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "search/wide.h"
+
 namespace corvane {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-const wchar_t* W(const TText& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 HKEY RootHandle(TKeyHandle vRoot) {
   // Predefined handles are 32-bit values sign-extended to the pointer width.
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(vRoot)));
 }
 
-TText FromW(const wchar_t* s, std::size_t n) {
-  return TText(reinterpret_cast<const char16_t*>(s), n);
-}
 
 std::string ErrorText(LONG code) {
   wchar_t* msg = nullptr;

@@ -6,6 +6,7 @@
 
 #include "app/find/findcli.h"
 #include "savedsearch/qmxfile.h"
+#include "ui/main/mainlogic.h"
 #include "search/memregistry.h"
 
 namespace corvane::find {

@@ -133,12 +133,13 @@ void RightClick(POINT vAt) {
   SendMouse(MOUSEEVENTF_RIGHTUP, vAt);
 }
 
-// The visible pop-up menu window of a process, when one is open.
-HWND OpenMenuOf(DWORD vPid) {
+// The first visible top-level window of class vClass that belongs to process vPid.
+HWND VisibleWindowOf(DWORD vPid, const wchar_t* vClass) {
   struct TFind {
     DWORD fPid;
+    const wchar_t* fClass;
     HWND fFound;
-  } find{vPid, nullptr};
+  } find{vPid, vClass, nullptr};
   EnumWindows(
       [](HWND w, LPARAM l) -> BOOL {
         auto* f = reinterpret_cast<TFind*>(l);
@@ -146,7 +147,7 @@ HWND OpenMenuOf(DWORD vPid) {
         GetClassNameW(w, cls, 16);
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == f->fPid && std::wstring(cls) == L"#32768" && IsWindowVisible(w)) {
+        if (pid == f->fPid && std::wstring(cls) == f->fClass && IsWindowVisible(w)) {
           f->fFound = w;
           return FALSE;
         }
@@ -155,6 +156,9 @@ HWND OpenMenuOf(DWORD vPid) {
       reinterpret_cast<LPARAM>(&find));
   return find.fFound;
 }
+
+// The visible pop-up menu window of a process, when one is open.
+HWND OpenMenuOf(DWORD vPid) { return VisibleWindowOf(vPid, L"#32768"); }
 
 // The controls of a window that show text in the window's font.
 std::vector<HWND> TextControls(HWND vMain) {
@@ -298,27 +302,7 @@ class TCorvane {
 };
 
 // The message box shown by the program, when one is up.
-HWND MessageBoxOf(DWORD vPid) {
-  struct TFind {
-    DWORD fPid;
-    HWND fFound;
-  } find{vPid, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* f = reinterpret_cast<TFind*>(l);
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == f->fPid && std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {
-          f->fFound = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.fFound;
-}
+HWND MessageBoxOf(DWORD vPid) { return VisibleWindowOf(vPid, L"#32770"); }
 
 std::wstring MessageBoxText(HWND vBox) {
   HWND text = GetDlgItem(vBox, 0xFFFF);

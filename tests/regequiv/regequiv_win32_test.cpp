@@ -10,6 +10,7 @@
 #include <string>
 
 #include "regequiv/regequiv_win32.h"
+#include "search/wide.h"
 #include "search/win32registry.h"
 #include "support/recorder.h"
 
@@ -19,12 +20,6 @@ namespace {
 using test::TSearchRun;
 using Lines = std::vector<std::string>;
 
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-TText T(const wchar_t* s) {
-  return TText(reinterpret_cast<const char16_t*>(s));
-}
 
 constexpr wchar_t kIdConfigDb[] = L"SYSTEM\\CurrentControlSet\\Control\\IDConfigDB";
 constexpr wchar_t kMarker[] = L"CorvaneTestMarker";
@@ -101,13 +96,13 @@ class TTestKey {
 class TConfigDb {
  public:
   TConfigDb() {
-    if (KeyExists(HKEY_LOCAL_MACHINE, T(kIdConfigDb))) {
+    if (KeyExists(HKEY_LOCAL_MACHINE, FromW(kIdConfigDb))) {
       DWORD type = 0;
       if (RegGetValueW(HKEY_LOCAL_MACHINE, kIdConfigDb, kMarker, RRF_RT_ANY, &type, nullptr,
                        nullptr) != ERROR_SUCCESS)
         return;
     }
-    fKey = std::make_unique<TTestKey>(HKEY_LOCAL_MACHINE, T(kIdConfigDb));
+    fKey = std::make_unique<TTestKey>(HKEY_LOCAL_MACHINE, FromW(kIdConfigDb));
     fOk = fKey->Ok() && fKey->SetDword(L"CurrentConfig", 1) && fKey->SetDword(kMarker, 1);
   }
   bool Ok() const { return fOk; }
@@ -134,7 +129,7 @@ constexpr char kConfigEntry[] =
     "HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\HARDWARE PROFILES\\CURRENT";
 
 TEST(Win32Alias, ListHoldsTheClassesAndCurrentUserEntries) {
-  const bool planted = KeyExists(HKEY_LOCAL_MACHINE, T(kIdConfigDb));
+  const bool planted = KeyExists(HKEY_LOCAL_MACHINE, FromW(kIdConfigDb));
   EXPECT_EQ(Win32AliasSystem().PlatformId(), kPlatformNT);
   EXPECT_EQ(ToUtf8(UserSid()).rfind("S-1-5-21-", 0), 0u) << ToUtf8(UserSid());
   EXPECT_EQ(CurrentUserKeyName(Win32AliasHost()), UserSid());

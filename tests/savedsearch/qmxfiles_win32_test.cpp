@@ -6,14 +6,11 @@
 #include <string>
 
 #include "savedsearch/qmxfile.h"
+#include "search/wide.h"
 #include "support/printers.h"
 
 namespace corvane {
 namespace {
-
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 class QmxWin32Files : public testing::Test {
  protected:

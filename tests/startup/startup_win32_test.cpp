@@ -8,13 +8,10 @@
 
 #include "app/startup/profile_win32.h"
 #include "app/startup/startup_win32.h"
+#include "search/wide.h"
 
 namespace corvane {
 namespace {
-
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 bool Same(const TText& a, const TText& b) {
   return FoldAZ(a) == FoldAZ(b);

@@ -2,13 +2,12 @@
 
 #include <stdexcept>
 
+#include "search/wide.h"
 #include "search/win32registry.h"
 #include "support/planter.h"
 
 namespace corvane::test {
 namespace {
-
-const wchar_t* W(const TText& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 class TWin32Planter final : public TPlanter {
  public:

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "savedsearch/qmxfile.h"
+#include "ui/main/mainlogic.h"
 #include "search/emphasis.h"
 #include "search/memregistry.h"
 #include "search/number.h"
@@ -86,26 +87,13 @@ bool ParseDataType(const TText& vName, std::int32_t& vDataType) {
 }
 
 bool ParseRoots(const TText& vList, TRootKeySet& vRoots) {
-  static const struct {
-    const char16_t* fShort;
-    TRootKey fMember;
-  } kRoots[] = {{u"HKCR", rHKCR}, {u"HKCU", rHKCU}, {u"HKLM", rHKLM}, {u"HKU", rHKU}, {u"HKCC", rHKCC}};
   TRootKeySet set;
   std::size_t at = 0;
   while (at <= vList.size()) {
     const std::size_t end = std::min(vList.find(u',', at), vList.size());
-    const TText part = vList.substr(at, end - at);
-    bool known = false;
-    for (const auto& r : kRoots) {
-      const char16_t* full = nullptr;
-      for (const auto& info : kSearchOrder)
-        if (info.fMember == r.fMember) full = info.fName;
-      if (SameAZ(part, r.fShort) || SameAZ(part, full)) {
-        set.Include(r.fMember);
-        known = true;
-      }
-    }
-    if (!known) return false;
+    const TRootInfo* root = RootByName(vList.substr(at, end - at));
+    if (!root) return false;
+    set.Include(root->fMember);
     at = end + 1;
   }
   vRoots = set;
@@ -331,13 +319,6 @@ std::string HitJson(const TResult& vHit) {
   return j;
 }
 
-TText EndText(TStatus vStatus, std::int32_t vCount) {
-  TText t = u"Found " + FromUtf8(std::to_string(vCount)) + u" items";
-  if (vStatus == stOverflow) return t + u" (the maximum)";
-  if (vStatus == stFinished) return t;
-  return t + u" before being stopped";
-}
-
 bool ApplySavedSearch(const TText& vPath, TFindOptions& vOpts, std::string& vError) {
   TSearchCriteria saved;
   TQmxFiles& files = PlatformQmxFiles();
@@ -447,8 +428,7 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   };
   auto progress = [&](std::int32_t total, std::int32_t hits) {
     if (opts.fProgress)
-      vIo.fErr("Hits: " + std::to_string(hits) + ", Keys searched: " + std::to_string(total) +
-               "\n");
+      vIo.fErr(ToUtf8(ProgressText(total, hits)) + "\n");
   };
   std::unique_ptr<TSearchThread> thread;
   if (opts.fCriteria) {

@@ -77,8 +77,8 @@ std::string HelpText();
 TText HitLines(const TResult& vHit, bool vShowVal = true, bool vShowDat = true);
 // One hit as a JSON object on one line.
 std::string HitJson(const TResult& vHit);
-// "Found %d items", with the suffix the status calls for.
-TText EndText(TStatus vStatus, std::int32_t vCount);
+// The end text, "Found %d items" with the suffix the status calls for, is the window's
+// EndText (ui/main/mainlogic.h).
 
 // What the front end needs from its platform.
 struct TFindIo {

@@ -4,12 +4,10 @@
 
 #include <vector>
 
+#include "search/wide.h"
+
 namespace corvane {
 namespace {
-
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 class TWin32Profile final : public TProfile {
  public:

@@ -5,22 +5,13 @@
 #include <vector>
 
 #include "app/startup/profile_win32.h"
-#include "app/startup/specialfolders.h"
+#include "app/startup/shellfolders.h"
 #include "regequiv/regequiv_win32.h"
+#include "search/wide.h"
 #include "search/win32registry.h"
 
 namespace corvane {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-
-TText FromW(const wchar_t* s, std::size_t n) {
-  return TText(reinterpret_cast<const char16_t*>(s), n);
-}
 
 // GetSystemDirectoryW and GetWindowsDirectoryW into 260 characters; 0 (or a result that did
 // not fit) is a failure.

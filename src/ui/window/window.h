@@ -8,18 +8,10 @@
 #include <vector>
 
 #include "search/text.h"
+#include "search/wide.h"
 
 namespace corvane {
 
-inline const wchar_t* W(const TText& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-inline const wchar_t* W(const char16_t* s) {
-  return reinterpret_cast<const wchar_t*>(s);
-}
-inline TText FromW(const wchar_t* s) {
-  return s ? TText(reinterpret_cast<const char16_t*>(s)) : TText();
-}
 
 // A window of ours. The trampoline stores `this` at WM_NCCREATE and forwards every message
 // to WndProc; nothing thrown by a handler leaves the trampoline (it is shown in one message

@@ -1,4 +1,4 @@
-#include "app/startup/specialfolders.h"
+#include "app/startup/shellfolders.h"
 
 #include <shlobj.h>
 #include <windows.h>
