@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "search/ansi.h"
-#include "search/compare.h"
+#include "text/ansi.h"
+#include "text/compare.h"
 
 namespace corvane {
 namespace {

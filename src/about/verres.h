@@ -13,7 +13,7 @@
 #include <span>
 #include <vector>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

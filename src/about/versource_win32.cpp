@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "about/verres.h"
-#include "search/wide.h"
+#include "text/wide.h"
 
 namespace corvane {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "search/wide.h"
+#include "text/wide.h"
 #include "search/win32registry.h"
 
 namespace corvane {

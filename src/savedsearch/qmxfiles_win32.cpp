@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "savedsearch/qmxfile.h"
-#include "search/wide.h"
+#include "text/wide.h"
 
 namespace corvane {
 namespace {

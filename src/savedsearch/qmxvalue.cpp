@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "search/ansi.h"
+#include "text/ansi.h"
 
 namespace corvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

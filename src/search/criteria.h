@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

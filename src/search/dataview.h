@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

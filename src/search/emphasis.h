@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

@@ -2,13 +2,6 @@
 
 namespace corvane {
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 bool ReadsAsNumber(TTextView s, std::int32_t& value) {
   std::size_t i = 0;
   while (i < s.size() && s[i] == u' ') ++i;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 
@@ -11,9 +11,6 @@ namespace corvane {
 // the signed 32-bit range or a hexadecimal prefix ("$", "x", "X", "0x", "0X") and digits that
 // fit in 32 bits (taken as a bit pattern, negated by "-"). Nothing may follow the digits.
 [[nodiscard]] bool ReadsAsNumber(TTextView s, std::int32_t& value);
-
-// 0 to 15 for a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
-int HexDigit(char16_t c);
 
 // "0x" + eight upper-case hexadecimal digits + " (" + unsigned decimal + ")".
 TText NumberForm(std::uint32_t n);

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "search/ansi.h"
+#include "text/ansi.h"
 #include "search/number.h"
 
 namespace corvane {

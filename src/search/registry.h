@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "search/text.h"
+#include "text/text.h"
 #include "search/types.h"
 
 namespace corvane {

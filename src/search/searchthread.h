@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-#include "search/compare.h"
+#include "text/compare.h"
 #include "search/criteria.h"
 #include "search/registry.h"
 #include "search/thread.h"

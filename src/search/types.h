@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "search/wide.h"
+#include "text/wide.h"
 
 namespace corvane {
 namespace {

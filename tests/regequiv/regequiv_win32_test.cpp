@@ -10,7 +10,7 @@
 #include <string>
 
 #include "regequiv/regequiv_win32.h"
-#include "search/wide.h"
+#include "text/wide.h"
 #include "search/win32registry.h"
 #include "support/recorder.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "savedsearch/qmxfile.h"
-#include "search/wide.h"
+#include "text/wide.h"
 #include "support/printers.h"
 
 namespace corvane {

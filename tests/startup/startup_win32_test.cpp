@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/startup/profile_win32.h"
+#include "settings/profile_win32.h"
 #include "app/startup/startup_win32.h"
-#include "search/wide.h"
+#include "text/wide.h"
 
 namespace corvane {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "search/registry.h"
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane::test {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "search/wide.h"
+#include "text/wide.h"
 #include "search/win32registry.h"
 #include "support/planter.h"
 

@@ -6,4 +6,4 @@
 #include <ostream>
 #include <string>
 
-#include "search/text.h"
+#include "text/text.h"

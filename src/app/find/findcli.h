@@ -11,7 +11,7 @@
 #include "search/criteria.h"
 #include "search/registry.h"
 #include "search/searchthread.h"
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane::find {
 

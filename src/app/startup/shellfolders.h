@@ -1,7 +1,7 @@
 // The shell's special folders (Windows only).
 #pragma once
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "app/startup/profile.h"
+#include "settings/profile.h"
 #include "search/registry.h"
 
 namespace corvane {

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "app/startup/profile_win32.h"
+#include "settings/profile_win32.h"
 #include "app/startup/shellfolders.h"
 #include "regequiv/regequiv_win32.h"
-#include "search/wide.h"
+#include "text/wide.h"
 #include "search/win32registry.h"
 
 namespace corvane {

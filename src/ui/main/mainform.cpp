@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/startup/profile_win32.h"
+#include "settings/profile_win32.h"
 #include "search/win32registry.h"
 #include "ui/gdicanvas.h"
 #include "ui/main/mainids.h"

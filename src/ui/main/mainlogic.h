@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/startup/profile.h"
-#include "search/text.h"
+#include "settings/profile.h"
+#include "text/text.h"
 #include "search/types.h"
 
 namespace corvane {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "search/text.h"
+#include "text/text.h"
 #include "ui/window/handles.h"
 
 namespace corvane {

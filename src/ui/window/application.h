@@ -7,7 +7,7 @@
 #include <functional>
 #include <map>
 
-#include "search/text.h"
+#include "text/text.h"
 #include "ui/window/actions.h"
 
 namespace corvane {

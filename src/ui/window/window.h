@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "search/text.h"
-#include "search/wide.h"
+#include "text/text.h"
+#include "text/wide.h"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cwchar>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

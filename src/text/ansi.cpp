@@ -1,4 +1,4 @@
-#include "search/ansi.h"
+#include "text/ansi.h"
 
 namespace corvane {
 

@@ -17,6 +17,14 @@ inline char16_t FoldAZ(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(
 // The letters A to Z turned into a to z; every other character keeps its code.
 inline char16_t LowerAZ(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 
+// 0 to 15 for a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
+inline int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
 TText FoldAZ(TTextView s);
 TText LowerAZ(TTextView s);
 

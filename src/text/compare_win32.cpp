@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "search/compare.h"
+#include "text/compare.h"
 
 namespace corvane {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

@@ -1,10 +1,10 @@
-#include "app/startup/profile_win32.h"
+#include "settings/profile_win32.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "search/wide.h"
+#include "text/wide.h"
 
 namespace corvane {
 namespace {

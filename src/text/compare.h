@@ -2,7 +2,7 @@
 // default locale on Windows, a simple case-folding comparison elsewhere.
 #pragma once
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

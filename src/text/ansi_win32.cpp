@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "search/ansi.h"
+#include "text/ansi.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

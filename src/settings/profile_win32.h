@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/startup/profile.h"
+#include "settings/profile.h"
 
 namespace corvane {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "search/text.h"
+#include "text/text.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "search/compare.h"
+#include "text/compare.h"
 
 namespace corvane {
 

@@ -1,6 +1,4 @@
-#include "app/startup/profile.h"
-
-#include "search/number.h"
+#include "settings/profile.h"
 
 namespace corvane {
 
