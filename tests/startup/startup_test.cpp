@@ -207,16 +207,24 @@ TEST(Startup, EditorSearchList) {
 
 TEST(Startup, RegEditSearchOrderAndCandidates) {
   TFakeStartup sys;
-  EXPECT_EQ(FindRegEdit(sys, u"C:\\A\\;;;D:;C:\\WINDOWS;"), u"");
-  EXPECT_EQ(sys.fLooked, (Lines{"REGEDIT.EXE", "C:\\A\\REGEDIT.EXE", "D:REGEDIT.EXE",
+  EXPECT_EQ(FindRegEdit(sys, u"C:\\A\\;;;D:;.;bin;\\WINDOWS;\\\\srv\\share;C:\\WINDOWS;"), u"");
+  // Only absolute folders are looked in; never the current directory.
+  EXPECT_EQ(sys.fLooked, (Lines{"C:\\A\\REGEDIT.EXE", "\\\\srv\\share\\REGEDIT.EXE",
                                 "C:\\WINDOWS\\REGEDIT.EXE"}));
   sys.AddFile(u"C:\\WINDOWS\\regedit.exe");
   sys.AddFile(u"C:\\Tools\\REGEDIT.EXE");
   EXPECT_EQ(ToUtf8(FindRegEdit(sys, u"C:\\WINDOWS\\system32;C:\\WINDOWS;C:\\Tools")),
             "C:\\WINDOWS\\REGEDIT.EXE");
-  // One in the current directory wins, by its relative name.
+  // A REGEDIT.EXE in the current directory (a document's folder, say), or reached through a
+  // relative PATH entry, is not taken: the full path of the system's is.
   sys.AddFile(u"REGEDIT.EXE");
-  EXPECT_EQ(ToUtf8(DeriveStartupValues(sys).RegEditExe), "REGEDIT.EXE");
+  EXPECT_EQ(ToUtf8(DeriveStartupValues(sys).RegEditExe), "C:\\WINDOWS\\REGEDIT.EXE");
+  sys.AddFile(u"bin\\REGEDIT.EXE");
+  sys.AddFile(u".\\REGEDIT.EXE");
+  sys.fSystemDir.reset();
+  sys.fWindowsDir.reset();
+  sys.fEnv[u"PATH"] = u"bin;.;C:\\Tools";
+  EXPECT_EQ(ToUtf8(DeriveStartupValues(sys).RegEditExe), "C:\\Tools\\REGEDIT.EXE");
 }
 
 TEST(Startup, NoReAndNoRep) {

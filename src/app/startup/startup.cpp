@@ -25,6 +25,14 @@ TText CommandPath(TTextView vCommand) {
   return TText(vCommand.substr(0, vCommand.find(u' ')));
 }
 
+// A folder that names one place whatever the current directory: "X:\..." or "\\server\...".
+// "D:" and "\Windows" depend on the current directory of a drive, "." and "bin" on the
+// current directory itself.
+bool IsAbsoluteFolder(TTextView vFolder) {
+  if (vFolder.size() >= 3 && vFolder[1] == u':' && vFolder[2] == u'\\') return true;
+  return vFolder.size() >= 3 && vFolder[0] == u'\\' && vFolder[1] == u'\\';
+}
+
 }  // namespace
 
 TText LocalDataFolder(TStartupSystem& vSystem) {
@@ -47,14 +55,15 @@ TText BuildEditorSearchList(TStartupSystem& vSystem) {
 }
 
 TText FindRegEdit(TStartupSystem& vSystem, TTextView vSearchList) {
-  if (vSystem.FileExists(kRegEditName)) return kRegEditName;
   std::size_t at = 0;
   while (at < vSearchList.size()) {
     std::size_t end = vSearchList.find(u';', at);
     if (end == TTextView::npos) end = vSearchList.size();
     const TTextView entry = vSearchList.substr(at, end - at);
     at = end + 1;
-    if (entry.empty()) continue;
+    // The current directory of a program opened through a document is that document's
+    // folder: an editor found relative to it could be anyone's program.
+    if (!IsAbsoluteFolder(entry)) continue;
     TText candidate(entry);
     if (!EndsWith(entry, u'\\') && !EndsWith(entry, u':')) candidate += u'\\';
     candidate += kRegEditName;

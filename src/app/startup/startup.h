@@ -24,7 +24,7 @@ struct TStartupValues {
   TText EditorSearchList;  // ";"-separated folders searched for the editor; emptied after use
   bool NoRE = false;       // settings "NoRE": no registry editor at all
   bool NoREP = false;      // settings "NoREP": no Quillmark
-  TText RegEditExe;        // "REGEDIT.EXE" as found, or empty
+  TText RegEditExe;        // full path of "REGEDIT.EXE" as found, or empty
   TText QuillmarkExe;      // Quillmark's "\Quillmark.exe" as found, or empty
 };
 
@@ -66,8 +66,9 @@ TText LocalDataFolder(TStartupSystem& vSystem);
 // that cannot be obtained, and a PATH of 4096 characters or more, is left out.
 TText BuildEditorSearchList(TStartupSystem& vSystem);
 
-// "REGEDIT.EXE" in the current directory (then the relative name), else in the first folder
-// of vSearchList that holds it; empty when none does.
+// The full path of "REGEDIT.EXE" in the first folder of vSearchList that holds it; empty when
+// none does. Only absolute folders count ("X:\..." or "\\server\..."): neither the current
+// directory nor a folder relative to it is searched.
 TText FindRegEdit(TStartupSystem& vSystem, TTextView vSearchList);
 
 // The folder part of a path as the editor search and Quillmark use it: the text before the
