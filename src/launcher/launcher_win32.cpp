@@ -88,9 +88,18 @@ void TWin32EditorChannel::StartEditor() {
   info.lpDirectory = folder.empty() ? nullptr : W(folder);
   info.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteExW(&info)) return;
-  if (info.hProcess) {
-    WaitForInputIdle(info.hProcess, kStartIdleMs);
-    fProcess = info.hProcess;
+  fProcess = info.hProcess;
+  if (fProcess) {
+    WaitForInputIdle(fProcess, kStartIdleMs);
+    // A slow start (a loaded machine, a cold disk) outlasts the idle wait: look on while the
+    // new editor runs, until its window stands with its tree and list.
+    const ULONGLONG until = GetTickCount64() + kStartWindowMs;
+    for (;;) {
+      HWND editor = FindWindowW(kEditorClass, nullptr);
+      if (editor && FirstDescendant(editor, WC_TREEVIEWW) && FirstDescendant(editor, WC_LISTVIEWW))
+        break;
+      if (GetTickCount64() >= until || WaitForSingleObject(fProcess, 50) != WAIT_TIMEOUT) break;
+    }
   }
   fEditor = FindWindowW(kEditorClass, nullptr);
 }

@@ -26,8 +26,9 @@ inline constexpr wchar_t kEditorClass[] = L"RegEdit_RegEdit";
 inline constexpr int kCloseRequests = 8;
 // Longest wait for one message to the editor.
 inline constexpr UINT kEditorTimeoutMs = 5000;
-// Longest wait for a started editor to take input.
+// Longest wait for a started editor to take input, and for its window to appear.
 inline constexpr DWORD kStartIdleMs = 1000;
+inline constexpr ULONGLONG kStartWindowMs = 10000;
 
 class TWin32EditorChannel final : public TEditorChannel {
  public:
@@ -60,13 +61,16 @@ class TWin32EditorChannel final : public TEditorChannel {
   HWND TreeWindow() const { return fTree; }
   HWND ListWindow() const { return fList; }
 
+  // Asks every editor window to close, with at most kCloseRequests requests; false when one
+  // is still there afterwards or a request went unanswered (the editor hangs or does not take
+  // our messages).
+  [[nodiscard]] static bool CloseAllEditors();
+
  private:
   static constexpr int kTextChars = 260;
 
   // Opens the process of fEditor with the access the exchange needs; null when it cannot.
   HANDLE OpenEditorProcess() const;
-  // Asks every editor window to close; false when one is still there afterwards.
-  bool CloseAllEditors();
   // Starts the editor and waits for it to take input; fProcess is its process.
   void StartEditor();
   // The message's answer, or vNone when it could not be sent or went unanswered.
