@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/corvane/instancelayout.h"
+#include "support/editorprobe.h"
 #include "ui/main/mainform.h"
 #include "ui/main/mainids.h"
 #include "ui/window/application.h"
@@ -665,6 +666,53 @@ TEST_F(GuiTest, SecondStartHandsOverItsFirstArgument) {
   EXPECT_NE(SendMessageTimeoutW(first.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0);
   PostMessageW(first.Main(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(first.Ended(20000));
+}
+
+TEST_F(GuiTest, CtrlROnAHitOpensTheRegistryEditorOnItsKeyAndValue) {
+  corvane::test::EndEditors();
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  EXPECT_TRUE(app.ToolEnabled(ids::acRegedit)) << "the editor was found at start";
+  app.SelectItem(ids::cbMaxRslt, 0);
+  SendMessageW(app.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlanted));
+  app.Command(ids::acSearch);
+  ASSERT_TRUE(app.WaitFound());
+  // The hits come in name order: row 2 of the first page is the third value.
+  HWND list = app.Control(ids::lbResults);
+  SendMessageW(list, LB_SETCURSEL, 2, 0);
+  SetForegroundWindow(app.Main());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == app.Main(); }, 5s));
+
+  const auto pressed = std::chrono::steady_clock::now();
+  KeyEvent(VK_CONTROL, false);
+  Press('R');
+  KeyEvent(VK_CONTROL, true);
+  const std::string key = "My Computer\\HKEY_CURRENT_USER\\Software\\CorvaneGuiTest\\Plant";
+  const std::vector<std::string> value{"zqxplant_03"};
+  std::string caret;
+  std::vector<std::string> selected;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        corvane::test::TEditorProbe editor;
+        if (!editor.Ready()) return false;
+        caret = editor.CaretPath();
+        selected = editor.Rows(LVNI_SELECTED);
+        return caret == key && selected == value;
+      },
+      30s))
+      << caret << " / " << (selected.empty() ? "no row" : selected.front());
+  std::printf("Ctrl+R to the value selected in the editor: %.1f s\n",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count());
+  EXPECT_EQ(corvane::test::EditorWindows().size(), 1u);
+  {
+    corvane::test::TEditorProbe editor;
+    EXPECT_EQ(editor.Rows(LVNI_FOCUSED), value);
+    EXPECT_EQ(editor.Focus(), editor.List()) << "the value list has the keyboard focus";
+  }
+  std::this_thread::sleep_for(500ms);  // the editor repaints before the picture
+  Screenshot(L"regedit-launched");
+  corvane::test::EndEditors();
+  EXPECT_TRUE(app.Running());
 }
 
 }  // namespace

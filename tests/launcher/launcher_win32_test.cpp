@@ -1,6 +1,6 @@
 // The launcher against Wine's own regedit.exe: every test launches the real editor through
-// the cross-process channel and reads the editor's state back from its controls with a
-// reader of its own. Every editor is ended again.
+// the cross-process channel and reads its state back from its controls (support/editorprobe.h,
+// a reader independent of the launcher's). Every editor is ended again.
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
@@ -14,12 +14,16 @@
 #include <vector>
 
 #include "launcher/launcher_win32.h"
+#include "support/editorprobe.h"
 #include "text/wide.h"
 
 namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EditorWindows;
+using test::EndEditors;
+using test::TEditorProbe;
 
 const wchar_t kTestKey[] = L"Software\\CorvaneLauncherTest";
 // Five levels below Software.
@@ -30,150 +34,11 @@ const char16_t kDeepHit[] =
     u"HKEY_CURRENT_USER\\software\\corvanelaunchertest\\level1\\level2\\level3\\level4";
 const wchar_t* const kValueNames[] = {L"Alpha", L"ZqxTarget", L"Omega"};
 
-std::string Narrow(const std::wstring& v) {
-  return ToUtf8(FromW(v.c_str(), v.size()));
-}
-
 TText RegeditPath() {
   wchar_t windows[MAX_PATH] = {};
   GetWindowsDirectoryW(windows, MAX_PATH);
   return FromW(windows) + u"\\regedit.exe";
 }
-
-std::vector<HWND> EditorWindows() {
-  std::vector<HWND> found;
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 64);
-        if (std::wstring(cls) == kEditorClass)
-          reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-// Ends every editor: asks it to close, and ends its process when it does not go.
-void EndEditors() {
-  for (HWND w : EditorWindows()) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    if (process) {
-      if (WaitForSingleObject(process, 10000) == WAIT_TIMEOUT) TerminateProcess(process, 1);
-      WaitForSingleObject(process, 5000);
-      CloseHandle(process);
-    }
-  }
-}
-
-HWND Descendant(HWND vParent, const wchar_t* vClass) {
-  struct TFind {
-    const wchar_t* fClass;
-    HWND fFound;
-  } find{vClass, nullptr};
-  EnumChildWindows(
-      vParent,
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* f = reinterpret_cast<TFind*>(l);
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 64);
-        if (lstrcmpiW(cls, f->fClass) != 0) return TRUE;
-        f->fFound = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.fFound;
-}
-
-// Reads the running editor's tree and list from outside, through one page of memory of its
-// own in the editor's process.
-class TEditorProbe {
- public:
-  TEditorProbe() {
-    fEditor = FindWindowW(kEditorClass, nullptr);
-    if (!fEditor) return;
-    fTree = Descendant(fEditor, WC_TREEVIEWW);
-    fList = Descendant(fEditor, WC_LISTVIEWW);
-    fThread = GetWindowThreadProcessId(fEditor, &fPid);
-    fProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, fPid);
-    if (fProcess)
-      fRemote =
-          static_cast<char*>(VirtualAllocEx(fProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
-  }
-  ~TEditorProbe() {
-    if (fRemote) VirtualFreeEx(fProcess, fRemote, 0, MEM_RELEASE);
-    if (fProcess) CloseHandle(fProcess);
-  }
-  bool Ready() const { return fTree && fList && fRemote; }
-  HWND Editor() const { return fEditor; }
-  HWND List() const { return fList; }
-  DWORD Pid() const { return fPid; }
-
-  // The caret item's path from the root item down, "\"-separated.
-  std::string CaretPath() {
-    std::wstring path;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(fTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(
-                     fTree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)))) {
-      TVITEMW tv{};
-      tv.mask = TVIF_TEXT | TVIF_HANDLE;
-      tv.hItem = item;
-      tv.pszText = reinterpret_cast<LPWSTR>(fRemote + 1024);
-      tv.cchTextMax = 256;
-      path = Exchange(fTree, TVM_GETITEMW, 0, &tv, sizeof tv) + (path.empty() ? L"" : L"\\") + path;
-    }
-    return Narrow(path);
-  }
-  // The rows with LVNI_SELECTED or LVNI_FOCUSED, by their text.
-  std::vector<std::string> Rows(UINT vFlag) {
-    std::vector<std::string> rows;
-    for (int r = int(SendMessageW(fList, LVM_GETNEXTITEM, WPARAM(-1), vFlag)); r != -1;
-         r = int(SendMessageW(fList, LVM_GETNEXTITEM, WPARAM(r), vFlag)))
-      rows.push_back(r == 0 ? "<row 0>" : Narrow(RowText(r)));
-    return rows;
-  }
-  // The window with the keyboard focus in the editor's thread.
-  HWND Focus() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(fThread, &info) ? info.hwndFocus : nullptr;
-  }
-  void SelectRow(int vRow) {
-    LVITEMW lv{};
-    lv.mask = LVIF_STATE;
-    lv.state = lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    Exchange(fList, LVM_SETITEMSTATE, WPARAM(vRow), &lv, sizeof lv);
-  }
-
- private:
-  std::wstring RowText(int vRow) {
-    LVITEMW lv{};
-    lv.mask = LVIF_TEXT;
-    lv.iItem = vRow;
-    lv.pszText = reinterpret_cast<LPWSTR>(fRemote + 1024);
-    lv.cchTextMax = 256;
-    return Exchange(fList, LVM_GETITEMW, WPARAM(vRow), &lv, sizeof lv);
-  }
-  // Sends a record through the remote page; the text comes back from its second half.
-  std::wstring Exchange(HWND vWnd, UINT vMsg, WPARAM wParam, const void* vRecord,
-                        std::size_t vSize) {
-    wchar_t text[257] = {};
-    SIZE_T done = 0;
-    WriteProcessMemory(fProcess, fRemote + 1024, text, sizeof text, &done);
-    WriteProcessMemory(fProcess, fRemote, vRecord, vSize, &done);
-    SendMessageW(vWnd, vMsg, wParam, reinterpret_cast<LPARAM>(fRemote));
-    ReadProcessMemory(fProcess, fRemote + 1024, text, sizeof text - sizeof text[0], &done);
-    return text;
-  }
-
-  HWND fEditor = nullptr, fTree = nullptr, fList = nullptr;
-  DWORD fPid = 0, fThread = 0;
-  HANDLE fProcess = nullptr;
-  char* fRemote = nullptr;
-};
 
 // Runs one launch and reports how long it took.
 TLaunchResult Launch(TTextView vKey, TTextView vValue, const char* vWhat) {

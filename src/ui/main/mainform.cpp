@@ -7,9 +7,11 @@
 #include <algorithm>
 
 #include "settings/profile_win32.h"
+#include "launcher/launcher_win32.h"
 #include "search/win32registry.h"
 #include "ui/gdicanvas.h"
 #include "ui/main/mainids.h"
+#include "ui/main/regeditcmd.h"
 #include "ui/wrapped.h"
 
 namespace corvane {
@@ -150,7 +152,7 @@ void TMainForm::CreateActions() {
       u"New search|Clear all fields for a new search", [this] { acNewExecute(); });
   add(ids::acRegedit, u"Launch &REGEDIT", u"Ctrl+R", FCONTROL, 'R', 7,
       u"Launch REGEDIT|Launch REGEDIT, highlighting the key and value from results",
-      [this] { NotAvailable(); });
+      [this] { acRegeditExecute(); });
   add(ids::acBack, u"&Back", u"Alt+Left", FALT, VK_LEFT, 3, u"Back|Back to previous page",
       [this] { acBackExecute(); });
   add(ids::acForward, u"&Forward", u"Alt+Right", FALT, VK_RIGHT, 2, u"Forward|Forward to next page",
@@ -756,6 +758,15 @@ void TMainForm::acAllUpdate() {
   fActions.SetEnabled(ids::acStop, a.fStop);
   fActions.SetEnabled(ids::acSearch, a.fSearch);
   fActions.SetEnabled(ids::acSave, a.fSave);
+}
+
+void TMainForm::acRegeditExecute() {
+  // The key detail page keeps its key and its selected value in DetKStr and DetVStr.
+  const LRESULT row = SendMessageW(lbResults, LB_GETCURSEL, 0, 0);
+  const TRegeditTarget target =
+      RegeditTarget(DetKStr, DetVStr, Results, PageBeg, row == LB_ERR ? -1 : std::int32_t(row));
+  // The result code is not shown: the editor shows how far the launch got.
+  (void)LaunchRegedit(Handle(), fContext.RegEditExe, target.fKey, target.fValue);
 }
 
 void TMainForm::acBackExecute() {

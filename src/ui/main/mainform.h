@@ -83,6 +83,7 @@ class TMainForm final : public TWindow {
   void acSearchExecute();
   void acStopExecute();
   void acNewExecute();
+  void acRegeditExecute();
   void acBackExecute();
   void acForwardExecute();
   void NotAvailable();

@@ -1,0 +1,15 @@
+#include "ui/main/regeditcmd.h"
+
+namespace corvane {
+
+TRegeditTarget RegeditTarget(const TText& vDetailKey, const TText& vDetailValue,
+                             const std::vector<TResult>& vResults, std::int32_t vPageBeg,
+                             std::int32_t vRow) {
+  if (!vDetailKey.empty()) return {vDetailKey, vDetailValue};
+  if (vRow < 0 || vPageBeg < 0) return {};
+  const std::size_t at = std::size_t(vPageBeg) + std::size_t(vRow);
+  if (at >= vResults.size()) return {};
+  return {vResults[at].fKeyStr, vResults[at].fValStr};
+}
+
+}  // namespace corvane
