@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "settings/profile_win32.h"
 #include "launcher/launcher_win32.h"
@@ -410,7 +411,7 @@ void TMainForm::CreateDetailPage() {
   Label(pnlValType, L"Size:", 6, 4, 30, 16);
   HWND size = Label(pnlValType, L"", 40, 4, 60, 16, 0, ids::lblValSize);
   Hint(size, u"Value size|Size (in bytes) of selected value");
-  Label(pnlValType, L"Type:", 6, 24, 30, 16);
+  Label(pnlValType, L"Type:", 6, 24, 34, 16);
   Label(pnlValType, L"", 40, 24, 120, 16, 0, ids::lblValType);
   Label(pnlValType, L"View as", 170, 4, 50, 16);
   Button(pnlValType, L"Text", 170, 24, 50, 17, ids::rbDText, BS_AUTORADIOBUTTON | WS_GROUP);
@@ -423,10 +424,10 @@ void TMainForm::CreateDetailPage() {
                          ids::sgData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
   ShowWindow(sgData, SW_HIDE);
   pnlData = CreatePanel(pnlAllData, 0, 0, 100, 100);
-  Label(pnlData, L"Decimal value:", 8, 8, 100, 16);
-  Label(pnlData, L"", 110, 8, 120, 16, 0, ids::lblValDec);
-  Label(pnlData, L"Hexadecimal value:", 8, 28, 100, 16);
-  Label(pnlData, L"", 110, 28, 120, 16, 0, ids::lblValHex);
+  Label(pnlData, L"Decimal value:", 8, 8, 120, 16);
+  Label(pnlData, L"", 130, 8, 120, 16, 0, ids::lblValDec);
+  Label(pnlData, L"Hexadecimal value:", 8, 28, 120, 16);
+  Label(pnlData, L"", 130, 28, 120, 16, 0, ids::lblValHex);
   ShowWindow(pnlData, SW_HIDE);
   fAllDataAlign.Add(dataHeader, alTop, 25);
   fAllDataAlign.Add(pbVal1, alTop, 24);
@@ -468,6 +469,7 @@ void TMainForm::FormCreate() {
   CreateResultsPage();
   CreateDetailPage();
   fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
+  fFocus.fFallback = [this] { return PageFirstControl(); };
 
   ShowPage(0);
   Results.clear();
@@ -497,7 +499,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::LayoutClient() {
-  if (!CoolBar1) return;
+  // A minimised window has no client area to lay out: its rows would be measured at width 0.
+  if (!CoolBar1 || IsIconic(Handle())) return;
   const RECT client = ClientRect(Handle());
   SendMessageW(CoolBar1, WM_SIZE, 0, 0);
   SendMessageW(StatusBar1, WM_SIZE, 0, 0);
@@ -512,6 +515,7 @@ void TMainForm::LayoutClient() {
 }
 
 void TMainForm::FormResize() {
+  if (IsIconic(Handle())) return;
   const RECT client = ClientRect(Handle());
   const int width = client.right;
   // The tab pages lie over the tab control's display area.
@@ -560,7 +564,15 @@ void TMainForm::pcMainChange() {
 void TMainForm::ShowPage(int vPage) {
   fPage = std::clamp(vPage, 0, 2);
   for (int i = 0; i < 3; ++i) ShowWindow(fPages[i], i == fPage ? SW_SHOW : SW_HIDE);
-  if (fPage == 1) SetFocus(lbResults);
+  fFocus.Focus(Handle(), PageFirstControl());
+}
+
+HWND TMainForm::PageFirstControl() const {
+  if (fPage == 1) return lbResults;
+  if (fPage == 0) {
+    if (HWND c = FirstTabStop(TabCtrl_GetCurSel(pcMain) == 1 ? tsAdvanced : tsEasy)) return c;
+  }
+  return FirstTabStop(fPages[fPage]);
 }
 
 void TMainForm::SetStatus(const TText& vText) {
@@ -587,11 +599,27 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       mm->ptMinTrackSize = {kMinWidth, kMinHeight};
       return 0;
     }
+    case WM_ACTIVATE:
+      if (fFocus.Activate(Handle(), wParam)) return 0;
+      break;
+    case WM_SETFOCUS:
+      fFocus.Restore(Handle());
+      return 0;
+    case WM_NEXTDLGCTL:
+      NextDlgCtl(Handle(), wParam, lParam);
+      return 0;
     case WM_CLOSE:
       if (FormCloseQuery()) DestroyWindow(Handle());
       return 0;
     case WM_QUERYENDSESSION:
       return FormCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      // The session ends: close as the close box does, so settings and placement are written.
+      if (wParam) {
+        acStopExecute();
+        DestroyWindow(Handle());
+      }
+      return 0;
     case WM_DESTROY:
       FormDestroy();
       return 0;
@@ -655,7 +683,8 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
-  if (vControl == nullptr || vControl == sbSearchE || vControl == btnKDetail) {
+  if (vControl == nullptr || vControl == ToolBar1 || vControl == sbSearchE ||
+      vControl == btnKDetail) {
     if (fActions.Execute(vId)) return;
   }
   if (vControl == nullptr) {
@@ -780,9 +809,37 @@ void TMainForm::acSearchExecute() {
   SearchBusy = true;
   // The Advanced tab's search needs criterion rows, which cannot be made yet; its action
   // is never enabled there.
-  StartSimpleSearch();
+  try {
+    StartSimpleSearch();
+  } catch (const std::exception& e) {
+    SearchNotStarted(FromUtf8(e.what()));
+    return;
+  }
   EnableCriteria(false);
   Searched = true;
+  acAllUpdate();  // Stop at once: an Esc right after Enter must not wait for the idle pass
+}
+
+void TMainForm::StartThread(std::unique_ptr<TSearchThread> vThread) {
+  vThread->OnTerminate = [this](TThread& t) { SearchDone(t); };
+  if (fContext.fStartThread)
+    fContext.fStartThread(*vThread);
+  else
+    vThread->Start();
+  sThread = std::move(vThread);
+}
+
+void TMainForm::SearchNotStarted(const TText& vReason) {
+  SearchBusy = false;
+  sThread.reset();
+  SendMessageW(Animate1, ACM_STOP, 0, 0);
+  SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
+  SetWindowTextW(lblSearch, L"");
+  ClearResults();
+  EnableCriteria(true);
+  ShowPage(0);
+  acAllUpdate();
+  ShowError(Handle(), u"The search could not be started: " + vReason);
 }
 
 void TMainForm::CommonStart() {
@@ -817,9 +874,7 @@ void TMainForm::StartSimpleSearch() {
              std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
              TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
       [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
-  thread->OnTerminate = [this](TThread& t) { SearchDone(t); };
-  thread->Start();
-  sThread = std::move(thread);
+  StartThread(std::move(thread));
 }
 
 void TMainForm::ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
@@ -854,6 +909,7 @@ void TMainForm::SearchDone(TThread& Sender) {
   }
   EnableCriteria(true);
   SearchBusy = false;
+  acAllUpdate();
 }
 
 void TMainForm::ReleaseEndedThread() {
@@ -1090,11 +1146,16 @@ void TMainForm::cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem) {
   const LRESULT len = SendMessageW(vItem.hwndItem, CB_GETLBTEXTLEN, vItem.itemID, 0);
   if (len >= 0 && len < 16)
     SendMessageW(vItem.hwndItem, CB_GETLBTEXT, vItem.itemID, reinterpret_cast<LPARAM>(text));
+  // The list's own font, and a pixel between the characters: at this size some faces draw
+  // their digits edge to edge, and "1000" would read as a smudge.
+  TSelect font(dc, fFont.Get());
+  const int extra = SetTextCharacterExtra(dc, 1);
   const COLORREF old = SetTextColor(dc, fore);
   const int mode = SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetBkMode(dc, mode);
   SetTextColor(dc, old);
+  SetTextCharacterExtra(dc, extra);
 }
 
 void TMainForm::mnuPClick(int vIndex) {

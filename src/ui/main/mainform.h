@@ -18,6 +18,7 @@
 #include "ui/main/mainlogic.h"
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
+#include "ui/window/focus.h"
 #include "ui/window/handles.h"
 #include "ui/window/window.h"
 
@@ -32,6 +33,8 @@ struct TMainFormContext {
   unsigned HandOffMsg = 0;
   // The path field of the shared block, read when HandOffMsg arrives; may be empty.
   std::function<TText()> fHandedPath;
+  // Starts a search thread; empty: TThread::Start. Tests give one that fails.
+  std::function<void(TThread&)> fStartThread;
 };
 
 class TMainForm final : public TWindow {
@@ -88,11 +91,14 @@ class TMainForm final : public TWindow {
   void acForwardExecute();
   void NotAvailable();
   void ShowPage(int vPage);
+  HWND PageFirstControl() const;
   int Page() const { return fPage; }
 
   // Search.
   void CommonStart();
   void StartSimpleSearch();
+  void StartThread(std::unique_ptr<TSearchThread> vThread);
+  void SearchNotStarted(const TText& vReason);
   void ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
                    std::int32_t gotKeyStart, std::int32_t gotValStart, std::int32_t gotDatStart,
                    std::int32_t gotKeyLen, std::int32_t gotValLen, std::int32_t gotDatLen,
@@ -140,6 +146,7 @@ class TMainForm final : public TWindow {
   TMainFormContext fContext;
   std::unique_ptr<TGuiSync> fSync;
   TActionList fActions;
+  TFocusKeeper fFocus;
 
   // Window state.
   TText DetKStr;
