@@ -49,7 +49,7 @@ void TRegLoadThread::Execute() {
   progress.fHook = [this](std::size_t vDone, std::size_t vTotal) {
     if (Terminated()) return false;
     Progress(vDone, vTotal);
-    return !Terminated();
+    return true;
   };
   try {
     LoadRegExport(*registry, bytes, progress);
