@@ -54,7 +54,7 @@ std::vector<TResult> Hits(TMemRegistry& vReg, std::uint32_t vHits) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   const std::uint32_t count = argc > 1 ? std::uint32_t(std::atoi(argv[1])) : 10000;
   const double megabytes = argc > 2 ? std::atof(argv[2]) : 100;
   const fs::path folder = argc > 3 ? fs::path(argv[3]) : fs::temp_directory_path();
@@ -81,8 +81,8 @@ int main(int argc, char** argv) {
   // An export of about the asked size: synthetic keys and values, grown until it is that big.
   TMemRegistry big;
   bench::TSynthShape shape;
-  shape.fKeys = std::uint32_t(megabytes * 1000);
-  shape.fValues = std::uint32_t(megabytes * 5200);
+  shape.fKeys = std::uint32_t(megabytes * 540);
+  shape.fValues = std::uint32_t(megabytes * 2810);
   bench::FillSynthetic(big, shape);
   std::string bytes = SaveRegExport(big);
   const fs::path file = folder / "corvane-load-bench.reg";
@@ -106,3 +106,17 @@ int main(int argc, char** argv) {
               loaded && loaded->ValueCount() == big.ValueCount() ? "all values" : "FAILED");
   return 0;
 }
+
+#ifdef _WIN32
+// The Windows build uses the wide entry point; the arguments are numbers and a folder.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i)
+    args.push_back(ToUtf8(TText(reinterpret_cast<const char16_t*>(argv[i]))));
+  std::vector<char*> pointers;
+  for (auto& a : args) pointers.push_back(a.data());
+  return Main(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) { return Main(argc, argv); }
+#endif

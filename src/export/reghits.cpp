@@ -88,10 +88,11 @@ bool IsKeyHit(const TResult& vHit, THitsFrom vFrom) {
     case hfSimple:
       break;
   }
-  // A simple-search value hit matched in its name or its data, so one of the two spans has a
-  // length; a key hit has neither and the placeholder in both places.
-  return vHit.fValStr == kNoPart && vHit.fDatStr == kNoPart && vHit.fValLen <= 0 &&
-         vHit.fDatLen <= 0;
+  // A simple-search key hit matched in the key name only: the placeholder stands in both the
+  // value and the data place, with no emphasis there. A value hit matched in its name (a
+  // value emphasis) or its data (an excerpt or a number form in the data place).
+  return vHit.fKeyLen > 0 && vHit.fValStr == kNoPart && vHit.fDatStr == kNoPart &&
+         vHit.fValLen <= 0 && vHit.fDatLen <= 0;
 }
 
 TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFrom,

@@ -19,7 +19,7 @@ namespace corvane {
 
 // The search the hits come from; it decides which hits stand for their key alone.
 enum THitsFrom {
-  hfSimple,       // a key hit has the placeholder as value name and no value or data emphasis
+  hfSimple,       // a key hit: key emphasis, the placeholder as value name and data
   hfCriteria,     // with value or data criteria: every hit is a value
   hfKeyCriteria,  // key criteria only: every hit is a key
 };

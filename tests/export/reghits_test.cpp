@@ -101,12 +101,24 @@ TEST_P(RegHits, EveryValueTypeRoundTripsWithTheKeysSpelledAsInTheRegistry) {
   EXPECT_TRUE(k->fSubkeys[0]->fValues.empty());  // a key hit writes its key line alone
   EXPECT_EQ(reg.Find(kHKCU, plant->Base())->fName, plant->Base().substr(plant->Base().rfind(u'\\') + 1));
   ASSERT_EQ(k->fValues.size(), EveryType().size());
+  // Compared with what the registry holds: Wine adds the closing zero to a REG_SZ without one.
+  auto stored = plant->Cursors()();
+  stored->SelectRoot(kHKCU);
+  ASSERT_TRUE(stored->OpenRead(u"\\" + base));
   for (const TPlanted& p : EveryType()) {
     const TMemValue* v = k->Value(p.fName);
     ASSERT_TRUE(v) << ToUtf8(p.fName);
     EXPECT_EQ(v->fName, p.fName);
+    std::uint32_t type = 0, size = 0;
+    ASSERT_TRUE(stored->QueryValue(p.fName, type, size));
+    TBytes data(size);
+    ASSERT_TRUE(stored->ReadValue(p.fName, data.data(), type, size));
+    EXPECT_EQ(type, p.fType) << ToUtf8(p.fName);
     EXPECT_EQ(v->fType, p.fType) << ToUtf8(p.fName);
-    EXPECT_EQ(v->fData, p.fData) << ToUtf8(p.fName);
+    EXPECT_EQ(v->fData, data) << ToUtf8(p.fName);
+    if (p.fName != u"tok sz no zero") {
+      EXPECT_EQ(data, p.fData) << ToUtf8(p.fName);
+    }
   }
 
   // Only the hit keys have key lines: no parents, no other keys.
