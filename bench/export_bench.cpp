@@ -15,6 +15,9 @@
 #include "search/regexport.h"
 #include "search/searchthread.h"
 #include "synthreg.h"
+#ifdef _WIN32
+#include "liveplant.h"
+#endif
 
 using namespace corvane;
 namespace fs = std::filesystem;
@@ -77,6 +80,20 @@ int Main(int argc, char** argv) {
     std::printf("%-16s %9zu bytes: built in %.3f s, built and saved in %.3f s%s\n", names[format],
                 size, build, save, saved == ssDone ? "" : " (save FAILED)");
   }
+
+#ifdef _WIN32
+  {
+    // The registry export as the window makes it: the hit values read through advapi32.
+    bench::TLivePlant live(count);
+    TExportCounts counts;
+    std::size_t size = 0;
+    const double build = Seconds([&] {
+      size = ExportBytes(efRegExport, live.Hits(), hfSimple, live.Cursors(), counts).size();
+    });
+    std::printf("registry export from the live registry: %zu bytes, %zu values, built in %.3f s\n",
+                size, counts.fValues, build);
+  }
+#endif
 
   // An export of about the asked size: synthetic keys and values, grown until it is that big.
   TMemRegistry big;
