@@ -33,11 +33,12 @@ double Seconds(const std::function<void()>& vWork) {
 // vHits hits from a real search: keys of 10 values each, every value's name and data a hit.
 std::vector<TResult> Hits(TMemRegistry& vReg, std::uint32_t vHits) {
   for (std::uint32_t i = 0; i < vHits; ++i)
-    vReg.SetText(kHKLM,
-                 u"Software\\Vendor " + FromUtf8(std::to_string(i / 1000)) + u"\\Product, " +
-                     FromUtf8(std::to_string(i / 10)),
-                 u"Export \"value\" " + FromUtf8(std::to_string(i)),
-                 u"C:\\Program Files\\Vendor\\export\\file" + FromUtf8(std::to_string(i)) + u".dll");
+    vReg.SetText(
+        kHKLM,
+        u"Software\\Vendor " + FromUtf8(std::to_string(i / 1000)) + u"\\Product, " +
+            FromUtf8(std::to_string(i / 10)),
+        u"Export \"value\" " + FromUtf8(std::to_string(i)),
+        u"C:\\Program Files\\Vendor\\export\\file" + FromUtf8(std::to_string(i)) + u".dll");
   TGuiSync sync;
   TSearchHost host;
   host.fSync = &sync;
@@ -46,9 +47,8 @@ std::vector<TResult> Hits(TMemRegistry& vReg, std::uint32_t vHits) {
   TSearchThread t(
       u"export", false, 0x7FFFFFFF,
       [&](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-          std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl, TKeyHandle r) {
-        hits.emplace_back(k, v, d, ks, vs, ds, kl, vl, dl, r);
-      },
+          std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
+          TKeyHandle r) { hits.emplace_back(k, v, d, ks, vs, ds, kl, vl, dl, r); },
       {}, host);
   t.Start();
   t.WaitFor();
@@ -74,8 +74,9 @@ int Main(int argc, char** argv) {
     const fs::path file = folder / ("corvane-export-bench." + std::to_string(int(format)));
     TText error;
     TSafeSave saved = ssDone;
-    const double save = Seconds(
-        [&] { saved = SaveExport(file.u16string(), format, hits, hfSimple, reg.Factory(), counts, error); });
+    const double save = Seconds([&] {
+      saved = SaveExport(file.u16string(), format, hits, hfSimple, reg.Factory(), counts, error);
+    });
     fs::remove(file);
     std::printf("%-16s %9zu bytes: built in %.3f s, built and saved in %.3f s%s\n", names[format],
                 size, build, save, saved == ssDone ? "" : " (save FAILED)");
@@ -135,5 +136,7 @@ int wmain(int argc, wchar_t** argv) {
   return Main(argc, pointers.data());
 }
 #else
-int main(int argc, char** argv) { return Main(argc, argv); }
+int main(int argc, char** argv) {
+  return Main(argc, argv);
+}
 #endif

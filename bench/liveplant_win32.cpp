@@ -25,7 +25,8 @@ TLivePlant::TLivePlant(std::uint32_t vCount) {
                       nullptr);
     }
     const TText name = u"Export \"value\" " + FromUtf8(std::to_string(i));
-    const TText data = u"C:\\Program Files\\Vendor\\export\\file" + FromUtf8(std::to_string(i)) + u".dll";
+    const TText data =
+        u"C:\\Program Files\\Vendor\\export\\file" + FromUtf8(std::to_string(i)) + u".dll";
     if (key)
       RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                      DWORD((data.size() + 1) * 2));
@@ -34,8 +35,12 @@ TLivePlant::TLivePlant(std::uint32_t vCount) {
   if (key) RegCloseKey(key);
 }
 
-TLivePlant::~TLivePlant() { RegDeleteTreeW(HKEY_CURRENT_USER, W(kBase)); }
+TLivePlant::~TLivePlant() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, W(kBase));
+}
 
-TCursorFactory TLivePlant::Cursors() const { return Win32CursorFactory(); }
+TCursorFactory TLivePlant::Cursors() const {
+  return Win32CursorFactory();
+}
 
 }  // namespace corvane::bench

@@ -3,7 +3,9 @@
 namespace corvane {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
 
 void Field(std::string& vOut, const TText& vText, std::size_t* vReplaced) {
   if (vReplaced) *vReplaced += UnpairedSurrogates(vText);
@@ -37,8 +39,8 @@ std::string CsvRow(const TResult& vHit, std::size_t* vReplaced) {
   Field(row, vHit.fValStr, vReplaced);
   row += ',';
   Field(row, vHit.fDatStr, vReplaced);
-  for (std::int32_t n : {vHit.fKeyStart, vHit.fValStart, vHit.fDatStart, vHit.fKeyLen,
-                         vHit.fValLen, vHit.fDatLen}) {
+  for (std::int32_t n :
+       {vHit.fKeyStart, vHit.fValStart, vHit.fDatStart, vHit.fKeyLen, vHit.fValLen, vHit.fDatLen}) {
     row += ',';
     row += std::to_string(n);
   }

@@ -5,8 +5,8 @@
 
 namespace corvane {
 
-std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits,
-                        THitsFrom vFrom, const TCursorFactory& vCursors, TExportCounts& vCounts) {
+std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits, THitsFrom vFrom,
+                        const TCursorFactory& vCursors, TExportCounts& vCounts) {
   vCounts = TExportCounts{};
   vCounts.fHits = vHits.size();
   switch (vFormat) {

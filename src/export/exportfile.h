@@ -26,8 +26,8 @@ struct TExportCounts {
 };
 
 // The file's bytes; vFrom and vCursors serve the registry export only.
-std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits,
-                        THitsFrom vFrom, const TCursorFactory& vCursors, TExportCounts& vCounts);
+std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits, THitsFrom vFrom,
+                        const TCursorFactory& vCursors, TExportCounts& vCounts);
 
 // ExportBytes written to vPath (made absolute) with SafeSave; vError as SafeSave gives it.
 [[nodiscard]] TSafeSave SaveExport(const TText& vPath, TExportFormat vFormat,

@@ -51,9 +51,8 @@ std::string HitJson(const TResult& vHit, std::size_t* vReplaced) {
     if (vReplaced) *vReplaced += UnpairedSurrogates(*text);
   }
   const std::pair<const char*, std::int32_t> numbers[] = {
-      {"keyStart", vHit.fKeyStart},   {"valueStart", vHit.fValStart},
-      {"dataStart", vHit.fDatStart},  {"keyLength", vHit.fKeyLen},
-      {"valueLength", vHit.fValLen},  {"dataLength", vHit.fDatLen}};
+      {"keyStart", vHit.fKeyStart}, {"valueStart", vHit.fValStart}, {"dataStart", vHit.fDatStart},
+      {"keyLength", vHit.fKeyLen},  {"valueLength", vHit.fValLen},  {"dataLength", vHit.fDatLen}};
   for (const auto& [name, number] : numbers) {
     j += ',';
     JsonField(j, name, number);

@@ -9,7 +9,9 @@
 namespace corvane {
 namespace {
 
-bool HasLineBreak(TTextView vText) { return vText.find_first_of(u"\r\n") != TTextView::npos; }
+bool HasLineBreak(TTextView vText) {
+  return vText.find_first_of(u"\r\n") != TTextView::npos;
+}
 
 // Registry spellings of lowered key paths below one root, from the parents' subkey lists
 // (each parent is listed once).
@@ -34,7 +36,8 @@ class TSpellings {
         fCursor.SelectRoot(vRoot);
         if (fCursor.OpenRead(u"\\" + vReal)) {
           for (const TText& name : fCursor.SubkeyNames()) {
-            const TText child = parentLowered.empty() ? LowerAZ(name) : parentLowered + u'\\' + LowerAZ(name);
+            const TText child =
+                parentLowered.empty() ? LowerAZ(name) : parentLowered + u'\\' + LowerAZ(name);
             known.emplace(child, vReal.empty() ? name : vReal + u'\\' + name);
           }
         }
@@ -72,8 +75,8 @@ bool ReadFresh(TRegCursor& vCursor, const TText& vName, TMemValue& vValue) {
 
 struct TKeyHits {
   TKeyHandle fRoot;
-  TText fBelow;                  // the lowered path below the root
-  std::vector<TText> fValues;    // hit value names, each once
+  TText fBelow;                // the lowered path below the root
+  std::vector<TText> fValues;  // hit value names, each once
   std::unordered_set<TText> fSeen;
 };
 
@@ -112,7 +115,8 @@ TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFro
     }
     auto [at, fresh] = index.try_emplace(hit.fKeyStr, keys.size());
     if (fresh) {
-      const TTextView below = full.size() > name.size() ? full.substr(name.size() + 1) : TTextView();
+      const TTextView below =
+          full.size() > name.size() ? full.substr(name.size() + 1) : TTextView();
       keys.push_back(TKeyHits{hit.froot, TText(below), {}, {}});
     }
     TKeyHits& key = keys[at->second];

@@ -8,8 +8,7 @@ constexpr int kTempNames = 100;
 
 }  // namespace
 
-TSafeSave SafeSave(const TText& vTarget, std::string_view vBytes, TFileOps& vFiles,
-                   TText& vError) {
+TSafeSave SafeSave(const TText& vTarget, std::string_view vBytes, TFileOps& vFiles, TText& vError) {
   for (int n = 1; n <= kTempNames; ++n) {
     const TText temp = vTarget + u'.' + FromUtf8(std::to_string(n)) + u".tmp";
     switch (vFiles.WriteNew(temp, vBytes, vError)) {

@@ -58,7 +58,9 @@ void ReadQmx(std::string_view vBytes, TSearchCriteria& vCrit);
 
 // The file operations of saving and loading (files/files.h).
 using TQmxFiles = TFileOps;
-inline TQmxFiles& PlatformQmxFiles() { return PlatformFiles(); }
+inline TQmxFiles& PlatformQmxFiles() {
+  return PlatformFiles();
+}
 
 // Writes vCrit to vPath through SafeSave (files/safesave.h), so a failed save leaves an
 // existing file as it was. Throws TQmxError with CreateFailText (the full path) or

@@ -605,8 +605,7 @@ class TWriter {
 
 }  // namespace
 
-void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes,
-                   const TRegLoadProgress& vProgress) {
+void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes, const TRegLoadProgress& vProgress) {
   TReader(vReg, vBytes, vProgress).Run();
 }
 

@@ -25,22 +25,34 @@ TEST(CsvWriter, HeaderRowAndOneRowPerHit) {
       TResult(u"HKEY_LOCAL_MACHINE\\k", kNoPart, kNoPart, 20, 0, -4, 1, 0, 0, kHKLM)};
   const std::string csv = HitsCsv(hits);
   // Plain fields stay unquoted, so a spreadsheet sees the numbers as numbers.
-  EXPECT_EQ(csv, std::string(kUtf8Bom) +
-                     "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength\r\n"
-                     "HKEY_CURRENT_USER\\run,,c:\\x,19,0,1,3,0,2\r\n"
-                     "HKEY_LOCAL_MACHINE\\k,\u2014\u2014,\u2014\u2014,20,0,-4,1,0,0\r\n");
+  EXPECT_EQ(csv,
+            std::string(kUtf8Bom) +
+                "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength\r\n"
+                "HKEY_CURRENT_USER\\run,,c:\\x,19,0,1,3,0,2\r\n"
+                "HKEY_LOCAL_MACHINE\\k,\u2014\u2014,\u2014\u2014,20,0,-4,1,0,0\r\n");
   const auto records = Read(csv);
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[1][1], "");  // the default value's name: empty, never "(default)"
 }
 
 TEST(CsvWriter, QuotingKeepsEveryTextIntact) {
-  const TText texts[] = {u"plain",        u"a,b",         u"say \"hi\"", u"\"",
-                         u"two\r\nlines", u"lone\rCR",    u"lone\nLF",   u",\"\r\n",
-                         u" leading",     u"trailing\t",  u"",           u"caf\u00e9 \u20ac",
-                         u"\U0001F600 non-BMP, quoted", u"=1+2"};
+  const TText texts[] = {u"plain",
+                         u"a,b",
+                         u"say \"hi\"",
+                         u"\"",
+                         u"two\r\nlines",
+                         u"lone\rCR",
+                         u"lone\nLF",
+                         u",\"\r\n",
+                         u" leading",
+                         u"trailing\t",
+                         u"",
+                         u"caf\u00e9 \u20ac",
+                         u"\U0001F600 non-BMP, quoted",
+                         u"=1+2"};
   std::vector<TResult> hits;
-  for (const TText& t : texts) hits.emplace_back(u"HKEY_USERS\\" + t, t, t + t, 1, 2, 3, 4, 5, 6, kHKU);
+  for (const TText& t : texts)
+    hits.emplace_back(u"HKEY_USERS\\" + t, t, t + t, 1, 2, 3, 4, 5, 6, kHKU);
   std::size_t replaced = 0;
   const auto records = Read(HitsCsv(hits, &replaced));
   EXPECT_EQ(replaced, 0u);
@@ -59,8 +71,8 @@ TEST(CsvWriter, QuotingKeepsEveryTextIntact) {
 TEST(CsvWriter, LoneSurrogatesBecomeReplacementCharactersAndAreCounted) {
   const TText high(1, char16_t(0xD800)), low(1, char16_t(0xDC00));
   const TText pair = u"\U00010437";
-  const TResult hit(u"HKEY_USERS\\" + high, low + u"," + pair, low + high + u"x" + high, 1, 0, 0,
-                    1, 0, 0, kHKU);
+  const TResult hit(u"HKEY_USERS\\" + high, low + u"," + pair, low + high + u"x" + high, 1, 0, 0, 1,
+                    0, 0, kHKU);
   std::size_t replaced = 0;
   const std::string row = CsvRow(hit, &replaced);
   EXPECT_EQ(replaced, 5u);

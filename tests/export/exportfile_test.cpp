@@ -182,7 +182,8 @@ TEST(ExportSafeSave, PlatformFilesReportAFolderThatIsMissing) {
   const fs::path missing = fs::temp_directory_path() / "corvane-no-such-folder" / "x.csv";
   TExportCounts counts;
   TText error;
-  EXPECT_EQ(SaveExport(missing.u16string(), efCsv, {}, hfSimple, {}, counts, error), ssCreateFailed);
+  EXPECT_EQ(SaveExport(missing.u16string(), efCsv, {}, hfSimple, {}, counts, error),
+            ssCreateFailed);
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(fs::exists(missing.parent_path()));
 }

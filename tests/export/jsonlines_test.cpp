@@ -17,14 +17,17 @@ TEST(JsonLines, LoneSurrogatesBecomeReplacementCharactersAndAreCounted) {
   std::size_t replaced = 0;
   const std::string line = HitJson(hit, &replaced);
   EXPECT_EQ(replaced, 2u);
-  EXPECT_NE(line.find("\"key\":\"HKEY_USERS\\\\\U00010437\",\"value\":\"\uFFFD\",\"data\":\"\uFFFD\\\"\""),
-            std::string::npos)
+  EXPECT_NE(
+      line.find(
+          "\"key\":\"HKEY_USERS\\\\\U00010437\",\"value\":\"\uFFFD\",\"data\":\"\uFFFD\\\"\""),
+      std::string::npos)
       << line;
 }
 
 TEST(JsonLines, AFileIsOneLinePerHitInOrder) {
-  const std::vector<TResult> hits = {TResult(u"HKEY_USERS\\a", u"", u"", 0, 0, 0, 0, 0, 0, kHKU),
-                                     TResult(u"HKEY_USERS\\b\nc", u"", u"", 0, 0, 0, 0, 0, 0, kHKU)};
+  const std::vector<TResult> hits = {
+      TResult(u"HKEY_USERS\\a", u"", u"", 0, 0, 0, 0, 0, 0, kHKU),
+      TResult(u"HKEY_USERS\\b\nc", u"", u"", 0, 0, 0, 0, 0, 0, kHKU)};
   const std::string all = HitsJsonLines(hits);
   EXPECT_EQ(all, HitJson(hits[0]) + HitJson(hits[1]));
   EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2);  // the key's line break is escaped

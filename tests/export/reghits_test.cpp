@@ -23,7 +23,9 @@ struct TPlanted {
   TBytes fData;
 };
 
-TBytes Utf16(TTextView vText, bool vClosingZero = true) { return TextBytes(vText, vClosingZero); }
+TBytes Utf16(TTextView vText, bool vClosingZero = true) {
+  return TextBytes(vText, vClosingZero);
+}
 
 // Every type a hit can carry, and the data forms the writer has to choose between: quoted
 // text, dword, hex with and without a type. Each name holds "tok", so each is a hit.
@@ -99,7 +101,8 @@ TEST_P(RegHits, EveryValueTypeRoundTripsWithTheKeysSpelledAsInTheRegistry) {
   ASSERT_EQ(k->fSubkeys.size(), 1u);
   EXPECT_EQ(k->fSubkeys[0]->fName, u"Sub TOK");
   EXPECT_TRUE(k->fSubkeys[0]->fValues.empty());  // a key hit writes its key line alone
-  EXPECT_EQ(reg.Find(kHKCU, plant->Base())->fName, plant->Base().substr(plant->Base().rfind(u'\\') + 1));
+  EXPECT_EQ(reg.Find(kHKCU, plant->Base())->fName,
+            plant->Base().substr(plant->Base().rfind(u'\\') + 1));
   ASSERT_EQ(k->fValues.size(), EveryType().size());
   // Compared with what the registry holds: Wine adds the closing zero to a REG_SZ without one.
   auto stored = plant->Cursors()();

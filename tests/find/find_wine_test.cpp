@@ -134,7 +134,10 @@ TEST(FindOnWine, CsvOfAPlantedSetReadsBack) {
   std::vector<TText> names;
   for (int i = 0; i < 40; ++i) {
     const TText name = u"csvtok " + FromUtf8(std::to_string(i)) +
-                       (i % 4 == 0 ? u", comma" : i % 4 == 1 ? u" \"quote\"" : i % 4 == 2 ? u"\r\nbreak" : u" \u00e9\U0001F600");
+                       (i % 4 == 0   ? u", comma"
+                        : i % 4 == 1 ? u" \"quote\""
+                        : i % 4 == 2 ? u"\r\nbreak"
+                                     : u" \u00e9\U0001F600");
     plant->Value(u"Set", name, kRegDword, {std::uint8_t(i), 0, 0, 0});
     names.push_back(name);
   }
@@ -154,9 +157,9 @@ TEST(FindOnWine, CsvOfAPlantedSetReadsBack) {
   for (std::size_t i = 1; i < records.size(); ++i) {
     ASSERT_EQ(records[i].size(), 9u);
     EXPECT_EQ(records[i][0], key);
-    EXPECT_EQ(records[i][3], "0");              // keyStart: the key did not match
-    EXPECT_EQ(records[i][4], "1");              // valueStart
-    EXPECT_EQ(records[i][7], "6");              // valueLength: "csvtok"
+    EXPECT_EQ(records[i][3], "0");  // keyStart: the key did not match
+    EXPECT_EQ(records[i][4], "1");  // valueStart
+    EXPECT_EQ(records[i][7], "6");  // valueLength: "csvtok"
     seen.push_back(records[i][1]);
   }
   std::vector<std::string> want;

@@ -6,11 +6,11 @@
 
 #include "app/find/findcli.h"
 #include "export/csvwriter.h"
+#include "savedsearch/qmxfile.h"
+#include "search/memregistry.h"
 #include "support/csvreader.h"
 #include "support/recorder.h"
-#include "savedsearch/qmxfile.h"
 #include "ui/main/mainlogic.h"
-#include "search/memregistry.h"
 
 namespace corvane::find {
 namespace {
@@ -205,7 +205,7 @@ TEST(FindRun, JsonAndCsvComeFromTheSharedWriters) {
   ASSERT_TRUE(test::ReadCsv(std::string_view(csv.fOut).substr(3), records, error)) << error;
   ASSERT_EQ(records.size(), 4u);
   EXPECT_EQ(records[1][0], "HKEY_CURRENT_USER\\software\\needle");
-  EXPECT_EQ(records[2][1], "");  // the default value
+  EXPECT_EQ(records[2][1], "");                               // the default value
   EXPECT_EQ(records[2][2], "needle, \"quoted\"..next line");  // the excerpt, as shown
 
   TCapture none;

@@ -30,7 +30,8 @@ bool ReadCsv(std::string_view vText, std::vector<TCsvRecord>& vRecords, std::str
         }
       } else {
         while (at < vText.size() && vText[at] != ',' && vText[at] != '\r') {
-          if (vText[at] == '"' || vText[at] == '\n') return fail(at, "quote or LF in unquoted field");
+          if (vText[at] == '"' || vText[at] == '\n')
+            return fail(at, "quote or LF in unquoted field");
           field += vText[at++];
         }
       }
