@@ -1,5 +1,6 @@
 #include "export/reghits.h"
 
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>

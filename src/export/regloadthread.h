@@ -9,7 +9,8 @@
 // - Terminate() gives the load up at the next progress point; it then ends with loCancelled.
 // - Outcome(), Error(), ErrorLine() and TakeRegistry() are final once OnTerminate runs (read
 //   them there or after the thread has ended). Only loDone leaves a registry; every other
-//   outcome leaves nothing, so the caller's state stays as it was.
+//   outcome leaves nothing, so the caller's state stays as it was. An exception escaping the
+//   progress callback ends the load with the outcome still loLoading.
 #pragma once
 
 #include <cstdint>
