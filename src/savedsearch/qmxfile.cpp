@@ -2,12 +2,12 @@
 
 #include <utility>
 
+#include "files/safesave.h"
+
 namespace corvane {
 namespace {
 
 constexpr char16_t kMagic[] = u"QMX";
-// Names tried for the new file beside the target before giving up.
-constexpr int kTempNames = 100;
 
 void WriteRows(TQmxWriter& w, const std::vector<TCritRow>& vRows) {
   w.WriteInt(static_cast<std::int32_t>(vRows.size()));
@@ -86,25 +86,14 @@ void ReadQmx(std::string_view vBytes, TSearchCriteria& vCrit) {
 
 void SaveQmxFile(const TText& vPath, const TSearchCriteria& vCrit, TQmxFiles& vFiles) {
   const TText target = vFiles.FullPath(vPath);
-  const std::string bytes = WriteQmx(vCrit);
   TText error;
-  for (int n = 1; n <= kTempNames; ++n) {
-    const TText temp = target + u'.' + FromUtf8(std::to_string(n)) + u".tmp";
-    switch (vFiles.WriteNew(temp, bytes, error)) {
-      case TQmxFiles::frExists:
-        continue;
-      case TQmxFiles::frOpenFailed:
-        throw TQmxError(CreateFailText(target, error));
-      case TQmxFiles::frTransferFailed:
-        vFiles.Remove(temp);
-        throw TQmxError(kQmxWriteError);
-      case TQmxFiles::frDone:
-        if (!vFiles.Replace(temp, target, error)) {
-          vFiles.Remove(temp);
-          throw TQmxError(CreateFailText(target, error));
-        }
-        return;
-    }
+  switch (SafeSave(target, WriteQmx(vCrit), vFiles, error)) {
+    case ssDone:
+      return;
+    case ssWriteFailed:
+      throw TQmxError(kQmxWriteError);
+    case ssCreateFailed:
+      break;
   }
   throw TQmxError(CreateFailText(target, error));
 }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/files.h"
 #include "savedsearch/qmxvalue.h"
 #include "search/types.h"
 
@@ -55,33 +56,15 @@ std::string WriteQmx(const TSearchCriteria& vCrit);
 // appended to those vCrit holds: start from a new search's record.
 void ReadQmx(std::string_view vBytes, TSearchCriteria& vCrit);
 
-// The file operations of saving and loading: Win32 on Windows, the C library elsewhere,
-// fakes in tests. vError receives the system's error text of a failure.
-class TQmxFiles {
- public:
-  enum TResult { frDone, frExists, frOpenFailed, frTransferFailed };
+// The file operations of saving and loading (files/files.h).
+using TQmxFiles = TFileOps;
+inline TQmxFiles& PlatformQmxFiles() {
+  return PlatformFiles();
+}
 
-  virtual ~TQmxFiles() = default;
-  // vPath made absolute, as messages show it.
-  virtual TText FullPath(const TText& vPath) const = 0;
-  // Whether vPath names an existing file (not a folder).
-  virtual bool FileExists(const TText& vPath) const = 0;
-  // The whole file, opened with no sharing: frDone, frOpenFailed or frTransferFailed.
-  virtual TResult ReadAll(const TText& vPath, std::string& vBytes, TText& vError) = 0;
-  // Creates the file, which must not exist yet (frExists), opened with no sharing, writes
-  // vBytes and closes it, flushed: frDone, frExists, frOpenFailed or frTransferFailed (the
-  // partly written file is left).
-  virtual TResult WriteNew(const TText& vPath, std::string_view vBytes, TText& vError) = 0;
-  // Moves vFrom over vTo, replacing it.
-  [[nodiscard]] virtual bool Replace(const TText& vFrom, const TText& vTo, TText& vError) = 0;
-  virtual void Remove(const TText& vPath) = 0;
-};
-
-TQmxFiles& PlatformQmxFiles();
-
-// Writes vCrit to vPath: first to a new file beside it, which then replaces vPath, so a
-// failed save leaves an existing file as it was. Throws TQmxError with CreateFailText (the
-// full path) or kQmxWriteError.
+// Writes vCrit to vPath through SafeSave (files/safesave.h), so a failed save leaves an
+// existing file as it was. Throws TQmxError with CreateFailText (the full path) or
+// kQmxWriteError.
 void SaveQmxFile(const TText& vPath, const TSearchCriteria& vCrit,
                  TQmxFiles& vFiles = PlatformQmxFiles());
 

@@ -48,6 +48,8 @@ class TLines {
 
   void SetEncoding(TEncoding vEncoding) { fEncoding = vEncoding; }
   int Number() const { return fNumber; }
+  // Bytes consumed so far.
+  std::size_t Position() const { return fAt; }
 
   // The next line into vLine (its buffer is reused); false at the end of the text.
   bool Next(TText& vLine) {
@@ -143,19 +145,31 @@ using TValueIndex = std::unordered_map<TText, std::size_t>;
 // byte list continues over lines ending with a backslash.
 class TReader {
  public:
-  TReader(TMemRegistry& vReg, std::string_view vBytes)
-      : fReg(vReg), fBytes(vBytes), fLines(vBytes, 0, enAnsi) {}
+  TReader(TMemRegistry& vReg, std::string_view vBytes, const TRegLoadProgress& vProgress)
+      : fReg(vReg), fBytes(vBytes), fLines(vBytes, 0, enAnsi), fProgress(vProgress) {}
 
   void Run() {
+    Report(0);
     Header();
+    std::size_t next = Step();
     while (fLines.Next(fLine)) {
       fStart = fLines.Number();
       Statement();
+      if (fProgress.fHook && fLines.Position() >= next) {
+        Report(fLines.Position());
+        next = fLines.Position() + Step();
+      }
     }
+    Report(fBytes.size());
   }
 
  private:
   [[noreturn]] void Fail(const std::string& vWhat) const { throw TRegExportError(fStart, vWhat); }
+
+  std::size_t Step() const { return fProgress.fStep ? fProgress.fStep : 1; }
+  void Report(std::size_t vDone) const {
+    if (fProgress.fHook && !fProgress.fHook(vDone, fBytes.size())) throw TRegExportCancelled();
+  }
 
   // The encoding comes from the byte order mark; without one, from the header: version 5.00
   // is UTF-8, REGEDIT4 is Windows-1252 (the header itself is ASCII in both).
@@ -434,6 +448,7 @@ class TReader {
   TMemRegistry& fReg;
   std::string_view fBytes;
   TLines fLines;
+  const TRegLoadProgress& fProgress;
   TText fLine;
   TScan fScan;
   int fStart = 1;             // line where the statement being read starts
@@ -474,6 +489,18 @@ class TWriter {
       Key(*sub, vPath, vDepth + 1);
       vPath.resize(size);
     }
+  }
+
+  // A key line and its values, nothing below it.
+  void KeyOnly(TTextView vPath, const std::vector<TMemValue>& vValues) {
+    if (vPath.find_first_of(u"\r\n") != TTextView::npos)
+      throw std::runtime_error("key path with a line break: " + Excerpt(vPath));
+    EndLine();
+    Put(u'[');
+    Put(vPath);
+    Put(u']');
+    EndLine();
+    for (const auto& v : vValues) Value(v);
   }
 
   void EndLine() {
@@ -578,8 +605,8 @@ class TWriter {
 
 }  // namespace
 
-void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes) {
-  TReader(vReg, vBytes).Run();
+void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes, const TRegLoadProgress& vProgress) {
+  TReader(vReg, vBytes, vProgress).Run();
 }
 
 void LoadRegExportFile(TMemRegistry& vReg, const std::string& vPath) {
@@ -607,6 +634,13 @@ std::string SaveRegExport(const TMemRegistry& vReg, TRootKeySet vRoots) {
       writer.Key(*root, path, 0);
     }
   }
+  writer.EndLine();
+  return writer.Take();
+}
+
+std::string SaveRegExportKeys(const std::vector<TRegExportKey>& vKeys) {
+  TWriter writer;
+  for (const TRegExportKey& key : vKeys) writer.KeyOnly(key.fPath, key.fValues);
   writer.EndLine();
   return writer.Take();
 }

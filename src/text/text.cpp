@@ -76,6 +76,18 @@ std::string ToUtf8(TTextView s) {
   return r;
 }
 
+std::size_t UnpairedSurrogates(TTextView s) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] < 0xD800 || s[i] > 0xDFFF) continue;
+    if (s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+      ++i;
+    else
+      ++n;
+  }
+  return n;
+}
+
 TText FromUtf8(std::string_view s) {
   TText r;
   r.reserve(s.size());

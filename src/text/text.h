@@ -40,6 +40,8 @@ int CompareFoldWide(TTextView a, TTextView b);
 
 // Conversions at the edges (console output, files, tests). Invalid input becomes U+FFFD.
 std::string ToUtf8(TTextView s);
+// The code units of s that ToUtf8 turns into U+FFFD: surrogates that are not part of a pair.
+std::size_t UnpairedSurrogates(TTextView s);
 TText FromUtf8(std::string_view s);
 
 }  // namespace corvane

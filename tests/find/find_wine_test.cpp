@@ -3,31 +3,45 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
+#include "support/csvreader.h"
 #include "support/planter.h"
 
 namespace corvane {
 namespace {
 
-// Runs the program with the arguments and returns what it wrote to standard output.
-std::string RunExe(const std::wstring& vArgs, DWORD& vExit) {
+// Runs the program with the arguments and returns what it wrote to standard output; standard
+// error goes there too, or to *vErr when given.
+std::string RunExe(const std::wstring& vArgs, DWORD& vExit, std::string* vErr = nullptr) {
   SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  HANDLE readEnd = nullptr, writeEnd = nullptr, errRead = nullptr, errWrite = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return {};
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  if (vErr) {
+    if (!CreatePipe(&errRead, &errWrite, &sa, 0)) return {};
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  }
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
+  si.hStdError = vErr ? errWrite : writeEnd;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi{};
   std::wstring cmd = L"\"" CORVANE_FIND_EXE L"\" " + vArgs;
   std::string out;
-  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+  const bool started =
+      CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  if (errWrite) CloseHandle(errWrite);
+  if (started) {
     CloseHandle(writeEnd);
     char buf[4096];
     DWORD got = 0;
     while (ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0) out.append(buf, got);
+    // What goes to stderr here is short enough for the pipe's buffer.
+    while (errRead && ReadFile(errRead, buf, sizeof(buf), &got, nullptr) && got > 0)
+      vErr->append(buf, got);
     WaitForSingleObject(pi.hProcess, INFINITE);
     GetExitCodeProcess(pi.hProcess, &vExit);
     CloseHandle(pi.hProcess);
@@ -36,6 +50,7 @@ std::string RunExe(const std::wstring& vArgs, DWORD& vExit) {
     CloseHandle(writeEnd);
   }
   CloseHandle(readEnd);
+  if (errRead) CloseHandle(errRead);
   return out;
 }
 
@@ -110,6 +125,48 @@ TEST(FindOnWine, CriteriaByEachMatchType) {
     EXPECT_NE(out.find(c.fWant), std::string::npos) << out;
     EXPECT_NE(out.find("Found " + std::to_string(c.fHits) + " items\n"), std::string::npos) << out;
   }
+}
+
+// --csv on a planted set: the table read back with the tests' own CSV reader holds every
+// planted value once, with names that need quoting intact; the summary is on stderr.
+TEST(FindOnWine, CsvOfAPlantedSetReadsBack) {
+  auto plant = test::NewWin32Planter();
+  std::vector<TText> names;
+  for (int i = 0; i < 40; ++i) {
+    const TText name = u"csvtok " + FromUtf8(std::to_string(i)) +
+                       (i % 4 == 0   ? u", comma"
+                        : i % 4 == 1 ? u" \"quote\""
+                        : i % 4 == 2 ? u"\r\nbreak"
+                                     : u" \u00e9\U0001F600");
+    plant->Value(u"Set", name, kRegDword, {std::uint8_t(i), 0, 0, 0});
+    names.push_back(name);
+  }
+  DWORD exitCode = 99;
+  std::string err;
+  const std::string out = RunExe(L"--csv --max 1000 csvtok", exitCode, &err);
+  EXPECT_EQ(exitCode, 0u) << err;
+  EXPECT_EQ(err, "Found 40 items\n");
+  ASSERT_EQ(out.substr(0, 3), "\xEF\xBB\xBF");
+  std::vector<test::TCsvRecord> records;
+  std::string why;
+  ASSERT_TRUE(test::ReadCsv(std::string_view(out).substr(3), records, why)) << why << "\n" << out;
+  ASSERT_EQ(records.size(), 41u);
+  EXPECT_EQ(records[0][0], "key");
+  const std::string key = "HKEY_CURRENT_USER\\" + ToUtf8(LowerAZ(plant->Base())) + "\\set";
+  std::vector<std::string> seen;
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    ASSERT_EQ(records[i].size(), 9u);
+    EXPECT_EQ(records[i][0], key);
+    EXPECT_EQ(records[i][3], "0");  // keyStart: the key did not match
+    EXPECT_EQ(records[i][4], "1");  // valueStart
+    EXPECT_EQ(records[i][7], "6");  // valueLength: "csvtok"
+    seen.push_back(records[i][1]);
+  }
+  std::vector<std::string> want;
+  for (const TText& n : names) want.push_back(ToUtf8(n));
+  std::sort(seen.begin(), seen.end());
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(seen, want);
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include <fstream>
 
 #include "app/find/findcli.h"
+#include "export/csvwriter.h"
 #include "savedsearch/qmxfile.h"
-#include "ui/main/mainlogic.h"
 #include "search/memregistry.h"
+#include "support/csvreader.h"
+#include "support/recorder.h"
+#include "ui/main/mainlogic.h"
 
 namespace corvane::find {
 namespace {
@@ -174,6 +177,49 @@ TEST(FindOutput, HitBlockJsonAndEndTexts) {
   EXPECT_EQ(EndText(stOverflow, 10), u"Found 10 items (the maximum)");
   EXPECT_EQ(EndText(stStopped, 2), u"Found 2 items before being stopped");
   EXPECT_EQ(EndText(stWorking, 2), u"Found 2 items before being stopped");
+}
+
+// --json and --csv print through the shared export writers: the same bytes as the window's
+// export of the same hits. The CSV's summary goes to stderr, so stdout is the file alone.
+TEST(FindRun, JsonAndCsvComeFromTheSharedWriters) {
+  TMemRegistry reg;
+  reg.SetText(kHKCU, u"Software\\Run", u"", u"needle, \"quoted\"\r\nnext line");
+  reg.SetText(kHKCU, u"Software\\Needle", u"Other", u"x");
+  reg.SetDword(kHKLM, u"Software\\Run", u"needle count", 42);
+  test::TSearchRun run(reg.Factory());
+  run.Simple(u"needle");
+  ASSERT_EQ(run.Run(), stFinished);
+  const std::vector<TResult> hits = run.fRec.Results();
+  ASSERT_EQ(hits.size(), 3u);
+
+  TCapture json;
+  EXPECT_EQ(RunWith(reg, json, {u"--json", u"needle"}), kExitFound);
+  EXPECT_EQ(json.fOut, HitsJsonLines(hits) + "Found 3 items\n");
+
+  TCapture csv;
+  EXPECT_EQ(RunWith(reg, csv, {u"--csv", u"needle"}), kExitFound);
+  EXPECT_EQ(csv.fOut, HitsCsv(hits));
+  EXPECT_EQ(csv.fErr, "Found 3 items\n");
+  std::vector<test::TCsvRecord> records;
+  std::string error;
+  ASSERT_TRUE(test::ReadCsv(std::string_view(csv.fOut).substr(3), records, error)) << error;
+  ASSERT_EQ(records.size(), 4u);
+  EXPECT_EQ(records[1][0], "HKEY_CURRENT_USER\\software\\needle");
+  EXPECT_EQ(records[2][1], "");                               // the default value
+  EXPECT_EQ(records[2][2], "needle, \"quoted\"..next line");  // the excerpt, as shown
+
+  TCapture none;
+  EXPECT_EQ(RunWith(reg, none, {u"--csv", u"haystack"}), kExitNothing);
+  EXPECT_EQ(none.fOut, CsvHead());  // an empty table still opens as one
+
+  TCapture lone;
+  reg.SetText(kHKCU, u"Software\\Run", u"needle" + TText(1, char16_t(0xD800)), u"x");
+  EXPECT_EQ(RunWith(reg, lone, {u"--csv", u"needle"}), kExitFound);
+  EXPECT_NE(lone.fErr.find("1 lone UTF-16 surrogates"), std::string::npos) << lone.fErr;
+
+  TFindOptions both;
+  EXPECT_FALSE(ParseArgs({u"--csv", u"--json", u"x"}, both, error));
+  EXPECT_NE(error.find("cannot be combined"), std::string::npos);
 }
 
 TEST(FindRun, ExitCodesFollowTheOutcome) {

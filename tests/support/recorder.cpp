@@ -29,6 +29,14 @@ std::vector<std::string> TRecorder::Marked() const {
   return r;
 }
 
+std::vector<TResult> TRecorder::Results() const {
+  std::vector<TResult> r;
+  for (const auto& h : fHits)
+    r.emplace_back(h.fKey, h.fVal, h.fDat, h.fKeySt, h.fValSt, h.fDatSt, h.fKeyLn, h.fValLn,
+                   h.fDatLn, h.fRoot);
+  return r;
+}
+
 TSearchRun::TSearchRun(TCursorFactory vCursors, const std::vector<TText>* vAliases) {
   fHost.fSync = &fSync;
   fHost.fNewCursor = std::move(vCursors);

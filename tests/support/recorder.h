@@ -25,6 +25,8 @@ class TRecorder {
   TFoundProc Found();
   TProgProc Progress();
   std::vector<std::string> Marked() const;
+  // The hits as the window keeps them.
+  std::vector<TResult> Results() const;
 
   std::vector<TRecordedHit> fHits;
   std::vector<std::pair<std::int32_t, std::int32_t>> fProgress;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <memory>
 
+#include "export/csvwriter.h"
 #include "savedsearch/qmxfile.h"
 #include "ui/main/mainlogic.h"
 #include "search/emphasis.h"
@@ -19,39 +20,6 @@ bool ParseCount(const TText& vText, std::int32_t& vValue) {
   if (!ReadsAsNumber(vText, n) || n < 1) return false;
   vValue = n;
   return true;
-}
-
-void JsonString(std::string& vOut, const TText& vText) {
-  vOut += '"';
-  for (char c : ToUtf8(vText)) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      vOut += '\\';
-      vOut += c;
-    } else if (u < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      vOut += "\\u00";
-      vOut += kHex[u >> 4];
-      vOut += kHex[u & 15];
-    } else {
-      vOut += c;
-    }
-  }
-  vOut += '"';
-}
-
-void JsonField(std::string& vOut, const char* vName, const TText& vText) {
-  vOut += '"';
-  vOut += vName;
-  vOut += "\":";
-  JsonString(vOut, vText);
-}
-
-void JsonField(std::string& vOut, const char* vName, std::int64_t vNumber) {
-  vOut += '"';
-  vOut += vName;
-  vOut += "\":";
-  vOut += std::to_string(vNumber);
 }
 
 bool SameAZ(const TText& a, const TText& b) { return FoldAZ(a) == FoldAZ(b); }
@@ -125,6 +93,8 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vOpts.fDatCase = true;
     } else if (a == u"-j" || a == u"--json") {
       vOpts.fJson = true;
+    } else if (a == u"--csv") {
+      vOpts.fCsv = true;
     } else if (a == u"-q" || a == u"--qmx") {
       if (!value(v)) return false;
       vOpts.fQmxFile = v;
@@ -199,6 +169,10 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     }
   }
   if (vOpts.fHelp) return true;
+  if (vOpts.fJson && vOpts.fCsv) {
+    vError = "--json and --csv cannot be combined";
+    return false;
+  }
   if (vOpts.fCriteria) {
     if (vOpts.fHaveText) {
       vError = "a search text cannot be combined with criteria; use --key/--value/--data contains TEXT";
@@ -242,6 +216,11 @@ std::string HelpText() {
       "                     root, key, value, data, keyStart, valueStart, dataStart,\n"
       "                     keyLength, valueLength, dataLength (spans count from 1; a span\n"
       "                     is emphasised only when start and length are both above 0)\n"
+      "      --csv          print the hits as CSV for a spreadsheet: UTF-8 with a byte order\n"
+      "                     mark, a header row, then one row per hit with the columns key,\n"
+      "                     value, data, keyStart, valueStart, dataStart, keyLength,\n"
+      "                     valueLength, dataLength (RFC 4180 quoting, CR LF line ends); the\n"
+      "                     summary goes to stderr, so standard output is the CSV alone\n"
       "      --no-probe     do not probe for duplicate views of the registry at start (the\n"
       "                     probes write and delete short-lived keys); the classes,\n"
       "                     current-user and configuration content is then searched twice,\n"
@@ -274,7 +253,8 @@ std::string HelpText() {
       "  corvane-find --value contains path --data type text --data contains system32 --data-all\n"
       "\n"
       "The last line is the summary: \"Found N items\", \"Found N items (the maximum)\" or\n"
-      "\"Found N items before being stopped\".\n"
+      "\"Found N items before being stopped\". UTF-8 cannot hold a lone UTF-16 surrogate;\n"
+      "--json and --csv write U+FFFD for one and say on stderr how many they replaced.\n"
       "\n"
       "Exit codes:\n"
       "  0  the search ended and found at least one item\n"
@@ -296,27 +276,6 @@ TText HitLines(const TResult& vHit, bool vShowVal, bool vShowDat) {
   if (vShowDat)
     t += u"Dat: " + MarkEmphasis(vHit.fDatStr, vHit.fDatStart, vHit.fDatLen, u"[", u"]") + u"\n";
   return t;
-}
-
-std::string HitJson(const TResult& vHit) {
-  std::string j = "{";
-  JsonField(j, "root", std::int64_t(vHit.froot));
-  const std::pair<const char*, const TText*> texts[] = {
-      {"key", &vHit.fKeyStr}, {"value", &vHit.fValStr}, {"data", &vHit.fDatStr}};
-  for (const auto& [name, text] : texts) {
-    j += ',';
-    JsonField(j, name, *text);
-  }
-  const std::pair<const char*, std::int32_t> numbers[] = {
-      {"keyStart", vHit.fKeyStart},   {"valueStart", vHit.fValStart},
-      {"dataStart", vHit.fDatStart},  {"keyLength", vHit.fKeyLen},
-      {"valueLength", vHit.fValLen},  {"dataLength", vHit.fDatLen}};
-  for (const auto& [name, number] : numbers) {
-    j += ',';
-    JsonField(j, name, number);
-  }
-  j += "}\n";
-  return j;
 }
 
 bool ApplySavedSearch(const TText& vPath, TFindOptions& vOpts, std::string& vError) {
@@ -411,6 +370,8 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
     host.fAliases = vIo.fBuildAliases();
 
   std::int32_t count = 0;
+  std::size_t replaced = 0;  // lone surrogates written as U+FFFD
+  if (opts.fCsv) vIo.fOut(CsvHead());
   bool showVal = true, showDat = true;
   if (opts.fCriteria) {
     showVal = showDat = false;
@@ -424,7 +385,12 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
                    std::int32_t dl, TKeyHandle root) {
     const TResult hit(k, v, d, ks, vs, ds, kl, vl, dl, root);
     ++count;
-    vIo.fOut(opts.fJson ? HitJson(hit) : ToUtf8(HitLines(hit, showVal, showDat)) + "\n");
+    if (opts.fCsv)
+      vIo.fOut(CsvRow(hit, &replaced));
+    else if (opts.fJson)
+      vIo.fOut(HitJson(hit, &replaced));
+    else
+      vIo.fOut(ToUtf8(HitLines(hit, showVal, showDat)) + "\n");
   };
   auto progress = [&](std::int32_t total, std::int32_t hits) {
     if (opts.fProgress)
@@ -460,7 +426,11 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   }
   thread.reset();  // joins the worker
 
-  vIo.fOut(ToUtf8(EndText(status, count)) + "\n");
+  if (replaced > 0)
+    vIo.fErr("corvane-find: " + std::to_string(replaced) +
+             " lone UTF-16 surrogates could not be written as UTF-8 and were replaced by U+FFFD\n");
+  // The CSV is for a spreadsheet: its summary goes beside it, not into it.
+  (opts.fCsv ? vIo.fErr : vIo.fOut)(ToUtf8(EndText(status, count)) + "\n");
   if (status == stFinished || status == stOverflow) return count > 0 ? kExitFound : kExitNothing;
   return kExitStopped;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "export/jsonlines.h"
 #include "search/criteria.h"
 #include "search/registry.h"
 #include "search/searchthread.h"
@@ -38,6 +39,7 @@ struct TFindOptions {
   std::int32_t fMaxRslt = 1000;
   bool fDatCase = false;
   bool fJson = false;
+  bool fCsv = false;
   bool fProgress = false;
   bool fHelp = false;
   bool fNoProbe = false;
@@ -75,8 +77,8 @@ std::string HelpText();
 // The "Val: " line is shown when vShowVal or vShowDat, the "Dat: " line when vShowDat (a
 // criteria search shows only the lines its criteria concern).
 TText HitLines(const TResult& vHit, bool vShowVal = true, bool vShowDat = true);
-// One hit as a JSON object on one line.
-std::string HitJson(const TResult& vHit);
+// One hit as a JSON object on one line: HitJson (export/jsonlines.h); as a CSV row: CsvRow
+// (export/csvwriter.h).
 // The end text, "Found %d items" with the suffix the status calls for, is the window's
 // EndText (ui/main/mainlogic.h).
 

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "savedsearch/qmxfile.h"
+#include "files/files.h"
 
 namespace corvane {
 namespace {
@@ -23,7 +23,7 @@ struct TCloser {
 using TFile = std::unique_ptr<std::FILE, TCloser>;
 
 // The C library's files. POSIX has no sharing modes, so "no sharing" is not enforced here.
-class TPosixQmxFiles final : public TQmxFiles {
+class TPosixFiles final : public TFileOps {
  public:
   TText FullPath(const TText& vPath) const override {
     std::error_code ec;
@@ -86,8 +86,8 @@ class TPosixQmxFiles final : public TQmxFiles {
 
 }  // namespace
 
-TQmxFiles& PlatformQmxFiles() {
-  static TPosixQmxFiles files;
+TFileOps& PlatformFiles() {
+  static TPosixFiles files;
   return files;
 }
 

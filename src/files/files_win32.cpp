@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "savedsearch/qmxfile.h"
+#include "files/files.h"
 #include "text/wide.h"
 
 namespace corvane {
@@ -41,7 +41,7 @@ class THandle {
   HANDLE fHandle;
 };
 
-class TWin32QmxFiles final : public TQmxFiles {
+class TWin32Files final : public TFileOps {
  public:
   TText FullPath(const TText& vPath) const override {
     const DWORD n = GetFullPathNameW(W(vPath), 0, nullptr, nullptr);
@@ -122,8 +122,8 @@ class TWin32QmxFiles final : public TQmxFiles {
 
 }  // namespace
 
-TQmxFiles& PlatformQmxFiles() {
-  static TWin32QmxFiles files;
+TFileOps& PlatformFiles() {
+  static TWin32Files files;
   return files;
 }
 

@@ -1,0 +1,32 @@
+// Hits as CSV for spreadsheets: UTF-8 with a byte order mark, one header row, then one row
+// per hit with the columns key, value, data, keyStart, valueStart, dataStart, keyLength,
+// valueLength, dataLength (the names and order of the JSON Lines fields, without the root).
+// Quoting follows RFC 4180: records end with CR LF; a field holding a comma, a double quote,
+// a CR or an LF (or starting or ending with a blank) is enclosed in double quotes, with each
+// double quote doubled. Texts are written as they are: the default value's empty name stays
+// empty, placeholders stay as the search reported them.
+//
+// UTF-8 has no form for a UTF-16 surrogate that is not part of a pair (registry names and
+// data may hold one). Such a code unit is written as U+FFFD and counted in *vReplaced, so
+// the caller can tell the user that those characters were replaced; nothing else changes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/types.h"
+
+namespace corvane {
+
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The byte order mark and the header row.
+std::string CsvHead();
+// One hit's row, with its CR LF.
+std::string CsvRow(const TResult& vHit, std::size_t* vReplaced = nullptr);
+// A whole file: CsvHead() and every hit's row.
+std::string HitsCsv(const std::vector<TResult>& vHits, std::size_t* vReplaced = nullptr);
+
+}  // namespace corvane

@@ -1,0 +1,41 @@
+// The hits as a registry export file (version 5.00, UTF-16LE, the writer of
+// search/regexport.h), so they can be backed up, compared or searched again: each hit's key
+// once, in the order the hits first name it, with that key's hit values under it, read afresh
+// through the registry cursor. A hit that stands for its key alone writes the key line only.
+//
+// The hits carry key paths with the letters A to Z lowered; the key lines are written with
+// the names as the registry spells them (found by listing each parent's subkeys), so an import
+// recreates the keys as they were.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "search/registry.h"
+#include "search/types.h"
+
+namespace corvane {
+
+// The search the hits come from; it decides which hits stand for their key alone.
+enum THitsFrom {
+  hfSimple,       // a key hit: key emphasis, the placeholder as value name and data
+  hfCriteria,     // with value or data criteria: every hit is a value
+  hfKeyCriteria,  // key criteria only: every hit is a key
+};
+
+bool IsKeyHit(const TResult& vHit, THitsFrom vFrom);
+
+struct TRegHitsExport {
+  std::string fBytes;           // the file
+  std::size_t fKeys = 0;        // key lines written
+  std::size_t fValues = 0;      // values written
+  std::size_t fGone = 0;        // hit keys and values no longer in the registry, left out
+  std::size_t fUnwritable = 0;  // keys and values whose names hold a line break, left out
+};
+
+// Reads the hit keys and values through a cursor from vCursors and builds the export.
+TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFrom,
+                               const TCursorFactory& vCursors);
+
+}  // namespace corvane
