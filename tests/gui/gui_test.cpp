@@ -667,4 +667,270 @@ TEST_F(GuiTest, SecondStartHandsOverItsFirstArgument) {
   EXPECT_TRUE(first.Ended(20000));
 }
 
+// --- The key detail page -----------------------------------------------------------------
+
+const wchar_t kDetailKey[] = L"Software\\CorvaneGuiTest\\QzdDetail";
+
+void DoubleClick(POINT vAt) {
+  MouseTo(vAt);
+  for (int i = 0; i < 2; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN, vAt);
+    std::this_thread::sleep_for(20ms);
+    SendMouse(MOUSEEVENTF_LEFTUP, vAt);
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+void LeftClick(POINT vAt) {
+  MouseTo(vAt);
+  SendMouse(MOUSEEVENTF_LEFTDOWN, vAt);
+  std::this_thread::sleep_for(30ms);
+  SendMouse(MOUSEEVENTF_LEFTUP, vAt);
+  std::this_thread::sleep_for(30ms);
+}
+
+void AltKey(WORD vKey) {
+  KeyEvent(VK_MENU, false);
+  Press(vKey);
+  KeyEvent(VK_MENU, true);
+}
+
+// A list view's cell text in another process: the item and its buffer live in that process.
+std::wstring RemoteCell(DWORD vPid, HWND vList, int vRow, int vCol) {
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, vPid);
+  if (!process) return L"<no process>";
+  auto* remote = static_cast<std::uint8_t*>(
+      VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  std::wstring text = L"<no memory>";
+  if (remote) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = vRow;
+    item.iSubItem = vCol;
+    item.cchTextMax = 256;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + 1024);
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    const wchar_t empty[1] = {};
+    WriteProcessMemory(process, remote + 1024, empty, sizeof empty, nullptr);
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(vList, LVM_GETITEMTEXTW, WPARAM(vRow), reinterpret_cast<LPARAM>(remote),
+                        SMTO_NORMAL, 5000, &got);
+    wchar_t buf[257] = {};
+    ReadProcessMemory(process, remote + 1024, buf, 256 * sizeof(wchar_t), nullptr);
+    text = buf;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+std::wstring ListText(HWND vList, int vIndex) {
+  wchar_t buf[512] = {};
+  const LRESULT n = SendMessageW(vList, LB_GETTEXTLEN, WPARAM(vIndex), 0);
+  if (n < 0 || n >= 512) return L"<bad length>";
+  SendMessageW(vList, LB_GETTEXT, WPARAM(vIndex), reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+bool Checked(HWND vButton) { return SendMessageW(vButton, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void PlantValue(HKEY vKey, const wchar_t* vName, DWORD vType, const std::vector<BYTE>& vData) {
+  RegSetValueExW(vKey, vName, 0, vType, vData.data(), DWORD(vData.size()));
+}
+
+std::vector<BYTE> WideBytes(const wchar_t* vText, std::size_t vUnits) {
+  const auto* p = reinterpret_cast<const BYTE*>(vText);
+  return std::vector<BYTE>(p, p + vUnits * sizeof(wchar_t));
+}
+
+class DetailGuiTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    HKEY key = nullptr;
+    RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDetailKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    PlantValue(key, L"", REG_SZ, WideBytes(L"default data", 13));
+    PlantValue(key, L"multi", REG_MULTI_SZ, WideBytes(L"one\0two\0", 9));
+    std::vector<BYTE> bin(17);
+    for (int i = 0; i < 17; ++i) bin[std::size_t(i)] = BYTE(0x41 + i);
+    PlantValue(key, L"bin17", REG_BINARY, bin);
+    PlantValue(key, L"dword", REG_DWORD, {0xFF, 0, 0, 0});
+    PlantValue(key, L"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+    PlantValue(key, L"xqzdplantx", REG_SZ, WideBytes(L"text value", 11));
+    RegCloseKey(key);
+  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey); }
+
+  // Searches for the planted value and opens its hit by a double click.
+  void OpenDetail(const TCorvane& vApp) {
+    vApp.SelectItem(ids::cbMaxRslt, 0);
+    SendMessageW(vApp.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"qzdplant"));
+    vApp.Command(ids::acSearch);
+    ASSERT_TRUE(vApp.WaitFound());
+    ASSERT_EQ(vApp.SearchText(), L"Found 1 items");
+    HWND list = vApp.Control(ids::lbResults);
+    POINT row{60, 8};
+    ClientToScreen(list, &row);
+    SetForegroundWindow(vApp.Main());
+    DoubleClick(row);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vApp.Control(ids::lbValues)) != FALSE; },
+                          10s))
+        << "the double click opens the detail page";
+  }
+};
+
+TEST_F(DetailGuiTest, ShowsTheKeysValuesAndTheChosenValueInEachView) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app));
+  HWND values = app.Control(ids::lbValues);
+  HWND text = app.Control(ids::meData), grid = app.Control(ids::sgData);
+  HWND dec = app.Control(ids::lblValDec);
+  HWND rbText = app.Control(ids::rbDText), rbBinary = app.Control(ids::rbDBinary),
+       rbNumber = app.Control(ids::rbdDword);
+  auto type = [&] { return Text(app.Control(ids::lblValType)); };
+  auto size = [&] { return Text(app.Control(ids::lblValSize)); };
+
+  // The list: default value first, the rest in name order, the hit's value preselected.
+  ASSERT_EQ(SendMessageW(values, LB_GETCOUNT, 0, 0), 6);
+  const wchar_t* const order[] = {L"", L"bin17", L"dword", L"multi", L"qword", L"xqzdplantx"};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(ListText(values, i), order[i]) << i;
+  EXPECT_EQ(SendMessageW(values, LB_GETCURSEL, 0, 0), 5);
+  EXPECT_EQ(type(), L"REG_SZ");
+  EXPECT_EQ(size(), L"22");
+  EXPECT_EQ(Text(text), L"text value");
+  EXPECT_TRUE(IsWindowVisible(text));
+  EXPECT_FALSE(IsWindowVisible(grid));
+  EXPECT_TRUE(Checked(rbText));
+  EXPECT_TRUE(IsWindowEnabled(rbText) && IsWindowEnabled(rbBinary));
+  EXPECT_FALSE(IsWindowEnabled(rbNumber));
+  Screenshot(L"detail-text");
+
+  // Other values chosen from the keyboard.
+  Press(VK_HOME);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(values, LB_GETCURSEL, 0, 0) == 0; }, 5s))
+      << "the values list has the keyboard focus";
+  EXPECT_EQ(Text(text), L"default data");
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return type() == L"REG_BINARY"; }, 5s));
+  EXPECT_EQ(size(), L"17");
+  EXPECT_TRUE(IsWindowVisible(grid));
+  EXPECT_FALSE(IsWindowVisible(text));
+  EXPECT_TRUE(Checked(rbBinary));
+  EXPECT_FALSE(IsWindowEnabled(rbNumber));
+  ASSERT_EQ(SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 0), L"0000");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 8), L"48");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 10), L"ABCDEFGH");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, 0), L"0010");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, 1), L"51");
+  for (int c = 2; c <= 9; ++c) EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, c), L"") << c;
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, 10), L"Q       ");
+  Screenshot(L"detail-binary");
+
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return type() == L"REG_DWORD"; }, 5s));
+  EXPECT_EQ(size(), L"4");
+  EXPECT_TRUE(IsWindowVisible(dec));
+  EXPECT_TRUE(Checked(rbNumber));
+  EXPECT_TRUE(IsWindowEnabled(rbNumber));
+  EXPECT_EQ(Text(dec), L"255");
+  EXPECT_EQ(Text(app.Control(ids::lblValHex)), L"0x000000FF");
+  Screenshot(L"detail-number");
+
+  // The views by keyboard, from the Binary button.
+  LeftClick(CentreOf(rbBinary));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid) != FALSE; }, 5s));
+  EXPECT_TRUE(Checked(rbBinary));
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 1), L"FF");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 10), L"\u00FF...    ");
+  Press(VK_LEFT);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(text) != FALSE; }, 5s));
+  EXPECT_TRUE(Checked(rbText));
+  EXPECT_FALSE(Checked(rbBinary));
+  Press(VK_LEFT);  // round to Number
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(dec) != FALSE; }, 5s));
+  EXPECT_TRUE(Checked(rbNumber));
+  Press(VK_RIGHT);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(text) != FALSE; }, 5s));
+
+  // Back to the results and forward to the page as it was left.
+  AltKey(VK_LEFT);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(app.Control(ids::lbResults)) != FALSE; }, 5s));
+  EXPECT_FALSE(IsWindowVisible(values));
+  AltKey(VK_RIGHT);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(values) != FALSE; }, 5s));
+  EXPECT_EQ(SendMessageW(values, LB_GETCURSEL, 0, 0), 2);
+  EXPECT_TRUE(IsWindowVisible(text)) << "the view the user chose";
+  EXPECT_EQ(Text(dec), L"255");
+
+  // The last two values.
+  SendMessageW(values, LB_SETCURSEL, 4, 0);
+  SendMessageW(GetParent(values), WM_COMMAND, MAKEWPARAM(ids::lbValues, LBN_SELCHANGE),
+               LPARAM(values));
+  EXPECT_EQ(type(), L"Hex(B)");
+  EXPECT_TRUE(IsWindowVisible(grid));
+  EXPECT_FALSE(IsWindowEnabled(rbNumber));
+  SendMessageW(values, LB_SETCURSEL, 3, 0);
+  SendMessageW(GetParent(values), WM_COMMAND, MAKEWPARAM(ids::lbValues, LBN_SELCHANGE),
+               LPARAM(values));
+  EXPECT_EQ(type(), L"REG_MULTI_SZ");
+  EXPECT_EQ(Text(text), L"one.two.");
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(DetailGuiTest, AKeyDeletedWhileShownEmptiesTheViews) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app));
+  HWND values = app.Control(ids::lbValues);
+  ASSERT_EQ(SendMessageW(values, LB_GETCOUNT, 0, 0), 6);
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey), ERROR_SUCCESS);
+  Press(VK_UP);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(values, LB_GETCURSEL, 0, 0) == 4; }, 5s));
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(Text(app.Control(ids::lblValType)), L"");
+  EXPECT_EQ(Text(app.Control(ids::lblValSize)), L"");
+  for (int id : {ids::rbDText, ids::rbDBinary, ids::rbdDword})
+    EXPECT_FALSE(IsWindowEnabled(app.Control(id))) << id;
+  for (int id : {ids::meData, ids::sgData, ids::lblValDec})
+    EXPECT_FALSE(IsWindowVisible(app.Control(id))) << id;
+
+  // The splitter: the window opens with 303 pixels beside the values panel, so the values
+  // panel may only narrow, and widen again while 304 pixels stay for the data side.
+  RECT client{};
+  GetClientRect(app.Main(), &client);
+  HWND splitter = app.Control(ids::Splitter1);
+  auto valuesWidth = [&] {
+    RECT r{};
+    GetWindowRect(app.Control(ids::pnlValues), &r);
+    return int(r.right - r.left);
+  };
+  auto drag = [&](int vBy) {
+    const POINT from = CentreOf(splitter);
+    MouseTo(from);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, from);
+    const int step = vBy > 0 ? 10 : -10;
+    for (int dx = step; dx != vBy + step; dx += step) MouseTo({from.x + dx, from.y});
+    SendMouse(MOUSEEVENTF_LEFTUP, {from.x + vBy, from.y});
+    std::this_thread::sleep_for(200ms);
+  };
+  const int before = valuesWidth();
+  ASSERT_EQ(client.right - before, 303);
+  drag(100);
+  EXPECT_EQ(valuesWidth(), before) << "widening is refused";
+  drag(-60);
+  EXPECT_EQ(valuesWidth(), before - 60);
+  drag(200);
+  EXPECT_GT(valuesWidth(), before - 60);
+  EXPECT_GE(client.right - valuesWidth(), 304);
+  drag(-200);
+  EXPECT_EQ(valuesWidth(), 100) << "the values panel's minimum width";
+  EXPECT_TRUE(app.Running());
+}
+
 }  // namespace

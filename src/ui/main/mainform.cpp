@@ -161,7 +161,7 @@ void TMainForm::CreateActions() {
       u"Begin search|Search for Registry data matching your criteria",
       [this] { acSearchExecute(); });
   add(ids::acKDetail, u"&Detail", u"", 0, 0, -1, u"Detail|View detail for highlighted result",
-      [this] { NotAvailable(); });
+      [this] { acKDetailExecute(); });
   // Criterion rows come with the Advanced tab's rows; until then the shortcuts do nothing.
   add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", {});
   add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", {});
@@ -378,62 +378,6 @@ void TMainForm::CreateResultsPage() {
   EnableWindow(btnNext, FALSE);
 }
 
-void TMainForm::CreateDetailPage() {
-  HWND page = fPages[2] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage2Align);
-  HWND keyHeader = Label(page, L" Key", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
-  pbKey1 = Label(page, L"", 0, 0, 100, 24, 0, ids::pbKey1);
-  Hint(pbKey1, u"Key name|Key name for the selected result - found text highlighted, if relevant");
-  pnlValues = CreatePanel(page, 0, 0, 189, 100, &fValuesAlign);
-  HWND splitter = CreatePanel(page, 0, 0, 3, 100);
-  pnlAllData = CreatePanel(page, 0, 0, 100, 100, &fAllDataAlign);
-  fPage2Align.Add(keyHeader, alTop, 25);
-  fPage2Align.Add(pbKey1, alTop, 24);
-  fPage2Align.Add(pnlValues, alLeft, 189);
-  fPage2Align.Add(splitter, alLeft, 3);
-  fPage2Align.Add(pnlAllData, alClient);
-
-  HWND valHeader = Label(pnlValues, L" Values", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
-  lbValues = CreateControl(pnlValues, L"LISTBOX", L"",
-                           WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 100,
-                           100, ids::lbValues, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  Hint(lbValues, u"Values|Values for selected key - value from result emphasized, if relevant");
-  fValuesAlign.Add(valHeader, alTop, 25);
-  fValuesAlign.Add(lbValues, alClient);
-
-  HWND dataHeader =
-      Label(pnlAllData, L" Data for selected value", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
-  pbVal1 = Label(pnlAllData, L"", 0, 0, 100, 24, 0, ids::pbVal1);
-  Hint(pbVal1, u"Value name|Full name for selected value - found text highlighted, if relevant");
-  pnlValType = CreatePanel(pnlAllData, 0, 0, 100, 47);
-  Label(pnlValType, L"Size:", 6, 4, 30, 16);
-  HWND size = Label(pnlValType, L"", 40, 4, 60, 16, 0, ids::lblValSize);
-  Hint(size, u"Value size|Size (in bytes) of selected value");
-  Label(pnlValType, L"Type:", 6, 24, 30, 16);
-  Label(pnlValType, L"", 40, 24, 120, 16, 0, ids::lblValType);
-  Label(pnlValType, L"View as", 170, 4, 50, 16);
-  Button(pnlValType, L"Text", 170, 24, 50, 17, ids::rbDText, BS_AUTORADIOBUTTON | WS_GROUP);
-  Button(pnlValType, L"Binary", 222, 24, 60, 17, ids::rbDBinary, BS_AUTORADIOBUTTON);
-  Button(pnlValType, L"Number", 284, 24, 65, 17, ids::rbdDword, BS_AUTORADIOBUTTON);
-  meData = CreateControl(pnlAllData, L"EDIT", L"",
-                         WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 100, 100,
-                         ids::meData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  sgData = CreateControl(pnlAllData, L"LISTBOX", L"", LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
-                         ids::sgData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  ShowWindow(sgData, SW_HIDE);
-  pnlData = CreatePanel(pnlAllData, 0, 0, 100, 100);
-  Label(pnlData, L"Decimal value:", 8, 8, 100, 16);
-  Label(pnlData, L"", 110, 8, 120, 16, 0, ids::lblValDec);
-  Label(pnlData, L"Hexadecimal value:", 8, 28, 100, 16);
-  Label(pnlData, L"", 110, 28, 120, 16, 0, ids::lblValHex);
-  ShowWindow(pnlData, SW_HIDE);
-  fAllDataAlign.Add(dataHeader, alTop, 25);
-  fAllDataAlign.Add(pbVal1, alTop, 24);
-  fAllDataAlign.Add(pnlValType, alTop, 47);
-  fAllDataAlign.Add(meData, alClient);
-  fAllDataAlign.Add(sgData, alClient);
-  fAllDataAlign.Add(pnlData, alClient);
-}
-
 // --- Window events ----------------------------------------------------------------------
 
 void TMainForm::FormCreate() {
@@ -464,7 +408,8 @@ void TMainForm::FormCreate() {
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
   CreateCriteriaPage();
   CreateResultsPage();
-  CreateDetailPage();
+  fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()), Win32CursorFactory());
+  fPages[2] = fDetail->Create(Handle());
   fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
 
   ShowPage(0);
@@ -535,6 +480,7 @@ void TMainForm::FormResize() {
     MapWindowPoints(nullptr, scMain, reinterpret_cast<POINT*>(&b), 2);
     SetBounds(p, b.left, b.top, width - 35, b.bottom - b.top);
   }
+  if (fDetail) fDetail->FormResize();
   InvalidateRect(lbResults, nullptr, TRUE);
 }
 
@@ -559,6 +505,7 @@ void TMainForm::ShowPage(int vPage) {
   fPage = std::clamp(vPage, 0, 2);
   for (int i = 0; i < 3; ++i) ShowWindow(fPages[i], i == fPage ? SW_SHOW : SW_HIDE);
   if (fPage == 1) SetFocus(lbResults);
+  if (fPage == 2) fDetail->Focus();
 }
 
 void TMainForm::SetStatus(const TText& vText) {
@@ -573,6 +520,7 @@ void TMainForm::NotAvailable() {
 // --- Messages ---------------------------------------------------------------------------
 
 LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT r = 0; fDetail && fDetail->HandleMessage(vMsg, wParam, lParam, r)) return r;
   switch (vMsg) {
     case WM_CREATE:
       FormCreate();
@@ -744,7 +692,7 @@ void TMainForm::acAllUpdate() {
   s.fBasicTextEmpty = GetWindowTextLengthW(ebNow) == 0;
   s.fAdvancedValid = AdvancedValid();
   s.fSearched = Searched;
-  s.fDetailEmpty = DetKStr.empty();
+  s.fDetailEmpty = !fDetail->HasKey();
   s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
   s.fThreadRunning = sThread != nullptr;
   s.fRegEditKnown = !fContext.RegEditExe.empty();
@@ -765,6 +713,16 @@ void TMainForm::acForwardExecute() {
   ShowPage(fPage + 1);
 }
 
+void TMainForm::acKDetailExecute() {
+  const LRESULT sel = SendMessageW(lbResults, LB_GETCURSEL, 0, 0);
+  if (sel == LB_ERR) return;
+  const std::int64_t at = std::int64_t(PageBeg) + sel;
+  if (at < 0 || at >= std::int64_t(Results.size())) return;
+  ShowPage(2);
+  fDetail->acKDetailExecute(Results[std::size_t(at)]);
+  fDetail->Focus();
+}
+
 void TMainForm::acSearchExecute() {
   SearchBusy = true;
   // The Advanced tab's search needs criterion rows, which cannot be made yet; its action
@@ -778,8 +736,7 @@ void TMainForm::CommonStart() {
   SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
   MeasureResults();
   Results.clear();
-  DetKStr.clear();
-  DetVStr.clear();
+  fDetail->ClearKey();
   SendMessageW(Animate1, ACM_PLAY, WPARAM(-1), MAKELPARAM(1, 7));
   PageBeg = 0;
   SetWindowTextT(btnPrev, PrevCaption(PerPage));
