@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "about/aboutbox.h"
 #include "app/corvane/instancelayout.h"
 #include "ui/main/mainform.h"
 #include "ui/main/mainids.h"
@@ -931,6 +932,82 @@ TEST_F(DetailGuiTest, AKeyDeletedWhileShownEmptiesTheViews) {
   drag(-200);
   EXPECT_EQ(valuesWidth(), 100) << "the values panel's minimum width";
   EXPECT_TRUE(app.Running());
+}
+
+// --- The About box -------------------------------------------------------------------------
+
+namespace aboutids = corvane::aboutids;
+
+// The visible About box of a process.
+HWND AboutBoxOf(DWORD vPid) {
+  HWND box = VisibleWindowOf(vPid, L"#32770");
+  return box && Text(box) == L"About Corvane" ? box : nullptr;
+}
+
+TEST_F(GuiTest, AboutBoxShowsTheVersionAndClosesWithEnterAndEsc) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  auto openAbout = [&] {
+    HWND box = nullptr;
+    // The window may still be taking back the activation from a box just closed.
+    for (int attempt = 0; attempt < 3 && !box; ++attempt) {
+      MouseTo(CentreOf(app.Control(ids::StatusBar1)));
+      SetForegroundWindow(app.Main());
+      WaitUntil([&] { return GetForegroundWindow() == app.Main(); }, 5s);
+      std::this_thread::sleep_for(300ms);
+      AltKey('H');  // opens Help on its first item, About
+      if (!WaitUntil([&] { return OpenMenuOf(app.Pid()) != nullptr; }, 3s)) continue;
+      Press(VK_RETURN);
+      WaitUntil([&] { return (box = AboutBoxOf(app.Pid())) != nullptr; }, 10s);
+    }
+    return box;
+  };
+  HWND box = openAbout();
+  ASSERT_NE(box, nullptr) << "Help > About opens the box";
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblVersion)), L"Corvane - version 1.0.0.4");
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblCopyright)),
+            L"Copyright (C) 2025 Tamberlo Software");
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblcomment)), corvane::W(corvane::kBuiltInComment));
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::btnAboutOK)), L"OK");
+  RECT client{};
+  GetClientRect(box, &client);
+  EXPECT_EQ(client.right, 390);
+  EXPECT_EQ(client.bottom, 144);
+  Screenshot(L"about-box");
+
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return AboutBoxOf(app.Pid()) == nullptr; }, 5s)) << "Enter closes";
+
+  // The link opens through the shell without holding the box up; Esc closes the box.
+  box = openAbout();
+  ASSERT_NE(box, nullptr);
+  LeftClick(CentreOf(GetDlgItem(box, aboutids::lnklbl1)));
+  std::this_thread::sleep_for(500ms);
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0);
+  EXPECT_EQ(AboutBoxOf(app.Pid()), box) << "the box stays open";
+  SetForegroundWindow(box);
+  WaitUntil([&] { return GetForegroundWindow() == box; }, 5s);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return AboutBoxOf(app.Pid()) == nullptr; }, 5s)) << "Esc closes";
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(GuiTest, AboutBoxOfAFileWithoutResourcesShowsTheTitleAloneAndTheIcon) {
+  // This driver has neither version information nor the About picture.
+  corvane::TAboutForm form;
+  std::thread modal([&] { form.ShowModal(nullptr); });
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = AboutBoxOf(GetCurrentProcessId())) != nullptr; }, 10s);
+  if (box) {
+    EXPECT_TRUE(form.ShowsIcon());
+    EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblVersion)), L"Corvane");
+    EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblCopyright)),
+              corvane::W(corvane::kBuiltInCopyright));
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+  }
+  modal.join();
+  ASSERT_NE(box, nullptr);
 }
 
 }  // namespace

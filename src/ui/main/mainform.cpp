@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "about/aboutbox.h"
 #include "settings/profile_win32.h"
 #include "search/win32registry.h"
 #include "ui/gdicanvas.h"
@@ -89,8 +90,9 @@ bool TMainForm::Create() {
                                            ICC_ANIMATE_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   RegisterPanelClass();
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
   RegisterClassOnce(ids::kMainClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
-                    LoadIconW(nullptr, IDI_APPLICATION));
+                    icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
   RECT r{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, kMainStyle, TRUE, 0);
   return CreateHandle(0, ids::kMainClass, kAppTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -612,7 +614,11 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
       PostMessageW(Handle(), WM_CLOSE, 0, 0);
       return;
     }
-    if (vId == ids::mnuAbout) return NotAvailable();
+    if (vId == ids::mnuAbout) {
+      TAboutForm about;
+      about.ShowModal(Handle());
+      return;
+    }
     return;
   }
   switch (vId) {
