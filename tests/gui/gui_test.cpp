@@ -5,6 +5,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 
 #include "about/aboutbox.h"
 #include "app/corvane/instancelayout.h"
+#include "support/runexe.h"
 #include "ui/main/mainform.h"
 #include "ui/main/mainids.h"
 #include "ui/window/application.h"
@@ -224,10 +226,10 @@ void Screenshot(const std::wstring& vName) {
 // One running corvane.exe.
 class TCorvane {
  public:
-  TCorvane() {
+  explicit TCorvane(const std::wstring& vExe = CORVANE_EXE) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\"";
+    std::wstring cmd = L"\"" + vExe + L"\"";
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &fProcess))
       return;
@@ -1008,6 +1010,32 @@ TEST_F(GuiTest, AboutBoxOfAFileWithoutResourcesShowsTheTitleAloneAndTheIcon) {
   }
   modal.join();
   ASSERT_NE(box, nullptr);
+}
+
+// --- The release package ------------------------------------------------------------------
+
+// Run by tests/package/run-package-test.sh with the unpacked package's folder and a registry
+// export to search: both programs run from the package.
+TEST_F(GuiTest, PackagedProgramsRun) {
+  wchar_t folder[MAX_PATH] = {}, sample[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"CORVANE_PACKAGE_DIR", folder, MAX_PATH) == 0 ||
+      GetEnvironmentVariableW(L"CORVANE_SAMPLE_REG", sample, MAX_PATH) == 0)
+    GTEST_SKIP() << "only for the package test";
+  const std::wstring dir = folder;
+  DWORD exitCode = 99;
+  const std::string out = corvane::test::RunCapture(
+      L"\"" + dir + L"\\corvane-find.exe\" --no-probe --file \"" + sample + L"\" sample",
+      exitCode);
+  EXPECT_EQ(exitCode, 0u) << out;
+  EXPECT_NE(out.find("\nFound 1 items"), std::string::npos) << out;
+
+  const std::wstring exe = dir + L"\\corvane.exe";
+  TCorvane app(exe);
+  ASSERT_NE(app.Main(), nullptr) << "no main window from the package";
+  EXPECT_EQ(Text(app.Main()), L"Corvane");
+  EXPECT_GE(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "the application icon";
+  PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.Ended(20000));
 }
 
 }  // namespace
