@@ -672,7 +672,10 @@ TEST_F(GuiTest, SecondStartHandsOverItsFirstArgument) {
 
 // --- The key detail page -----------------------------------------------------------------
 
-const wchar_t kDetailKey[] = L"Software\\CorvaneGuiTest\\QzdDetail";
+// A long name, so that the key path wraps in a narrow window.
+const wchar_t kDetailKey[] =
+    L"Software\\CorvaneGuiTest\\QzdDetail, a key whose name is long enough to wrap in a "
+    L"narrow window";
 
 void DoubleClick(POINT vAt) {
   MouseTo(vAt);
@@ -860,6 +863,32 @@ TEST_F(DetailGuiTest, ShowsTheKeysValuesAndTheChosenValueInEachView) {
   EXPECT_TRUE(Checked(rbNumber));
   Press(VK_RIGHT);
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(text) != FALSE; }, 5s));
+
+  // The hints of the page's controls.
+  MouseTo(CentreOf(values));
+  EXPECT_EQ(WaitStatus(app, L"Values for selected key - value from result emphasized, if relevant"),
+            L"Values for selected key - value from result emphasized, if relevant");
+  MouseTo(CentreOf(app.Control(ids::lblValType)));
+  EXPECT_EQ(WaitStatus(app, L"Data type of selected value"), L"Data type of selected value");
+
+  // The key path is measured again when the window is resized.
+  auto keyBoxHeight = [&] {
+    RECT r{};
+    GetWindowRect(app.Control(ids::pbKey1), &r);
+    return int(r.bottom - r.top);
+  };
+  const int narrow = keyBoxHeight();
+  RECT outer{};
+  GetWindowRect(app.Main(), &outer);
+  SetWindowPos(app.Main(), nullptr, 0, 0, 1100, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitUntil([&] { return keyBoxHeight() < narrow; }, 5s))
+      << "one line fewer in a wider window: " << narrow << " then " << keyBoxHeight();
+  SetWindowPos(app.Main(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitUntil([&] { return keyBoxHeight() == narrow; }, 5s));
+  SetForegroundWindow(app.Main());
+  WaitUntil([&] { return GetForegroundWindow() == app.Main(); }, 5s);
 
   // Back to the results and forward to the page as it was left.
   AltKey(VK_LEFT);
