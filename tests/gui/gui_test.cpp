@@ -965,6 +965,40 @@ TEST_F(DetailGuiTest, AKeyDeletedWhileShownEmptiesTheViews) {
   EXPECT_TRUE(app.Running());
 }
 
+TEST_F(DetailGuiTest, AValueOfOneMegabyteShowsAndScrollsToItsLastRow) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDetailKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  std::vector<BYTE> big(1 << 20);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = BYTE(i * 7);
+  PlantValue(key, L"big", REG_BINARY, big);
+  RegCloseKey(key);
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app));
+  HWND values = app.Control(ids::lbValues), grid = app.Control(ids::sgData);
+  ASSERT_EQ(ListText(values, 1), L"big");
+
+  const auto started = std::chrono::steady_clock::now();
+  SetForegroundWindow(app.Main());
+  Press(VK_HOME);
+  Press(VK_DOWN);
+  ASSERT_TRUE(
+      WaitUntil([&] { return Text(app.Control(ids::lblValType)) == L"REG_BINARY"; }, 60s));
+  std::printf("1 MB value shown after %.1f s\n",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  EXPECT_EQ(Text(app.Control(ids::lblValSize)), L"1,048,576");
+  ASSERT_EQ(SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 131072);
+
+  // To the end from the keyboard, in the grid.
+  LeftClick(CentreOf(grid));
+  Press(VK_END);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return SendMessageW(grid, LVM_GETTOPINDEX, 0, 0) > 131000; }, 10s));
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 131071, 0), L"FFFF8");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 131071, 8), L"F9");  // byte 0xFFFFF times 7
+  EXPECT_TRUE(app.Running());
+}
+
 // --- The About box -------------------------------------------------------------------------
 
 namespace aboutids = corvane::aboutids;

@@ -223,7 +223,8 @@ void TDetailPage::lbvaluesClick() {
   if (!cursor) return;
   TShownValue shown = ShowValue(*cursor, fState, fState.DetVStr, ThousandsSeparator());
   if (!shown.fRead) return;
-  SetWindowTextT(meData, shown.fText);
+  fText = std::move(shown.fText);
+  fTextShown = false;
   FillGrid(std::move(shown.fData));
   EnableWindow(rbdDword, shown.fNumber);
   if (shown.fNumber) {
@@ -270,6 +271,12 @@ void TDetailPage::ShowDataView(int vView) {
       return;
   }
   CheckRadioButton(pnlValType, ids::rbDText, ids::rbdDword, radio);
+  if (view == meData && !fTextShown) {
+    // The memo gets its text when it is first shown: laying out the text of a large binary
+    // value that is only looked at as a grid would cost seconds.
+    SetWindowTextT(meData, fText);
+    fTextShown = true;
+  }
   ShowWindow(view, SW_SHOW);
 }
 

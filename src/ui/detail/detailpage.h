@@ -96,6 +96,8 @@ class TDetailPage {
   std::vector<TValueEntry> fEntries;  // one per lbValues entry
   TByteGrid fGrid;
   TText fGridText;  // must outlive the list view's text request
+  TText fText;      // the chosen value's data as text
+  bool fTextShown = true;  // meData holds fText
 
   HWND pnlPage = nullptr, pbKey1 = nullptr, pnlValues = nullptr, lbValues = nullptr,
        pnlAllData = nullptr, pbVal1 = nullptr, pnlValType = nullptr, lblValSize = nullptr,
