@@ -136,11 +136,11 @@ void TAboutForm::FormCreate() {
   Label(aboutids::lblcomment, fTexts.ComStr, 64, 72, 320, 32);
   Label(aboutids::lblRights, kRightsNotice, 64, 120, 180, 16);
 
-  fPicture.Reset(LoadImageW(GetModuleHandleW(nullptr), L"AboutMe", IMAGE_BITMAP, 0, 0,
-                            LR_CREATEDIBSECTION));
+  fPicture.Reset(
+      LoadImageW(GetModuleHandleW(nullptr), L"AboutMe", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!fPicture) {
-    fIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                          IMAGE_ICON, 32, 32, LR_SHARED));
+    fIcon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_SHARED));
     if (!fIcon) fIcon = LoadIconW(nullptr, IDI_APPLICATION);
   }
   fShowsIcon = !fPicture;

@@ -47,7 +47,7 @@ class TAboutForm {
   HWND fDlg = nullptr;
   TVersionTexts fTexts;
   TGdiObject fFont;
-  TGdiObject fPicture;  // the "AboutMe" bitmap
+  TGdiObject fPicture;    // the "AboutMe" bitmap
   HICON fIcon = nullptr;  // shared, not destroyed
   std::atomic<bool> fShowsIcon{false};
 };

@@ -7,8 +7,8 @@ TVersionTexts VersionTexts(TTextView vTitle, TTextView vFileVersion, TTextView v
   TVersionTexts t;
   t.PreRel = (vFileFlags & kPreReleaseFlag) != 0;
   if (!vFileVersion.empty())
-    t.VerStr = TText(vTitle) + (t.PreRel ? u" - beta version " : u" - version ") +
-               TText(vFileVersion);
+    t.VerStr =
+        TText(vTitle) + (t.PreRel ? u" - beta version " : u" - version ") + TText(vFileVersion);
   else
     t.VerStr = TText(vTitle) + (t.PreRel ? u" beta" : u"");
   t.CopStr = vCopyright.empty() ? TText(kBuiltInCopyright) : TText(vCopyright);

@@ -10,8 +10,9 @@
 namespace corvane {
 
 inline constexpr char16_t kBuiltInCopyright[] = u"Copyright (C) 2025 Tamberlo Software";
-inline constexpr char16_t kBuiltInComment[] = u"Written by Tamberlo Software for everyone who "
-                                              u"needs to find something in the registry.";
+inline constexpr char16_t kBuiltInComment[] =
+    u"Written by Tamberlo Software for everyone who "
+    u"needs to find something in the registry.";
 inline constexpr char16_t kRightsNotice[] = u"Some rights reserved.";
 inline constexpr char16_t kLinkAddress[] = u"https://corvane.tamberlo.example/";
 inline constexpr char16_t kLinkText[] = u"Corvane web site";

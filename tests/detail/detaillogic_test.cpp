@@ -141,9 +141,9 @@ TEST(DetailList, EntryPartsOfTheHitsValue) {
   EXPECT_EQ(EntryParts(plain, 1), (std::vector<TTextPart>{{u"Other", fsNone}}));
   // Matched at positions 2 to 3.
   const TValueEntry name{u"Path", true, 2, 2};
-  EXPECT_EQ(EntryParts(name, 3), (std::vector<TTextPart>{{u"P", fsItalic},
-                                                          {u"at", fsBold | fsUnderline},
-                                                          {u"h", fsItalic}}));
+  EXPECT_EQ(
+      EntryParts(name, 3),
+      (std::vector<TTextPart>{{u"P", fsItalic}, {u"at", fsBold | fsUnderline}, {u"h", fsItalic}}));
   // The match lay in the data: italic throughout.
   const TValueEntry data{u"Path", true, 0, 0};
   EXPECT_EQ(EntryParts(data, 0), (std::vector<TTextPart>{{u"Path", fsItalic}}));

@@ -739,7 +739,9 @@ std::wstring ListText(HWND vList, int vIndex) {
   return buf;
 }
 
-bool Checked(HWND vButton) { return SendMessageW(vButton, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND vButton) {
+  return SendMessageW(vButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void PlantValue(HKEY vKey, const wchar_t* vName, DWORD vType, const std::vector<BYTE>& vData) {
   RegSetValueExW(vKey, vName, 0, vType, vData.data(), DWORD(vData.size()));
@@ -756,8 +758,8 @@ class DetailGuiTest : public GuiTest {
     GuiTest::SetUp();
     HKEY key = nullptr;
     RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDetailKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDetailKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     PlantValue(key, L"", REG_SZ, WideBytes(L"default data", 13));
     PlantValue(key, L"multi", REG_MULTI_SZ, WideBytes(L"one\0two\0", 9));
@@ -783,8 +785,8 @@ class DetailGuiTest : public GuiTest {
     ClientToScreen(list, &row);
     SetForegroundWindow(vApp.Main());
     DoubleClick(row);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vApp.Control(ids::lbValues)) != FALSE; },
-                          10s))
+    ASSERT_TRUE(
+        WaitUntil([&] { return IsWindowVisible(vApp.Control(ids::lbValues)) != FALSE; }, 10s))
         << "the double click opens the detail page";
   }
 };
@@ -982,8 +984,7 @@ TEST_F(DetailGuiTest, AValueOfOneMegabyteShowsAndScrollsToItsLastRow) {
   SetForegroundWindow(app.Main());
   Press(VK_HOME);
   Press(VK_DOWN);
-  ASSERT_TRUE(
-      WaitUntil([&] { return Text(app.Control(ids::lblValType)) == L"REG_BINARY"; }, 60s));
+  ASSERT_TRUE(WaitUntil([&] { return Text(app.Control(ids::lblValType)) == L"REG_BINARY"; }, 60s));
   std::printf("1 MB value shown after %.1f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   EXPECT_EQ(Text(app.Control(ids::lblValSize)), L"1,048,576");
@@ -992,8 +993,7 @@ TEST_F(DetailGuiTest, AValueOfOneMegabyteShowsAndScrollsToItsLastRow) {
   // To the end from the keyboard, in the grid.
   LeftClick(CentreOf(grid));
   Press(VK_END);
-  EXPECT_TRUE(WaitUntil(
-      [&] { return SendMessageW(grid, LVM_GETTOPINDEX, 0, 0) > 131000; }, 10s));
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageW(grid, LVM_GETTOPINDEX, 0, 0) > 131000; }, 10s));
   EXPECT_EQ(RemoteCell(app.Pid(), grid, 131071, 0), L"FFFF8");
   EXPECT_EQ(RemoteCell(app.Pid(), grid, 131071, 8), L"F9");  // byte 0xFFFFF times 7
   EXPECT_TRUE(app.Running());
@@ -1030,8 +1030,7 @@ TEST_F(GuiTest, AboutBoxShowsTheVersionAndClosesWithEnterAndEsc) {
   HWND box = openAbout();
   ASSERT_NE(box, nullptr) << "Help > About opens the box";
   EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblVersion)), L"Corvane - version 1.0.0.4");
-  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblCopyright)),
-            L"Copyright (C) 2025 Tamberlo Software");
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblCopyright)), L"Copyright (C) 2025 Tamberlo Software");
   EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblcomment)), corvane::W(corvane::kBuiltInComment));
   EXPECT_EQ(Text(GetDlgItem(box, aboutids::btnAboutOK)), L"OK");
   RECT client{};
@@ -1087,8 +1086,7 @@ TEST_F(GuiTest, PackagedProgramsRun) {
   const std::wstring dir = folder;
   DWORD exitCode = 99;
   const std::string out = corvane::test::RunCapture(
-      L"\"" + dir + L"\\corvane-find.exe\" --no-probe --file \"" + sample + L"\" sample",
-      exitCode);
+      L"\"" + dir + L"\\corvane-find.exe\" --no-probe --file \"" + sample + L"\" sample", exitCode);
   EXPECT_EQ(exitCode, 0u) << out;
   EXPECT_NE(out.find("\nFound 1 items"), std::string::npos) << out;
 

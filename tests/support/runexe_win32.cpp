@@ -15,8 +15,8 @@ std::string RunCapture(std::wstring vCommandLine, DWORD& vExit) {
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi{};
   std::string out;
-  if (CreateProcessW(nullptr, vCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                     &si, &pi)) {
+  if (CreateProcessW(nullptr, vCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                     &pi)) {
     CloseHandle(writeEnd);
     char buf[4096];
     DWORD got = 0;

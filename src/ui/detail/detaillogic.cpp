@@ -65,7 +65,8 @@ std::vector<TTextPart> EntryParts(const TValueEntry& vEntry, std::int32_t vIndex
   const std::size_t n = text.size();
   const std::size_t begin =
       vEntry.fStart > 1 ? std::min<std::size_t>(std::size_t(vEntry.fStart - 1), n) : 0;
-  const std::size_t len = vEntry.fLen > 0 ? std::min<std::size_t>(std::size_t(vEntry.fLen), n - begin) : 0;
+  const std::size_t len =
+      vEntry.fLen > 0 ? std::min<std::size_t>(std::size_t(vEntry.fLen), n - begin) : 0;
   std::vector<TTextPart> parts;
   if (begin > 0) parts.push_back({text.substr(0, begin), fsItalic});
   if (len > 0) parts.push_back({text.substr(begin, len), fsBold | fsUnderline});

@@ -127,12 +127,12 @@ char16_t GridChar(std::uint8_t vByte);
 
 // How the chosen value is shown.
 struct TShownValue {
-  bool fRead = false;      // type and data were read: Text and Binary can be chosen
-  bool fNumber = false;    // exactly 4 bytes: Number can be chosen, fLabels holds them
-  TText fType;             // RegTypeName, empty unless read
-  TText fSize;             // SizeText, empty unless read
+  bool fRead = false;    // type and data were read: Text and Binary can be chosen
+  bool fNumber = false;  // exactly 4 bytes: Number can be chosen, fLabels holds them
+  TText fType;           // RegTypeName, empty unless read
+  TText fSize;           // SizeText, empty unless read
   TViewKind fView = vkNone;
-  TText fText;             // the text view
+  TText fText;                      // the text view
   std::vector<std::uint8_t> fData;  // the grid's bytes
   TNumberLabels fLabels;
 };

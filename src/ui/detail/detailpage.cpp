@@ -29,32 +29,33 @@ TText ThousandsSeparator() {
   return n > 1 ? FromW(buf) : TText(u",");
 }
 
-void SetId(HWND vWnd, int vId) { SetWindowLongPtrW(vWnd, GWLP_ID, vId); }
+void SetId(HWND vWnd, int vId) {
+  SetWindowLongPtrW(vWnd, GWLP_ID, vId);
+}
 
 }  // namespace
 
-TDetailPage::TDetailPage(TApplication& vApp, HWND vMainWindow, HFONT vFont,
-                         TCursorFactory vCursors)
+TDetailPage::TDetailPage(TApplication& vApp, HWND vMainWindow, HFONT vFont, TCursorFactory vCursors)
     : fApp(vApp), fMain(vMainWindow), fFont(vFont), fCursors(std::move(vCursors)) {}
 
 TDetailPage::~TDetailPage() {
   if (rbDText)
-    for (HWND r : {rbDText, rbDBinary, rbdDword}) RemoveWindowSubclass(r, RadioSubclass, kSubclassId);
+    for (HWND r : {rbDText, rbDBinary, rbdDword})
+      RemoveWindowSubclass(r, RadioSubclass, kSubclassId);
   if (sgData) RemoveWindowSubclass(sgData, GridSubclass, kSubclassId);
   if (fGridFont) DeleteObject(fGridFont);
 }
 
 // --- Building -------------------------------------------------------------------------
 
-HWND TDetailPage::Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH,
-                        int vId, DWORD vStyle) {
-  return CreateControl(vParent, L"STATIC", vText, SS_NOPREFIX | vStyle, vX, vY, vW, vH, vId,
-                       fFont);
+HWND TDetailPage::Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
+                        DWORD vStyle) {
+  return CreateControl(vParent, L"STATIC", vText, SS_NOPREFIX | vStyle, vX, vY, vW, vH, vId, fFont);
 }
 
 HWND TDetailPage::Radio(const wchar_t* vText, int vX, int vW, int vId, DWORD vStyle) {
-  HWND h = CreateControl(pnlValType, L"BUTTON", vText, WS_TABSTOP | BS_AUTORADIOBUTTON | vStyle,
-                         vX, 26, vW, 17, vId, fFont);
+  HWND h = CreateControl(pnlValType, L"BUTTON", vText, WS_TABSTOP | BS_AUTORADIOBUTTON | vStyle, vX,
+                         26, vW, 17, vId, fFont);
   SetWindowSubclass(h, RadioSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   EnableWindow(h, FALSE);
   return h;
@@ -121,13 +122,12 @@ HWND TDetailPage::Create(HWND vParent) {
                          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
                          0, 100, 100, ids::meData, fFont, WS_EX_CLIENTEDGE);
   // The grid: an owner-data report list view, drawn by the page, 16-pixel rows.
-  fGridFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          FIXED_PITCH | FF_MODERN, L"Courier New");
+  fGridFont =
+      CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
   sgData = CreateControl(pnlAllData, WC_LISTVIEWW, L"",
-                         WS_TABSTOP | WS_VSCROLL | LVS_REPORT | LVS_OWNERDATA |
-                             LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
-                             LVS_SHOWSELALWAYS,
+                         WS_TABSTOP | WS_VSCROLL | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED |
+                             LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                          0, 0, 100, 100, ids::sgData, fGridFont, WS_EX_CLIENTEDGE);
   SetWindowSubclass(sgData, GridSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   for (int c = 0; c < TByteGrid::kColumns; ++c) {
@@ -280,7 +280,9 @@ void TDetailPage::ShowDataView(int vView) {
   ShowWindow(view, SW_SHOW);
 }
 
-void TDetailPage::rbDTextClick(int vTag) { ShowDataView(vTag); }
+void TDetailPage::rbDTextClick(int vTag) {
+  ShowDataView(vTag);
+}
 
 // --- Measuring and painting -------------------------------------------------------------
 
@@ -318,8 +320,8 @@ void TDetailPage::MeasureValueBox() {
   SetBoxHeight(pbVal1, Measure(pbVal1, text, fState.DetVStart, fState.DetVLen) + 6);
 }
 
-void TDetailPage::PaintNameBox(const DRAWITEMSTRUCT& vItem, TTextView vText,
-                               std::int32_t vStart, std::int32_t vLen) {
+void TDetailPage::PaintNameBox(const DRAWITEMSTRUCT& vItem, TTextView vText, std::int32_t vStart,
+                               std::int32_t vLen) {
   HDC dc = vItem.hDC;
   RECT r = vItem.rcItem;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
@@ -355,8 +357,7 @@ void TDetailPage::lbValuesDrawItem(const DRAWITEMSTRUCT& vItem) {
     {
       TGdiCanvas canvas(dc, fFont);
       std::int32_t x = vItem.rcItem.left;
-      for (const TTextPart& part :
-           EntryParts(fEntries[vItem.itemID], std::int32_t(vItem.itemID))) {
+      for (const TTextPart& part : EntryParts(fEntries[vItem.itemID], std::int32_t(vItem.itemID))) {
         canvas.SetFontStyle(part.fStyle);
         canvas.TextOutAt(x, vItem.rcItem.top, part.fText);
         x += canvas.TextWidth(part.fText);
@@ -394,20 +395,25 @@ void TDetailPage::sgDataDrawItem(const DRAWITEMSTRUCT& vItem) {
 void TDetailPage::sgDataGetText(NMLVDISPINFOW& vInfo) {
   if (!(vInfo.item.mask & LVIF_TEXT) || !vInfo.item.pszText || vInfo.item.cchTextMax <= 0) return;
   fGridText = fGrid.Cell(vInfo.item.iItem, vInfo.item.iSubItem);
-  const std::size_t n = std::min<std::size_t>(fGridText.size(), std::size_t(vInfo.item.cchTextMax - 1));
+  const std::size_t n =
+      std::min<std::size_t>(fGridText.size(), std::size_t(vInfo.item.cchTextMax - 1));
   std::copy_n(W(fGridText), n, vInfo.item.pszText);
   vInfo.item.pszText[n] = L'\0';
 }
 
 // --- Splitter and resizing --------------------------------------------------------------
 
-int TDetailPage::ClientWidth() const { return ClientRect(fMain).right; }
+int TDetailPage::ClientWidth() const {
+  return ClientRect(fMain).right;
+}
 
 bool TDetailPage::Splitter1CanResize(int vNewSize) const {
   return ClientWidth() - vNewSize >= 304;
 }
 
-void TDetailPage::Splitter1Moved() { MeasureValueBox(); }
+void TDetailPage::Splitter1Moved() {
+  MeasureValueBox();
+}
 
 void TDetailPage::FormResize() {
   if (!pnlPage) return;

@@ -24,10 +24,10 @@ namespace corvane {
 
 // What the registry editor launcher opens: the shown key and the value chosen in its list.
 struct TLaunchTarget {
-  bool fHasKey = false;     // a hit was opened in the page (and no search started since)
-  TText fKeyPath;           // DetKStr: the full path, beginning with the root key's name
-  bool fHasValue = false;   // an entry of the values list is selected
-  TText fValueName;         // DetVStr: the chosen value's name; empty for the default value
+  bool fHasKey = false;    // a hit was opened in the page (and no search started since)
+  TText fKeyPath;          // DetKStr: the full path, beginning with the root key's name
+  bool fHasValue = false;  // an entry of the values list is selected
+  TText fValueName;        // DetVStr: the chosen value's name; empty for the default value
 };
 
 class TDetailPage {
@@ -95,8 +95,8 @@ class TDetailPage {
   TDetailState fState;
   std::vector<TValueEntry> fEntries;  // one per lbValues entry
   TByteGrid fGrid;
-  TText fGridText;  // must outlive the list view's text request
-  TText fText;      // the chosen value's data as text
+  TText fGridText;         // must outlive the list view's text request
+  TText fText;             // the chosen value's data as text
   bool fTextShown = true;  // meData holds fText
 
   HWND pnlPage = nullptr, pbKey1 = nullptr, pnlValues = nullptr, lbValues = nullptr,

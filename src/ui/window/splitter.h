@@ -19,10 +19,10 @@ class TSplitter {
   HWND Create(HWND vParent, int vWidth);
   HWND Handle() const { return fHandle; }
 
-  std::function<int()> fGetWidth;           // the left control's width now
-  std::function<bool(int)> fCanResize;      // may it take this width?
-  std::function<void(int)> fResize;         // give it this width
-  std::function<void()> fMoved;             // after every accepted move
+  std::function<int()> fGetWidth;       // the left control's width now
+  std::function<bool(int)> fCanResize;  // may it take this width?
+  std::function<void(int)> fResize;     // give it this width
+  std::function<void()> fMoved;         // after every accepted move
 
  private:
   static LRESULT CALLBACK Proc(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam) noexcept;
