@@ -726,7 +726,6 @@ void TMainForm::acKDetailExecute() {
   if (at < 0 || at >= std::int64_t(Results.size())) return;
   ShowPage(2);
   fDetail->acKDetailExecute(Results[std::size_t(at)]);
-  fDetail->Focus();
 }
 
 void TMainForm::acSearchExecute() {
