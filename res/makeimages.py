@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the window's images: tool bar bitmaps 10 to 18 (16x16, magenta background) and the
-search animation (25x25, 8 frames, uncompressed 8-bit AVI with an index).
+"""Draws the window's images: tool bar bitmaps 10 to 18 (16x16, magenta background), the
+search animation (25x25, 8 frames, uncompressed 8-bit AVI with an index), the About picture
+(48x48, 256 colours, magenta background) and the application icon (32x32 and 16x16).
 
 Run from the repository root: python3 res/makeimages.py res/images
 The output is checked in; run again only after changing a drawing."""
@@ -185,11 +186,88 @@ def write_avi(path):
         f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
 
 
+def emblem(size, background):
+    """The program's picture: three registry blocks under a magnifying glass."""
+    black, white = (0, 0, 0), (255, 255, 255)
+    blue, red, green = (0, 64, 192), (200, 0, 0), (0, 140, 0)
+    glass = (190, 220, 255)
+    img = canvas(size, size, background)
+    u = size / 16.0
+
+    def s(v):
+        return int(round(v * u))
+
+    for x0, y0, c in ((0.5, 8.5, blue), (7.5, 8.5, red), (4, 1.5, green)):
+        rect(img, s(x0), s(y0), s(x0 + 6) - 1, s(y0 + 6) - 1, c)
+        outline(img, s(x0), s(y0), s(x0 + 6) - 1, s(y0 + 6) - 1, black)
+    cx, cy, r = 10.5 * u, 9.5 * u, 3.6 * u
+    disc(img, cx, cy, r + 0.5, glass)
+    disc(img, cx, cy, 0, black, ring=(r, r + max(1.5, 1.2 * u)))
+    disc(img, cx - r / 3, cy - r / 3, r / 4, white)
+    line(img, cx + r * 0.75, cy + r * 0.75, size - 1.5 * u, size - 1.5 * u, black,
+         max(2, s(1.6)))
+    return img
+
+
+def write_bmp8(path, img):
+    h, w = len(img), len(img[0])
+    palette = []
+    for row in img:
+        for c in row:
+            if c not in palette:
+                palette.append(c)
+    assert len(palette) <= 256
+    palette += [(0, 0, 0)] * (256 - len(palette))
+    index = {c: i for i, c in enumerate(palette)}
+    stride = (w + 3) & ~3
+    pixels = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytes(index[c] for c in img[y])
+        pixels += row + b"\0" * (stride - w)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 54 + len(table)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + table + pixels)
+
+
+def write_ico(path, images):
+    """An icon file of 32-bit images; None pixels are transparent."""
+    entries, blobs = b"", b""
+    offset = 6 + 16 * len(images)
+    for img in images:
+        n = len(img)
+        xor = bytearray()
+        mask_stride = ((n + 31) // 32) * 4
+        mask = bytearray()
+        for y in range(n - 1, -1, -1):
+            bits = 0
+            row_mask = bytearray(mask_stride)
+            for x, c in enumerate(img[y]):
+                if c is None:
+                    xor += b"\0\0\0\0"
+                    row_mask[x // 8] |= 0x80 >> (x % 8)
+                else:
+                    xor += bytes((c[2], c[1], c[0], 255))
+            mask += row_mask
+        info = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 32, 0, len(xor) + len(mask), 0, 0,
+                           0, 0)
+        blob = info + xor + mask
+        entries += struct.pack("<BBBBHHII", n, n, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+        blobs += blob
+    with open(path, "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, len(images)) + entries + blobs)
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "res/images"
     for i, img in enumerate(toolbar_images()):
         write_bmp(f"{out}/tool{10 + i}.bmp", img)
     write_avi(f"{out}/search.avi")
+    write_bmp8(f"{out}/aboutme.bmp", emblem(48, MAGENTA))
+    write_ico(f"{out}/corvane.ico", [emblem(32, None), emblem(16, None)])
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@
 
 #include "support/csvreader.h"
 #include "support/planter.h"
+#include "support/runexe.h"
 
 namespace corvane {
 namespace {
@@ -14,44 +15,7 @@ namespace {
 // Runs the program with the arguments and returns what it wrote to standard output; standard
 // error goes there too, or to *vErr when given.
 std::string RunExe(const std::wstring& vArgs, DWORD& vExit, std::string* vErr = nullptr) {
-  SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr, errRead = nullptr, errWrite = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return {};
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  if (vErr) {
-    if (!CreatePipe(&errRead, &errWrite, &sa, 0)) return {};
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  }
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = vErr ? errWrite : writeEnd;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" CORVANE_FIND_EXE L"\" " + vArgs;
-  std::string out;
-  const bool started =
-      CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  if (errWrite) CloseHandle(errWrite);
-  if (started) {
-    CloseHandle(writeEnd);
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0) out.append(buf, got);
-    // What goes to stderr here is short enough for the pipe's buffer.
-    while (errRead && ReadFile(errRead, buf, sizeof(buf), &got, nullptr) && got > 0)
-      vErr->append(buf, got);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    GetExitCodeProcess(pi.hProcess, &vExit);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  } else {
-    CloseHandle(writeEnd);
-  }
-  CloseHandle(readEnd);
-  if (errRead) CloseHandle(errRead);
-  return out;
+  return test::RunCapture(L"\"" CORVANE_FIND_EXE L"\" " + vArgs, vExit, vErr);
 }
 
 TEST(FindOnWine, PlantedValueFoundFourWays) {

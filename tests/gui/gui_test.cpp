@@ -5,6 +5,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -18,8 +19,10 @@
 #include <thread>
 #include <vector>
 
+#include "about/aboutbox.h"
 #include "app/corvane/instancelayout.h"
 #include "support/editorprobe.h"
+#include "support/runexe.h"
 #include "ui/main/mainform.h"
 #include "ui/main/mainids.h"
 #include "ui/window/application.h"
@@ -413,6 +416,427 @@ TEST_F(GuiTest, CtrlROnAHitOpensTheRegistryEditorOnItsKeyAndValue) {
   Screenshot(L"regedit-launched");
   corvane::test::EndEditors();
   EXPECT_TRUE(app.Running());
+}
+
+// --- The key detail page -----------------------------------------------------------------
+
+// A long name, so that the key path wraps in a narrow window.
+const wchar_t kDetailKey[] =
+    L"Software\\CorvaneGuiTest\\QzdDetail, a key whose name is long enough to wrap in a "
+    L"narrow window";
+
+void DoubleClick(POINT vAt) {
+  MouseTo(vAt);
+  for (int i = 0; i < 2; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN, vAt);
+    std::this_thread::sleep_for(20ms);
+    SendMouse(MOUSEEVENTF_LEFTUP, vAt);
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+void AltKey(WORD vKey) {
+  KeyEvent(VK_MENU, false);
+  Press(vKey);
+  KeyEvent(VK_MENU, true);
+}
+
+// A list view's cell text in another process: the item and its buffer live in that process.
+std::wstring RemoteCell(DWORD vPid, HWND vList, int vRow, int vCol) {
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, vPid);
+  if (!process) return L"<no process>";
+  auto* remote = static_cast<std::uint8_t*>(
+      VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  std::wstring text = L"<no memory>";
+  if (remote) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = vRow;
+    item.iSubItem = vCol;
+    item.cchTextMax = 256;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + 1024);
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    const wchar_t empty[1] = {};
+    WriteProcessMemory(process, remote + 1024, empty, sizeof empty, nullptr);
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(vList, LVM_GETITEMTEXTW, WPARAM(vRow), reinterpret_cast<LPARAM>(remote),
+                        SMTO_NORMAL, 5000, &got);
+    wchar_t buf[257] = {};
+    ReadProcessMemory(process, remote + 1024, buf, 256 * sizeof(wchar_t), nullptr);
+    text = buf;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+std::wstring ListText(HWND vList, int vIndex) {
+  wchar_t buf[512] = {};
+  const LRESULT n = SendMessageW(vList, LB_GETTEXTLEN, WPARAM(vIndex), 0);
+  if (n < 0 || n >= 512) return L"<bad length>";
+  SendMessageW(vList, LB_GETTEXT, WPARAM(vIndex), reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+bool Checked(HWND vButton) {
+  return SendMessageW(vButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void PlantValue(HKEY vKey, const wchar_t* vName, DWORD vType, const std::vector<BYTE>& vData) {
+  RegSetValueExW(vKey, vName, 0, vType, vData.data(), DWORD(vData.size()));
+}
+
+std::vector<BYTE> WideBytes(const wchar_t* vText, std::size_t vUnits) {
+  const auto* p = reinterpret_cast<const BYTE*>(vText);
+  return std::vector<BYTE>(p, p + vUnits * sizeof(wchar_t));
+}
+
+class DetailGuiTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    HKEY key = nullptr;
+    RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDetailKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    PlantValue(key, L"", REG_SZ, WideBytes(L"default data", 13));
+    PlantValue(key, L"multi", REG_MULTI_SZ, WideBytes(L"one\0two\0", 9));
+    std::vector<BYTE> bin(17);
+    for (int i = 0; i < 17; ++i) bin[std::size_t(i)] = BYTE(0x41 + i);
+    PlantValue(key, L"bin17", REG_BINARY, bin);
+    PlantValue(key, L"dword", REG_DWORD, {0xFF, 0, 0, 0});
+    PlantValue(key, L"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+    PlantValue(key, L"xqzdplantx", REG_SZ, WideBytes(L"text value", 11));
+    RegCloseKey(key);
+  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey); }
+
+  // Searches for the planted value and opens its hit by a double click.
+  void OpenDetail(const TCorvane& vApp) {
+    vApp.SelectItem(ids::cbMaxRslt, 0);
+    SendMessageW(vApp.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"qzdplant"));
+    vApp.Command(ids::acSearch);
+    ASSERT_TRUE(vApp.WaitFound());
+    ASSERT_EQ(vApp.SearchText(), L"Found 1 items");
+    HWND list = vApp.Control(ids::lbResults);
+    POINT row{60, 8};
+    ClientToScreen(list, &row);
+    SetForegroundWindow(vApp.Main());
+    DoubleClick(row);
+    ASSERT_TRUE(
+        WaitUntil([&] { return IsWindowVisible(vApp.Control(ids::lbValues)) != FALSE; }, 10s))
+        << "the double click opens the detail page";
+  }
+};
+
+TEST_F(DetailGuiTest, ShowsTheKeysValuesAndTheChosenValueInEachView) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app));
+  HWND values = app.Control(ids::lbValues);
+  HWND text = app.Control(ids::meData), grid = app.Control(ids::sgData);
+  HWND dec = app.Control(ids::lblValDec);
+  HWND rbText = app.Control(ids::rbDText), rbBinary = app.Control(ids::rbDBinary),
+       rbNumber = app.Control(ids::rbdDword);
+  auto type = [&] { return Text(app.Control(ids::lblValType)); };
+  auto size = [&] { return Text(app.Control(ids::lblValSize)); };
+
+  // The list: default value first, the rest in name order, the hit's value preselected.
+  ASSERT_EQ(SendMessageW(values, LB_GETCOUNT, 0, 0), 6);
+  const wchar_t* const order[] = {L"", L"bin17", L"dword", L"multi", L"qword", L"xqzdplantx"};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(ListText(values, i), order[i]) << i;
+  EXPECT_EQ(SendMessageW(values, LB_GETCURSEL, 0, 0), 5);
+  EXPECT_EQ(type(), L"REG_SZ");
+  EXPECT_EQ(size(), L"22");
+  EXPECT_EQ(Text(text), L"text value");
+  EXPECT_TRUE(IsWindowVisible(text));
+  EXPECT_FALSE(IsWindowVisible(grid));
+  EXPECT_TRUE(Checked(rbText));
+  EXPECT_TRUE(IsWindowEnabled(rbText) && IsWindowEnabled(rbBinary));
+  EXPECT_FALSE(IsWindowEnabled(rbNumber));
+  Screenshot(L"detail-text");
+
+  // Other values chosen from the keyboard.
+  Press(VK_HOME);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(values, LB_GETCURSEL, 0, 0) == 0; }, 5s))
+      << "the values list has the keyboard focus";
+  EXPECT_EQ(Text(text), L"default data");
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return type() == L"REG_BINARY"; }, 5s));
+  EXPECT_EQ(size(), L"17");
+  EXPECT_TRUE(IsWindowVisible(grid));
+  EXPECT_FALSE(IsWindowVisible(text));
+  EXPECT_TRUE(Checked(rbBinary));
+  EXPECT_FALSE(IsWindowEnabled(rbNumber));
+  ASSERT_EQ(SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 0), L"0000");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 8), L"48");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 10), L"ABCDEFGH");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, 0), L"0010");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, 1), L"51");
+  for (int c = 2; c <= 9; ++c) EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, c), L"") << c;
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 2, 10), L"Q       ");
+  Screenshot(L"detail-binary");
+
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return type() == L"REG_DWORD"; }, 5s));
+  EXPECT_EQ(size(), L"4");
+  EXPECT_TRUE(IsWindowVisible(dec));
+  EXPECT_TRUE(Checked(rbNumber));
+  EXPECT_TRUE(IsWindowEnabled(rbNumber));
+  EXPECT_EQ(Text(dec), L"255");
+  EXPECT_EQ(Text(app.Control(ids::lblValHex)), L"0x000000FF");
+  Screenshot(L"detail-number");
+
+  // The views by keyboard, from the Binary button.
+  LeftClick(CentreOf(rbBinary));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid) != FALSE; }, 5s));
+  EXPECT_TRUE(Checked(rbBinary));
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 1), L"FF");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 0, 10), L"\u00FF...    ");
+  Press(VK_LEFT);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(text) != FALSE; }, 5s));
+  EXPECT_TRUE(Checked(rbText));
+  EXPECT_FALSE(Checked(rbBinary));
+  Press(VK_LEFT);  // round to Number
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(dec) != FALSE; }, 5s));
+  EXPECT_TRUE(Checked(rbNumber));
+  Press(VK_RIGHT);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(text) != FALSE; }, 5s));
+
+  // The hints of the page's controls.
+  MouseTo(CentreOf(values));
+  EXPECT_EQ(WaitStatus(app, L"Values for selected key - value from result emphasized, if relevant"),
+            L"Values for selected key - value from result emphasized, if relevant");
+  MouseTo(CentreOf(app.Control(ids::lblValType)));
+  EXPECT_EQ(WaitStatus(app, L"Data type of selected value"), L"Data type of selected value");
+
+  // The key path is measured again when the window is resized.
+  auto keyBoxHeight = [&] {
+    RECT r{};
+    GetWindowRect(app.Control(ids::pbKey1), &r);
+    return int(r.bottom - r.top);
+  };
+  const int narrow = keyBoxHeight();
+  RECT outer{};
+  GetWindowRect(app.Main(), &outer);
+  SetWindowPos(app.Main(), nullptr, 0, 0, 1100, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitUntil([&] { return keyBoxHeight() < narrow; }, 5s))
+      << "one line fewer in a wider window: " << narrow << " then " << keyBoxHeight();
+  SetWindowPos(app.Main(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitUntil([&] { return keyBoxHeight() == narrow; }, 5s));
+  SetForegroundWindow(app.Main());
+  WaitUntil([&] { return GetForegroundWindow() == app.Main(); }, 5s);
+
+  // Back to the results and forward to the page as it was left.
+  AltKey(VK_LEFT);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(app.Control(ids::lbResults)) != FALSE; }, 5s));
+  EXPECT_FALSE(IsWindowVisible(values));
+  AltKey(VK_RIGHT);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(values) != FALSE; }, 5s));
+  EXPECT_EQ(SendMessageW(values, LB_GETCURSEL, 0, 0), 2);
+  EXPECT_TRUE(IsWindowVisible(text)) << "the view the user chose";
+  EXPECT_EQ(Text(dec), L"255");
+
+  // The last two values.
+  SendMessageW(values, LB_SETCURSEL, 4, 0);
+  SendMessageW(GetParent(values), WM_COMMAND, MAKEWPARAM(ids::lbValues, LBN_SELCHANGE),
+               LPARAM(values));
+  EXPECT_EQ(type(), L"Hex(B)");
+  EXPECT_TRUE(IsWindowVisible(grid));
+  EXPECT_FALSE(IsWindowEnabled(rbNumber));
+  SendMessageW(values, LB_SETCURSEL, 3, 0);
+  SendMessageW(GetParent(values), WM_COMMAND, MAKEWPARAM(ids::lbValues, LBN_SELCHANGE),
+               LPARAM(values));
+  EXPECT_EQ(type(), L"REG_MULTI_SZ");
+  EXPECT_EQ(Text(text), L"one.two.");
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(DetailGuiTest, AKeyDeletedWhileShownEmptiesTheViews) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app));
+  HWND values = app.Control(ids::lbValues);
+  ASSERT_EQ(SendMessageW(values, LB_GETCOUNT, 0, 0), 6);
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey), ERROR_SUCCESS);
+  Press(VK_UP);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(values, LB_GETCURSEL, 0, 0) == 4; }, 5s));
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(Text(app.Control(ids::lblValType)), L"");
+  EXPECT_EQ(Text(app.Control(ids::lblValSize)), L"");
+  for (int id : {ids::rbDText, ids::rbDBinary, ids::rbdDword})
+    EXPECT_FALSE(IsWindowEnabled(app.Control(id))) << id;
+  for (int id : {ids::meData, ids::sgData, ids::lblValDec})
+    EXPECT_FALSE(IsWindowVisible(app.Control(id))) << id;
+
+  // The splitter: the window opens with 303 pixels beside the values panel, so the values
+  // panel may only narrow, and widen again while 304 pixels stay for the data side.
+  RECT client{};
+  GetClientRect(app.Main(), &client);
+  HWND splitter = app.Control(ids::Splitter1);
+  auto valuesWidth = [&] {
+    RECT r{};
+    GetWindowRect(app.Control(ids::pnlValues), &r);
+    return int(r.right - r.left);
+  };
+  auto drag = [&](int vBy) {
+    const POINT from = CentreOf(splitter);
+    MouseTo(from);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, from);
+    const int step = vBy > 0 ? 10 : -10;
+    for (int dx = step; dx != vBy + step; dx += step) MouseTo({from.x + dx, from.y});
+    SendMouse(MOUSEEVENTF_LEFTUP, {from.x + vBy, from.y});
+    std::this_thread::sleep_for(200ms);
+  };
+  const int before = valuesWidth();
+  ASSERT_EQ(client.right - before, 303);
+  drag(100);
+  EXPECT_EQ(valuesWidth(), before) << "widening is refused";
+  drag(-60);
+  EXPECT_EQ(valuesWidth(), before - 60);
+  drag(200);
+  EXPECT_GT(valuesWidth(), before - 60);
+  EXPECT_GE(client.right - valuesWidth(), 304);
+  drag(-200);
+  EXPECT_EQ(valuesWidth(), 100) << "the values panel's minimum width";
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(DetailGuiTest, AValueOfOneMegabyteShowsAndScrollsToItsLastRow) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDetailKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  std::vector<BYTE> big(1 << 20);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = BYTE(i * 7);
+  PlantValue(key, L"big", REG_BINARY, big);
+  RegCloseKey(key);
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app));
+  HWND values = app.Control(ids::lbValues), grid = app.Control(ids::sgData);
+  ASSERT_EQ(ListText(values, 1), L"big");
+
+  const auto started = std::chrono::steady_clock::now();
+  SetForegroundWindow(app.Main());
+  Press(VK_HOME);
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return Text(app.Control(ids::lblValType)) == L"REG_BINARY"; }, 60s));
+  std::printf("1 MB value shown after %.1f s\n",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  EXPECT_EQ(Text(app.Control(ids::lblValSize)), L"1,048,576");
+  ASSERT_EQ(SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 131072);
+
+  // To the end from the keyboard, in the grid.
+  LeftClick(CentreOf(grid));
+  Press(VK_END);
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageW(grid, LVM_GETTOPINDEX, 0, 0) > 131000; }, 10s));
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 131071, 0), L"FFFF8");
+  EXPECT_EQ(RemoteCell(app.Pid(), grid, 131071, 8), L"F9");  // byte 0xFFFFF times 7
+  EXPECT_TRUE(app.Running());
+}
+
+// --- The About box -------------------------------------------------------------------------
+
+namespace aboutids = corvane::aboutids;
+
+// The visible About box of a process.
+HWND AboutBoxOf(DWORD vPid) {
+  HWND box = VisibleWindowOf(vPid, L"#32770");
+  return box && Text(box) == L"About Corvane" ? box : nullptr;
+}
+
+TEST_F(GuiTest, AboutBoxShowsTheVersionAndClosesWithEnterAndEsc) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  auto openAbout = [&] {
+    HWND box = nullptr;
+    // The window may still be taking back the activation from a box just closed.
+    for (int attempt = 0; attempt < 3 && !box; ++attempt) {
+      MouseTo(CentreOf(app.Control(ids::StatusBar1)));
+      SetForegroundWindow(app.Main());
+      WaitUntil([&] { return GetForegroundWindow() == app.Main(); }, 5s);
+      std::this_thread::sleep_for(300ms);
+      AltKey('H');  // opens Help on its first item, About
+      if (!WaitUntil([&] { return OpenMenuOf(app.Pid()) != nullptr; }, 3s)) continue;
+      Press(VK_RETURN);
+      WaitUntil([&] { return (box = AboutBoxOf(app.Pid())) != nullptr; }, 10s);
+    }
+    return box;
+  };
+  HWND box = openAbout();
+  ASSERT_NE(box, nullptr) << "Help > About opens the box";
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblVersion)), L"Corvane - version 1.0.0.4");
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblCopyright)), L"Copyright (C) 2025 Tamberlo Software");
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblcomment)), corvane::W(corvane::kBuiltInComment));
+  EXPECT_EQ(Text(GetDlgItem(box, aboutids::btnAboutOK)), L"OK");
+  RECT client{};
+  GetClientRect(box, &client);
+  EXPECT_EQ(client.right, 390);
+  EXPECT_EQ(client.bottom, 144);
+  Screenshot(L"about-box");
+
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return AboutBoxOf(app.Pid()) == nullptr; }, 5s)) << "Enter closes";
+
+  // The link opens through the shell without holding the box up; Esc closes the box.
+  box = openAbout();
+  ASSERT_NE(box, nullptr);
+  LeftClick(CentreOf(GetDlgItem(box, aboutids::lnklbl1)));
+  std::this_thread::sleep_for(500ms);
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0);
+  EXPECT_EQ(AboutBoxOf(app.Pid()), box) << "the box stays open";
+  SetForegroundWindow(box);
+  WaitUntil([&] { return GetForegroundWindow() == box; }, 5s);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return AboutBoxOf(app.Pid()) == nullptr; }, 5s)) << "Esc closes";
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(GuiTest, AboutBoxOfAFileWithoutResourcesShowsTheTitleAloneAndTheIcon) {
+  // This driver has neither version information nor the About picture.
+  corvane::TAboutForm form;
+  std::thread modal([&] { form.ShowModal(nullptr); });
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = AboutBoxOf(GetCurrentProcessId())) != nullptr; }, 10s);
+  if (box) {
+    EXPECT_TRUE(form.ShowsIcon());
+    EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblVersion)), L"Corvane");
+    EXPECT_EQ(Text(GetDlgItem(box, aboutids::lblCopyright)),
+              corvane::W(corvane::kBuiltInCopyright));
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+  }
+  modal.join();
+  ASSERT_NE(box, nullptr);
+}
+
+// --- The release package ------------------------------------------------------------------
+
+// Run by tests/package/run-package-test.sh with the unpacked package's folder and a registry
+// export to search: both programs run from the package.
+TEST_F(GuiTest, PackagedProgramsRun) {
+  wchar_t folder[MAX_PATH] = {}, sample[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"CORVANE_PACKAGE_DIR", folder, MAX_PATH) == 0 ||
+      GetEnvironmentVariableW(L"CORVANE_SAMPLE_REG", sample, MAX_PATH) == 0)
+    GTEST_SKIP() << "only for the package test";
+  const std::wstring dir = folder;
+  DWORD exitCode = 99;
+  const std::string out = corvane::test::RunCapture(
+      L"\"" + dir + L"\\corvane-find.exe\" --no-probe --file \"" + sample + L"\" sample", exitCode);
+  EXPECT_EQ(exitCode, 0u) << out;
+  EXPECT_NE(out.find("\nFound 1 items"), std::string::npos) << out;
+
+  const std::wstring exe = dir + L"\\corvane.exe";
+  TCorvane app(exe);
+  ASSERT_NE(app.Main(), nullptr) << "no main window from the package";
+  EXPECT_EQ(Text(app.Main()), L"Corvane");
+  EXPECT_GE(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "the application icon";
+  PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.Ended(20000));
 }
 
 }  // namespace

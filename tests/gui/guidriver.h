@@ -226,10 +226,10 @@ inline void Screenshot(const std::wstring& vName) {
 // One running corvane.exe.
 class TCorvane {
  public:
-  TCorvane() {
+  explicit TCorvane(const std::wstring& vExe = CORVANE_EXE) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\"";
+    std::wstring cmd = L"\"" + vExe + L"\"";
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &fProcess))
       return;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "about/aboutbox.h"
 #include "settings/profile_win32.h"
 #include "launcher/launcher_win32.h"
 #include "search/win32registry.h"
@@ -92,8 +93,9 @@ bool TMainForm::Create() {
                                            ICC_ANIMATE_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   RegisterPanelClass();
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
   RegisterClassOnce(ids::kMainClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
-                    LoadIconW(nullptr, IDI_APPLICATION));
+                    icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
   RECT r{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, kMainStyle, TRUE, 0);
   return CreateHandle(0, ids::kMainClass, kAppTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -164,7 +166,7 @@ void TMainForm::CreateActions() {
       u"Begin search|Search for Registry data matching your criteria",
       [this] { acSearchExecute(); });
   add(ids::acKDetail, u"&Detail", u"", 0, 0, -1, u"Detail|View detail for highlighted result",
-      [this] { NotAvailable(); });
+      [this] { acKDetailExecute(); });
   // Criterion rows come with the Advanced tab's rows; until then the shortcuts do nothing.
   add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", {});
   add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", {});
@@ -381,62 +383,6 @@ void TMainForm::CreateResultsPage() {
   EnableWindow(btnNext, FALSE);
 }
 
-void TMainForm::CreateDetailPage() {
-  HWND page = fPages[2] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage2Align);
-  HWND keyHeader = Label(page, L" Key", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
-  pbKey1 = Label(page, L"", 0, 0, 100, 24, 0, ids::pbKey1);
-  Hint(pbKey1, u"Key name|Key name for the selected result - found text highlighted, if relevant");
-  pnlValues = CreatePanel(page, 0, 0, 189, 100, &fValuesAlign);
-  HWND splitter = CreatePanel(page, 0, 0, 3, 100);
-  pnlAllData = CreatePanel(page, 0, 0, 100, 100, &fAllDataAlign);
-  fPage2Align.Add(keyHeader, alTop, 25);
-  fPage2Align.Add(pbKey1, alTop, 24);
-  fPage2Align.Add(pnlValues, alLeft, 189);
-  fPage2Align.Add(splitter, alLeft, 3);
-  fPage2Align.Add(pnlAllData, alClient);
-
-  HWND valHeader = Label(pnlValues, L" Values", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
-  lbValues = CreateControl(pnlValues, L"LISTBOX", L"",
-                           WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 100,
-                           100, ids::lbValues, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  Hint(lbValues, u"Values|Values for selected key - value from result emphasized, if relevant");
-  fValuesAlign.Add(valHeader, alTop, 25);
-  fValuesAlign.Add(lbValues, alClient);
-
-  HWND dataHeader =
-      Label(pnlAllData, L" Data for selected value", 0, 0, 100, 25, SS_SUNKEN | SS_CENTERIMAGE);
-  pbVal1 = Label(pnlAllData, L"", 0, 0, 100, 24, 0, ids::pbVal1);
-  Hint(pbVal1, u"Value name|Full name for selected value - found text highlighted, if relevant");
-  pnlValType = CreatePanel(pnlAllData, 0, 0, 100, 47);
-  Label(pnlValType, L"Size:", 6, 4, 30, 16);
-  HWND size = Label(pnlValType, L"", 40, 4, 60, 16, 0, ids::lblValSize);
-  Hint(size, u"Value size|Size (in bytes) of selected value");
-  Label(pnlValType, L"Type:", 6, 24, 34, 16);
-  Label(pnlValType, L"", 40, 24, 120, 16, 0, ids::lblValType);
-  Label(pnlValType, L"View as", 170, 4, 50, 16);
-  Button(pnlValType, L"Text", 170, 24, 50, 17, ids::rbDText, BS_AUTORADIOBUTTON | WS_GROUP);
-  Button(pnlValType, L"Binary", 222, 24, 60, 17, ids::rbDBinary, BS_AUTORADIOBUTTON);
-  Button(pnlValType, L"Number", 284, 24, 65, 17, ids::rbdDword, BS_AUTORADIOBUTTON);
-  meData = CreateControl(pnlAllData, L"EDIT", L"",
-                         WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 100, 100,
-                         ids::meData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  sgData = CreateControl(pnlAllData, L"LISTBOX", L"", LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
-                         ids::sgData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  ShowWindow(sgData, SW_HIDE);
-  pnlData = CreatePanel(pnlAllData, 0, 0, 100, 100);
-  Label(pnlData, L"Decimal value:", 8, 8, 120, 16);
-  Label(pnlData, L"", 130, 8, 120, 16, 0, ids::lblValDec);
-  Label(pnlData, L"Hexadecimal value:", 8, 28, 120, 16);
-  Label(pnlData, L"", 130, 28, 120, 16, 0, ids::lblValHex);
-  ShowWindow(pnlData, SW_HIDE);
-  fAllDataAlign.Add(dataHeader, alTop, 25);
-  fAllDataAlign.Add(pbVal1, alTop, 24);
-  fAllDataAlign.Add(pnlValType, alTop, 47);
-  fAllDataAlign.Add(meData, alClient);
-  fAllDataAlign.Add(sgData, alClient);
-  fAllDataAlign.Add(pnlData, alClient);
-}
-
 // --- Window events ----------------------------------------------------------------------
 
 void TMainForm::FormCreate() {
@@ -467,7 +413,8 @@ void TMainForm::FormCreate() {
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
   CreateCriteriaPage();
   CreateResultsPage();
-  CreateDetailPage();
+  fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()), Win32CursorFactory());
+  fPages[2] = fDetail->Create(Handle());
   fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
   fFocus.fFallback = [this] { return PageFirstControl(); };
 
@@ -541,6 +488,7 @@ void TMainForm::FormResize() {
     MapWindowPoints(nullptr, scMain, reinterpret_cast<POINT*>(&b), 2);
     SetBounds(p, b.left, b.top, width - 35, b.bottom - b.top);
   }
+  if (fDetail) fDetail->FormResize();
   InvalidateRect(lbResults, nullptr, TRUE);
 }
 
@@ -587,6 +535,7 @@ void TMainForm::NotAvailable() {
 // --- Messages ---------------------------------------------------------------------------
 
 LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT r = 0; fDetail && fDetail->HandleMessage(vMsg, wParam, lParam, r)) return r;
   switch (vMsg) {
     case WM_CREATE:
       FormCreate();
@@ -695,7 +644,11 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
       PostMessageW(Handle(), WM_CLOSE, 0, 0);
       return;
     }
-    if (vId == ids::mnuAbout) return NotAvailable();
+    if (vId == ids::mnuAbout) {
+      TAboutForm about;
+      about.ShowModal(Handle());
+      return;
+    }
     return;
   }
   switch (vId) {
@@ -775,7 +728,7 @@ void TMainForm::acAllUpdate() {
   s.fBasicTextEmpty = GetWindowTextLengthW(ebNow) == 0;
   s.fAdvancedValid = AdvancedValid();
   s.fSearched = Searched;
-  s.fDetailEmpty = DetKStr.empty();
+  s.fDetailEmpty = !fDetail->HasKey();
   s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
   s.fThreadRunning = sThread != nullptr;
   s.fRegEditKnown = !fContext.RegEditExe.empty();
@@ -790,10 +743,12 @@ void TMainForm::acAllUpdate() {
 }
 
 void TMainForm::acRegeditExecute() {
-  // The key detail page keeps its key and its selected value in DetKStr and DetVStr.
+  // The key detail page's key and selected value (DetKStr, DetVStr) come first.
+  const TLaunchTarget detail = fDetail->LaunchTarget();
   const LRESULT row = SendMessageW(lbResults, LB_GETCURSEL, 0, 0);
   const TRegeditTarget target =
-      RegeditTarget(DetKStr, DetVStr, Results, PageBeg, row == LB_ERR ? -1 : std::int32_t(row));
+      RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName, Results,
+                    PageBeg, row == LB_ERR ? -1 : std::int32_t(row));
   // The result code is not shown: the editor shows how far the launch got.
   (void)LaunchRegedit(Handle(), fContext.RegEditExe, target.fKey, target.fValue);
 }
@@ -803,6 +758,15 @@ void TMainForm::acBackExecute() {
 }
 void TMainForm::acForwardExecute() {
   ShowPage(fPage + 1);
+}
+
+void TMainForm::acKDetailExecute() {
+  const LRESULT sel = SendMessageW(lbResults, LB_GETCURSEL, 0, 0);
+  if (sel == LB_ERR) return;
+  const std::int64_t at = std::int64_t(PageBeg) + sel;
+  if (at < 0 || at >= std::int64_t(Results.size())) return;
+  ShowPage(2);
+  fDetail->acKDetailExecute(Results[std::size_t(at)]);
 }
 
 void TMainForm::acSearchExecute() {
@@ -846,8 +810,7 @@ void TMainForm::CommonStart() {
   SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
   MeasureResults();
   Results.clear();
-  DetKStr.clear();
-  DetVStr.clear();
+  fDetail->ClearKey();
   SendMessageW(Animate1, ACM_PLAY, WPARAM(-1), MAKELPARAM(1, 7));
   PageBeg = 0;
   SetWindowTextT(btnPrev, PrevCaption(PerPage));

@@ -15,6 +15,7 @@
 #include "search/guisync.h"
 #include "search/searchthread.h"
 #include "search/types.h"
+#include "ui/detail/detailpage.h"
 #include "ui/main/mainlogic.h"
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
@@ -62,7 +63,6 @@ class TMainForm final : public TWindow {
   void CreateAdvancedTab(HWND vParent);
   void CreateCritBox(HWND vParent, int vTag, const wchar_t* vLabel, const wchar_t* vKind);
   void CreateResultsPage();
-  void CreateDetailPage();
   HWND Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, DWORD vStyle = 0,
              int vId = 0);
   HWND Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
@@ -89,6 +89,7 @@ class TMainForm final : public TWindow {
   void acRegeditExecute();
   void acBackExecute();
   void acForwardExecute();
+  void acKDetailExecute();
   void NotAvailable();
   void ShowPage(int vPage);
   HWND PageFirstControl() const;
@@ -148,14 +149,8 @@ class TMainForm final : public TWindow {
   TActionList fActions;
   TFocusKeeper fFocus;
 
-  // Window state.
-  TText DetKStr;
-  std::int32_t DetKLen = 0;
-  std::int32_t DetKStart = 0;
-  TKeyHandle DetRoot = 0;
-  TText DetVStr;
-  std::int32_t DetVLen = 0;
-  std::int32_t DetVStart = 0;
+  // Window state. The key detail page keeps its own (DetKStr to DetVLen).
+  std::unique_ptr<TDetailPage> fDetail;
   std::int32_t MaxRslt = 1000;
   std::int32_t MaxRsltIdx = 2;
   std::int32_t PageBeg = 0;
@@ -195,13 +190,9 @@ class TMainForm final : public TWindow {
   HWND pnlCrit[3] = {}, rbAny[3] = {}, rbAll[3] = {}, btnAdd[3] = {}, btnDel[3] = {};
   HWND pnlSearch = nullptr, lblSearch = nullptr, btnPrev = nullptr, btnKDetail = nullptr,
        btnNext = nullptr, lbResults = nullptr;
-  HWND pbKey1 = nullptr, pnlValues = nullptr, lbValues = nullptr, pnlAllData = nullptr,
-       pbVal1 = nullptr, pnlValType = nullptr, meData = nullptr, sgData = nullptr,
-       pnlData = nullptr;
 
   // Layouts of the panels (the panels point at them).
-  TAlignList fPage0Align, fEasyAlign, fPage1Align, fPage2Align, fValuesAlign, fAllDataAlign,
-      fAdvancedAlign;
+  TAlignList fPage0Align, fEasyAlign, fPage1Align, fAdvancedAlign;
 };
 
 }  // namespace corvane

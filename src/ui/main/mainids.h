@@ -60,6 +60,9 @@ enum : int {
   lblValHex,
   pbKey1,
   pbVal1,
+  Splitter1,
+  pnlValues,
+  pnlAllData,
 };
 
 // Posted to the main window: run the search thread's pending hand-offs; release a search

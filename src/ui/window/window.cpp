@@ -71,6 +71,17 @@ void ShowError(HWND vOwner, const TText& vText) {
   MessageBoxW(vOwner, W(text), kAppTitle, MB_OK | MB_ICONERROR);
 }
 
+int TAlignList::Size(HWND vChild) const {
+  for (const TItem& it : fItems)
+    if (it.fChild == vChild) return it.fSize;
+  return 0;
+}
+
+void TAlignList::SetSize(HWND vChild, int vSize) {
+  for (TItem& it : fItems)
+    if (it.fChild == vChild) it.fSize = vSize;
+}
+
 void TAlignList::Arrange(HWND vContainer) const {
   RECT r = ClientRect(vContainer);
   for (const TItem& it : fItems) {

@@ -51,6 +51,9 @@ enum TAlign { alTop, alBottom, alLeft, alRight, alClient };
 class TAlignList {
  public:
   void Add(HWND vChild, TAlign vAlign, int vSize = 0) { fItems.push_back({vChild, vAlign, vSize}); }
+  // The height (top, bottom) or width (left, right) of a child already added; 0 when absent.
+  int Size(HWND vChild) const;
+  void SetSize(HWND vChild, int vSize);
   void Arrange(HWND vContainer) const;
 
  private:
