@@ -429,6 +429,7 @@ void TMainForm::FormCreate() {
   CreateResultsPage();
   CreateDetailPage();
   fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
+  fFocus.fFallback = [this] { return PageFirstControl(); };
 
   ShowPage(0);
   Results.clear();
@@ -516,7 +517,15 @@ void TMainForm::pcMainChange() {
 void TMainForm::ShowPage(int vPage) {
   fPage = std::clamp(vPage, 0, 2);
   for (int i = 0; i < 3; ++i) ShowWindow(fPages[i], i == fPage ? SW_SHOW : SW_HIDE);
-  if (fPage == 1) SetFocus(lbResults);
+  fFocus.Focus(Handle(), PageFirstControl());
+}
+
+HWND TMainForm::PageFirstControl() const {
+  if (fPage == 1) return lbResults;
+  if (fPage == 0) {
+    if (HWND c = FirstTabStop(TabCtrl_GetCurSel(pcMain) == 1 ? tsAdvanced : tsEasy)) return c;
+  }
+  return FirstTabStop(fPages[fPage]);
 }
 
 void TMainForm::SetStatus(const TText& vText) {
@@ -543,6 +552,16 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       mm->ptMinTrackSize = {kMinWidth, kMinHeight};
       return 0;
     }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+      if (fFocus.Activate(Handle(), wParam)) return 0;
+      break;
+    case WM_SETFOCUS:
+      fFocus.Restore(Handle());
+      return 0;
+    case WM_NEXTDLGCTL:
+      NextDlgCtl(Handle(), wParam, lParam);
+      return 0;
     case WM_CLOSE:
       if (FormCloseQuery()) DestroyWindow(Handle());
       return 0;
@@ -598,9 +617,6 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
     case ids::kReleaseThreadMsg:
       ReleaseEndedThread();
       return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
-      break;
     case ids::kLoadArgumentMsg:
       fSaved->LoadSearch(fContext.fArgument);
       return 0;
@@ -617,8 +633,13 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
+<<<<<<< HEAD
   if (fCrit && fCrit->OnCommand(vId, vCode, vControl)) return;
   if (vControl == nullptr || vControl == sbSearchE || vControl == btnKDetail) {
+=======
+  if (vControl == nullptr || vControl == ToolBar1 || vControl == sbSearchE ||
+      vControl == btnKDetail) {
+>>>>>>> i10b
     if (fActions.Execute(vId)) return;
   }
   if (vControl == nullptr) {

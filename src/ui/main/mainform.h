@@ -20,6 +20,7 @@
 #include "ui/saved/savedsearchcmds.h"
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
+#include "ui/window/focus.h"
 #include "ui/window/handles.h"
 #include "ui/window/window.h"
 
@@ -87,6 +88,7 @@ class TMainForm final : public TWindow {
   void acForwardExecute();
   void NotAvailable();
   void ShowPage(int vPage);
+  HWND PageFirstControl() const;
   int Page() const { return fPage; }
 
   // Search.
@@ -140,6 +142,7 @@ class TMainForm final : public TWindow {
   TMainFormContext fContext;
   std::unique_ptr<TGuiSync> fSync;
   TActionList fActions;
+  TFocusKeeper fFocus;
 
   // Window state.
   TText DetKStr;

@@ -1,5 +1,7 @@
 #include "ui/window/application.h"
 
+#include "ui/window/dialogkeys.h"
+
 namespace corvane {
 
 const TText* TApplication::HintOf(HWND vControl) const {
@@ -27,9 +29,7 @@ int TApplication::Run(HWND vMain, TActionList& vActions) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) return int(msg.wParam);
       if (msg.message == WM_MOUSEMOVE) TrackHint(msg);
-      const bool ours =
-          msg.hwnd && IsWindow(vMain) && (msg.hwnd == vMain || IsChild(vMain, msg.hwnd));
-      if (ours && accel && TranslateAcceleratorW(vMain, accel.Get(), &msg)) continue;
+      if (TranslateDialogKeys(vMain, accel.Get(), msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -1,5 +1,6 @@
-// The message loop: shortcuts through the actions' accelerator table, the hint of the control
-// under the pointer, and the actions' update pass whenever the queue runs empty.
+// The message loop: shortcuts through the actions' accelerator table and the keyboard use of
+// a dialog box (dialogkeys.h), the hint of the control under the pointer, and the actions'
+// update pass whenever the queue runs empty.
 #pragma once
 
 #include <windows.h>

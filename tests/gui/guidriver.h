@@ -1,0 +1,397 @@
+// The GUI tests' driver: starts the real corvane.exe, drives it with window messages and
+// with mouse and keyboard input through SendInput, and reads its state back from its controls.
+// Shared by the GUI test files of this folder.
+#pragma once
+
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/main/mainids.h"
+
+namespace guitest {
+
+namespace ids = corvane::ids;
+using namespace std::chrono_literals;
+
+inline const wchar_t kTestKey[] = L"Software\\CorvaneGuiTest";
+inline const wchar_t kPlanted[] = L"zqxplant";
+inline constexpr int kPlantedHits = 23;
+
+inline bool WaitUntil(const std::function<bool()>& vDone, std::chrono::milliseconds vTimeout) {
+  const auto end = std::chrono::steady_clock::now() + vTimeout;
+  while (std::chrono::steady_clock::now() < end) {
+    if (vDone()) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return vDone();
+}
+
+inline std::wstring Text(HWND vWnd) {
+  wchar_t buf[1024] = {};
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(vWnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000,
+                           &got))
+    return L"<no answer>";
+  return buf;
+}
+
+inline std::wstring IniPath() {
+  wchar_t folder[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder);
+  return std::wstring(folder) + L"\\Corvane\\Corvane.INI";
+}
+
+inline std::wstring IniRead(const wchar_t* vSection, const wchar_t* vKey) {
+  wchar_t buf[64] = {};
+  GetPrivateProfileStringW(vSection, vKey, L"<missing>", buf, 64, IniPath().c_str());
+  return buf;
+}
+
+inline void IniWrite(const wchar_t* vSection, const wchar_t* vKey, const std::wstring& vValue) {
+  WritePrivateProfileStringW(vSection, vKey, vValue.c_str(), IniPath().c_str());
+}
+
+inline RECT WorkArea() {
+  RECT r{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+inline std::vector<HWND> MainWindows() {
+  std::vector<HWND> found;
+  EnumWindows(
+      [](HWND w, LPARAM l) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (std::wstring(cls) == ids::kMainClass)
+          reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// --- Real input through the system's input queue ----------------------------------------
+
+inline void SendMouse(DWORD vFlags, POINT vAt) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = LONG((vAt.x * 65535LL + (w - 1) / 2) / (w - 1));
+  in.mi.dy = LONG((vAt.y * 65535LL + (h - 1) / 2) / (h - 1));
+  in.mi.dwFlags = vFlags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+inline void MouseTo(POINT vAt) {
+  // Two steps, so that the pointer really moves even when it already stood there.
+  SendMouse(0, {vAt.x + 1, vAt.y + 1});
+  std::this_thread::sleep_for(30ms);
+  SendMouse(0, vAt);
+  std::this_thread::sleep_for(30ms);
+}
+
+inline POINT CentreOf(HWND vWnd) {
+  RECT r{};
+  GetWindowRect(vWnd, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+inline void KeyEvent(WORD vKey, bool vUp) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vKey;
+  in.ki.dwFlags = vUp ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+  std::this_thread::sleep_for(30ms);
+}
+
+inline void Press(WORD vKey) {
+  KeyEvent(vKey, false);
+  KeyEvent(vKey, true);
+}
+
+inline void RightClick(POINT vAt) {
+  MouseTo(vAt);
+  SendMouse(MOUSEEVENTF_RIGHTDOWN, vAt);
+  std::this_thread::sleep_for(30ms);
+  SendMouse(MOUSEEVENTF_RIGHTUP, vAt);
+}
+
+// The first visible top-level window of class vClass that belongs to process vPid.
+inline HWND VisibleWindowOf(DWORD vPid, const wchar_t* vClass) {
+  struct TFind {
+    DWORD fPid;
+    const wchar_t* fClass;
+    HWND fFound;
+  } find{vPid, vClass, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* f = reinterpret_cast<TFind*>(l);
+        wchar_t cls[16] = {};
+        GetClassNameW(w, cls, 16);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == f->fPid && std::wstring(cls) == f->fClass && IsWindowVisible(w)) {
+          f->fFound = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.fFound;
+}
+
+// The visible pop-up menu window of a process, when one is open.
+inline HWND OpenMenuOf(DWORD vPid) {
+  return VisibleWindowOf(vPid, L"#32768");
+}
+
+// The controls of a window that show text in the window's font.
+inline std::vector<HWND> TextControls(HWND vMain) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      vMain,
+      [](HWND w, LPARAM l) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        for (const wchar_t* c : {L"Button", L"Edit", L"Static", L"ComboBox", L"ListBox",
+                                 WC_TABCONTROLW, STATUSCLASSNAMEW})
+          if (_wcsicmp(cls, c) == 0) {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
+            break;
+          }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+inline std::wstring Describe(HWND vWnd) {
+  wchar_t cls[64] = {};
+  GetClassNameW(vWnd, cls, 64);
+  return std::wstring(cls) + L" #" + std::to_wstring(GetDlgCtrlID(vWnd));
+}
+
+// Saves the screen as a BMP; the test script turns it into a PNG.
+inline void Screenshot(const std::wstring& vName) {
+  HDC screen = GetDC(nullptr);
+  const int w = GetDeviceCaps(screen, HORZRES), h = GetDeviceCaps(screen, VERTRES);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC mem = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = DWORD((w * 3 + 3) & ~3), size = stride * DWORD(h);
+  BITMAPFILEHEADER fh{0x4D42, DWORD(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                      DWORD(sizeof fh + sizeof bi.bmiHeader)};
+  const std::wstring path = std::wstring(CORVANE_ARTIFACTS) + vName + L".bmp";
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f != INVALID_HANDLE_VALUE) {
+    DWORD n = 0;
+    WriteFile(f, &fh, sizeof fh, &n, nullptr);
+    WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr);
+    WriteFile(f, bits, size, &n, nullptr);
+    CloseHandle(f);
+  }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  ReleaseDC(nullptr, screen);
+}
+
+// One running corvane.exe.
+class TCorvane {
+ public:
+  TCorvane() {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\"";
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &fProcess))
+      return;
+    WaitUntil(
+        [&] { return (fMain = MainOf(fProcess.dwProcessId)) != nullptr && IsWindowVisible(fMain); },
+        90s);
+  }
+  ~TCorvane() {
+    if (fProcess.hProcess) {
+      if (WaitForSingleObject(fProcess.hProcess, 0) == WAIT_TIMEOUT) {
+        PostMessageW(fMain, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(fProcess.hProcess, 20000) == WAIT_TIMEOUT)
+          TerminateProcess(fProcess.hProcess, 1);
+      }
+      CloseHandle(fProcess.hProcess);
+      CloseHandle(fProcess.hThread);
+    }
+  }
+  static HWND MainOf(DWORD vPid) {
+    for (HWND w : MainWindows()) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == vPid) return w;
+    }
+    return nullptr;
+  }
+  HWND Main() const { return fMain; }
+  HWND Control(int vId) const {
+    struct TFind {
+      int fId;
+      HWND fFound;
+    } find{vId, nullptr};
+    EnumChildWindows(
+        fMain,
+        [](HWND w, LPARAM l) -> BOOL {
+          auto* f = reinterpret_cast<TFind*>(l);
+          if (GetDlgCtrlID(w) != f->fId) return TRUE;
+          f->fFound = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.fFound;
+  }
+  void Command(int vId) const { PostMessageW(fMain, WM_COMMAND, MAKEWPARAM(vId, 0), 0); }
+  void Key(int vId, WPARAM vKey) const {
+    PostMessageW(Control(vId), WM_KEYDOWN, vKey, 1);
+    PostMessageW(Control(vId), WM_KEYUP, vKey, 0xC0000001);
+  }
+  std::wstring Status() const { return Text(Control(ids::StatusBar1)); }
+  std::wstring SearchText() const { return Text(Control(ids::lblSearch)); }
+  int Rows() const { return int(SendMessageW(Control(ids::lbResults), LB_GETCOUNT, 0, 0)); }
+  bool Enabled(int vId) const { return IsWindowEnabled(Control(vId)) != FALSE; }
+  bool ToolEnabled(int vId) const {
+    return SendMessageW(Control(ids::ToolBar1), TB_ISBUTTONENABLED, WPARAM(vId), 0) != 0;
+  }
+  void SelectItem(int vId, int vIndex) const {
+    HWND cb = Control(vId);
+    SendMessageW(cb, CB_SETCURSEL, WPARAM(vIndex), 0);
+    SendMessageW(GetParent(cb), WM_COMMAND, MAKEWPARAM(vId, CBN_SELCHANGE), LPARAM(cb));
+  }
+  bool WaitFound(std::chrono::milliseconds vTimeout = 120s) const {
+    return WaitUntil([&] { return SearchText().rfind(L"Found ", 0) == 0; }, vTimeout);
+  }
+  bool Ended(DWORD vMs) const {
+    return WaitForSingleObject(fProcess.hProcess, vMs) == WAIT_OBJECT_0;
+  }
+  bool Running() const { return fProcess.hProcess && !Ended(0); }
+  DWORD Pid() const { return fProcess.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION fProcess{};
+  HWND fMain = nullptr;
+};
+
+// The message box shown by the program, when one is up.
+inline HWND MessageBoxOf(DWORD vPid) {
+  return VisibleWindowOf(vPid, L"#32770");
+}
+
+inline std::wstring MessageBoxText(HWND vBox) {
+  HWND text = GetDlgItem(vBox, 0xFFFF);
+  return text ? Text(text) : L"";
+}
+
+class GuiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    HKEY key = nullptr;
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kTestKey) + L"\\Plant").c_str(), 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    for (int i = 0; i < kPlantedHits; ++i) {
+      wchar_t name[32];
+      swprintf(name, 32, L"%ls_%02d", kPlanted, i + 1);
+      const wchar_t data[] = L"data";
+      RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data);
+    }
+    RegCloseKey(key);
+  }
+  static void TearDownTestSuite() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+  void SetUp() override { DeleteFileW(IniPath().c_str()); }
+};
+
+// --- More input and read-back ------------------------------------------------------------
+
+// Presses vKey while the modifier keys vMods (VK_MENU, VK_SHIFT, VK_CONTROL) are held.
+inline void PressWith(std::initializer_list<WORD> vMods, WORD vKey) {
+  for (WORD m : vMods) KeyEvent(m, false);
+  Press(vKey);
+  for (auto it = vMods.end(); it != vMods.begin();) KeyEvent(*--it, true);
+}
+
+// Types vText key by key (letters and digits of the US layout).
+inline void TypeText(const wchar_t* vText) {
+  for (const wchar_t* c = vText; *c; ++c) {
+    const SHORT scan = VkKeyScanW(*c);
+    if (scan & 0x100)
+      PressWith({VK_SHIFT}, WORD(scan & 0xFF));
+    else
+      Press(WORD(scan & 0xFF));
+  }
+}
+
+inline void LeftClick(POINT vAt) {
+  MouseTo(vAt);
+  SendMouse(MOUSEEVENTF_LEFTDOWN, vAt);
+  std::this_thread::sleep_for(30ms);
+  SendMouse(MOUSEEVENTF_LEFTUP, vAt);
+  std::this_thread::sleep_for(30ms);
+}
+
+// The control that has the keyboard focus in the GUI thread of vWnd's process.
+inline HWND FocusOf(HWND vWnd) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(vWnd, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// A RECT that a control of another process writes through the pointer in lParam (such as
+// TB_GETITEMRECT), read back through a buffer in that process.
+inline RECT RemoteRect(HWND vWnd, UINT vMsg, WPARAM wParam) {
+  RECT r{};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(vWnd, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return r;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(vWnd, vMsg, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000,
+                            &answer))
+      ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return r;
+}
+
+// Brings vWnd to the front and waits until it is the foreground window.
+inline bool ToFront(HWND vWnd) {
+  SetForegroundWindow(vWnd);
+  return WaitUntil([&] { return GetForegroundWindow() == vWnd; }, 5s);
+}
+
+}  // namespace guitest

@@ -1,0 +1,150 @@
+// The window driven from the keyboard alone, with real key presses: Tab and Shift+Tab, the
+// arrow keys in a radio group, Alt with an underlined letter, Enter on a focused button, Esc
+// right after Enter, and the focus after a page change, a message box and a switch to
+// another window.
+#include "guidriver.h"
+
+namespace {
+
+using namespace guitest;
+
+bool Visible(HWND vWnd) {
+  return IsWindowVisible(vWnd) != FALSE;
+}
+
+// Presses Tab until vWant has the focus; false when it never does within vLimit presses.
+bool TabTo(HWND vMain, HWND vWant, int vLimit = 30) {
+  for (int i = 0; i < vLimit && FocusOf(vMain) != vWant; ++i) {
+    Press(VK_TAB);
+    WaitUntil([&] { return FocusOf(vMain) == vWant; }, 200ms);
+  }
+  return FocusOf(vMain) == vWant;
+}
+
+TEST_F(GuiTest, TabMnemonicsAndEnterDriveTheSearchAndItsPages) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  app.SelectItem(ids::cbMaxRslt, 1);  // 100: all planted hits, over three pages
+  ASSERT_TRUE(ToFront(app.Main()));
+  HWND main = app.Main(), edit = app.Control(ids::ebNow);
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s)) << "the text box first";
+
+  TypeText(kPlanted);
+  ASSERT_TRUE(WaitUntil([&] { return Text(edit) == kPlanted; }, 5s)) << Text(edit);
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  Press(VK_TAB);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::acSearch); }, 5s))
+      << "Tab from the text box to Search";
+  Press(VK_TAB);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::cbPerPage); }, 5s))
+      << "Tab on to the page size";
+  PressWith({VK_SHIFT}, VK_TAB);
+  PressWith({VK_SHIFT}, VK_TAB);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s)) << "Shift+Tab back";
+
+  // Alt+S presses "&Search".
+  PressWith({VK_MENU}, 'S');
+  ASSERT_TRUE(app.WaitFound()) << "Alt+S started no search";
+  EXPECT_EQ(app.SearchText(), L"Found " + std::to_wstring(kPlantedHits) + L" items");
+  HWND prev = app.Control(ids::btnPrev), next = app.Control(ids::btnNext);
+  EXPECT_EQ(FocusOf(main), app.Control(ids::lbResults)) << "the results list has the focus";
+
+  // Alt+> presses "Next 10 &>", Alt+< presses "&< Previous 10".
+  PressWith({VK_MENU, VK_SHIFT}, VK_OEM_PERIOD);
+  EXPECT_TRUE(WaitUntil([&] { return app.Enabled(ids::btnPrev); }, 5s)) << "Alt+> went on";
+  PressWith({VK_MENU, VK_SHIFT}, VK_OEM_COMMA);
+  EXPECT_TRUE(WaitUntil([&] { return !app.Enabled(ids::btnPrev); }, 5s)) << "Alt+< went back";
+
+  // Enter presses the focused button, not the Search shortcut.
+  ASSERT_TRUE(TabTo(main, next)) << "Tab reaches Next";
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return app.Enabled(ids::btnPrev); }, 5s)) << "Enter on Next";
+  EXPECT_EQ(app.Rows(), 10);
+  ASSERT_TRUE(TabTo(main, prev)) << "Tab reaches Previous";
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return !app.Enabled(ids::btnPrev); }, 5s)) << "Enter on Previous";
+
+  // Alt+D presses "&Detail": the detail page, or the box that says it is not there yet.
+  PressWith({VK_MENU}, 'D');
+  HWND box = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        box = MessageBoxOf(app.Pid());
+        return box || Visible(app.Control(ids::lbValues));
+      },
+      5s))
+      << "Alt+D did nothing";
+  if (box) {
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(app.Pid()) == nullptr; }, 5s));
+  }
+  ASSERT_TRUE(ToFront(main));
+
+  // Back on the criteria page the focus is in its first control, not in the hidden list.
+  while (!Visible(edit) && Visible(app.Control(ids::lbValues))) {
+    PressWith({VK_MENU}, VK_LEFT);
+    WaitUntil([&] { return !Visible(app.Control(ids::lbValues)); }, 2s);
+  }
+  PressWith({VK_MENU}, VK_LEFT);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(edit); }, 5s)) << "Alt+Left went back";
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s))
+      << "focus after Back: " << Describe(FocusOf(main));
+
+  // Enter in the text box still runs Search.
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(ids::lbResults)); }, 5s));
+  EXPECT_TRUE(app.WaitFound());
+}
+
+TEST_F(GuiTest, AnOpenDropDownListKeepsEnterAndEsc) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  SendMessageW(app.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlanted));
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  ASSERT_TRUE(ToFront(app.Main()));
+  HWND main = app.Main(), list = app.Control(ids::cbMaxRslt);
+  auto dropped = [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+  ASSERT_TRUE(TabTo(main, list));
+  ASSERT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 2);
+
+  PressWith({VK_MENU}, VK_DOWN);
+  ASSERT_TRUE(WaitUntil(dropped, 5s)) << "Alt+Down opens the list";
+  Press(VK_DOWN);
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return !dropped(); }, 5s)) << "Enter closes the list";
+  EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 3) << "Enter picks the item";
+  EXPECT_TRUE(Visible(list)) << "Enter in the list started no search";
+
+  PressWith({VK_MENU}, VK_DOWN);
+  ASSERT_TRUE(WaitUntil(dropped, 5s));
+  Press(VK_UP);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !dropped(); }, 5s)) << "Esc closes the list";
+  EXPECT_EQ(FocusOf(main), list);
+  EXPECT_TRUE(Visible(list));
+
+  // Closed again, Enter is the Search shortcut once more.
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(ids::lbResults)); }, 5s));
+}
+
+TEST_F(GuiTest, ArrowKeysMoveBetweenTheRadioButtonsOfABox) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_TRUE(ToFront(app.Main()));
+  HWND main = app.Main(), tabs = app.Control(ids::pcMain);
+  ASSERT_TRUE(TabTo(main, tabs)) << "Tab reaches the tabs";
+  Press(VK_RIGHT);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == 1; }, 5s));
+  HWND any = app.Control(ids::rbKeyAny), all = app.Control(ids::rbKeyAll);
+  ASSERT_TRUE(TabTo(main, any)) << "Tab reaches \"any\" of the key-name box";
+  Press(VK_RIGHT);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == all; }, 5s));
+  EXPECT_EQ(SendMessageW(all, BM_GETCHECK, 0, 0), BST_CHECKED) << "Right selects \"all\"";
+  EXPECT_EQ(SendMessageW(any, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  Press(VK_LEFT);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == any; }, 5s));
+  EXPECT_EQ(SendMessageW(any, BM_GETCHECK, 0, 0), BST_CHECKED) << "Left selects \"any\"";
+}
+
+}  // namespace
