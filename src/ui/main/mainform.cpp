@@ -633,13 +633,9 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
-<<<<<<< HEAD
   if (fCrit && fCrit->OnCommand(vId, vCode, vControl)) return;
-  if (vControl == nullptr || vControl == sbSearchE || vControl == btnKDetail) {
-=======
   if (vControl == nullptr || vControl == ToolBar1 || vControl == sbSearchE ||
       vControl == btnKDetail) {
->>>>>>> i10b
     if (fActions.Execute(vId)) return;
   }
   if (vControl == nullptr) {
