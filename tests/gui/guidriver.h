@@ -223,11 +223,13 @@ inline void Screenshot(const std::wstring& vName) {
 // One running corvane.exe.
 class TCorvane {
  public:
-  TCorvane() {
+  // vArgs: the command line after the program's name; vDir: the current folder to start in.
+  explicit TCorvane(const std::wstring& vArgs = L"", const wchar_t* vDir = nullptr) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\"";
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+    if (!vArgs.empty()) cmd += L" " + vArgs;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, vDir, &si,
                         &fProcess))
       return;
     WaitUntil(
