@@ -520,6 +520,23 @@ TEST_F(AdvancedGui, ShortcutsAddAndDeleteRowsOfTheFocusedBoxAndTabVisitsEveryCon
   EXPECT_TRUE(adv.Rows(0).empty());
   const int valTop = adv.Top(1), datTop = adv.Top(2);
 
+  // The pointer over a header strip: the hint of the button under it, even a disabled one.
+  const auto status = [&](const std::wstring& vWant) {
+    WaitUntil([&] { return app.Status() == vWant; }, 5s);
+    return app.Status();
+  };
+  ASSERT_FALSE(IsWindowEnabled(adv.Del(0)));
+  MouseTo(CentreOf(adv.Del(0)));
+  EXPECT_EQ(status(L"Delete the last key name search criterion"),
+            L"Delete the last key name search criterion");
+  MouseTo(CentreOf(adv.Add(2)));
+  EXPECT_EQ(status(L"Add a data entry line for value data search criterion"),
+            L"Add a data entry line for value data search criterion");
+  RECT strip{};
+  GetWindowRect(adv.Add(2), &strip);
+  MouseTo({strip.left - 20, strip.top + 4});  // between "all" and Add
+  EXPECT_EQ(status(L""), L"");
+
   // Ctrl+Ins on a root key box adds a key-name row, then in a key-name row another.
   ASSERT_TRUE(TabTo(main, adv.Root(corvane::rHKLM)));
   PressWith({VK_CONTROL}, VK_INSERT);
