@@ -394,6 +394,46 @@ TEST_F(AdvancedGui, CriteriaBuiltFromTheKeyboardFindWhatCorvaneFindFindsAndSurvi
   Press(VK_RETURN);
   ASSERT_TRUE(app.WaitFound());
   EXPECT_EQ(app.SearchText(), expected) << "the loaded search finds the same";
+
+  // Back on the criteria, a change of the data type alone keeps the results (Forward stays),
+  // a change of a text discards them.
+  PressWith({VK_MENU}, VK_LEFT);
+  ASSERT_TRUE(WaitUntil([&] { return app.ToolEnabled(ids::acForward); }, 5s));
+  ASSERT_TRUE(TabTo(main, adv.Part(2, 0, ids::cxCrit)));
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return adv.Selected(adv.Part(2, 0, ids::cxCrit)) == 2; }, 5s));
+  Press(VK_UP);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(app.ToolEnabled(ids::acForward)) << "a data type change keeps the results";
+  ASSERT_TRUE(TabTo(main, adv.Part(2, 1, ids::ebCrit)));
+  TypeText(L"x");
+  EXPECT_TRUE(WaitUntil([&] { return !app.ToolEnabled(ids::acForward); }, 5s))
+      << "a text change discards them";
+
+  // The save dialog proposes the file loaded last.
+  PressWith({VK_CONTROL}, 'S');
+  HWND again = DialogOf(app.Pid(), L"Save current search");
+  ASSERT_NE(again, nullptr);
+  bool proposed = false;
+  WaitUntil(
+      [&] {
+        EnumChildWindows(
+            again,
+            [](HWND w, LPARAM l) -> BOOL {
+              wchar_t cls[16] = {};
+              GetClassNameW(w, cls, 16);
+              if (_wcsicmp(cls, L"Edit") == 0 && Text(w).find(L"planted") != std::wstring::npos)
+                *reinterpret_cast<bool*>(l) = true;
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&proposed));
+        return proposed;
+      },
+      5s);
+  EXPECT_TRUE(proposed) << "the file name box holds the loaded file";
+  ASSERT_TRUE(ToFront(again));
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(again) || !IsWindowVisible(again); }, 10s));
 }
 
 TEST_F(AdvancedGui, ASavedSearchOnTheCommandLineAndOneHandedOverFromAnotherFolderAreLoaded) {
