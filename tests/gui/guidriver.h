@@ -15,11 +15,14 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ui/main/mainform.h"
 #include "ui/main/mainids.h"
+#include "ui/window/application.h"
 
 namespace guitest {
 
@@ -395,5 +398,64 @@ inline bool ToFront(HWND vWnd) {
   SetForegroundWindow(vWnd);
   return WaitUntil([&] { return GetForegroundWindow() == vWnd; }, 5s);
 }
+
+// Presses and releases vKey at once, without the pauses of Press.
+inline void Tap(WORD vKey) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vKey;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof in[0]);
+}
+
+// The program's main window built inside the driver, hidden, with a settings file of its own:
+// for what can be read only in the window's own process (fonts, menus, text extents) and for
+// the seams of its context.
+class TLocalForm {
+ public:
+  explicit TLocalForm(corvane::TMainFormContext vContext = {}) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    fIni = std::wstring(temp) + L"corvane-local-form.ini";
+    DeleteFileW(fIni.c_str());
+    vContext.IniName = corvane::FromW(fIni.c_str());
+    fForm = std::make_unique<corvane::TMainForm>(fApplication, std::move(vContext));
+    fCreated = fForm->Create();
+  }
+  ~TLocalForm() {
+    if (fForm->Handle()) DestroyWindow(fForm->Handle());
+    fForm.reset();
+    // The window's end posts WM_QUIT to this thread; a later modal loop would end at once.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    DeleteFileW(fIni.c_str());
+  }
+  bool Created() const { return fCreated; }
+  corvane::TMainForm& Form() { return *fForm; }
+  HWND Handle() const { return fForm->Handle(); }
+  HWND Control(int vId) const {
+    struct TFind {
+      int fId;
+      HWND fFound;
+    } find{vId, nullptr};
+    EnumChildWindows(
+        Handle(),
+        [](HWND w, LPARAM l) -> BOOL {
+          auto* f = reinterpret_cast<TFind*>(l);
+          if (GetDlgCtrlID(w) != f->fId) return TRUE;
+          f->fFound = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.fFound;
+  }
+
+ private:
+  std::wstring fIni;
+  corvane::TApplication fApplication;
+  std::unique_ptr<corvane::TMainForm> fForm;
+  bool fCreated = false;
+};
 
 }  // namespace guitest

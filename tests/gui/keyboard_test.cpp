@@ -147,4 +147,59 @@ TEST_F(GuiTest, ArrowKeysMoveBetweenTheRadioButtonsOfABox) {
   EXPECT_EQ(SendMessageW(any, BM_GETCHECK, 0, 0), BST_CHECKED) << "Left selects \"any\"";
 }
 
+TEST_F(GuiTest, EscRightAfterEnterStopsTheSearch) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  app.SelectItem(ids::cbMaxRslt, 3);  // 10000: a search for "e" runs on for a long while
+  HWND main = app.Main(), edit = app.Control(ids::ebNow);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"e"));
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  for (int round = 0; round < 5; ++round) {
+    ASSERT_TRUE(ToFront(main));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+    Tap(VK_RETURN);
+    std::this_thread::sleep_for(50ms);
+    Tap(VK_ESCAPE);
+    ASSERT_TRUE(app.WaitFound(120s));
+    const std::wstring text = app.SearchText();
+    EXPECT_NE(text.find(L"before being stopped"), std::wstring::npos)
+        << "round " << round << ": " << text;
+    PressWith({VK_MENU}, VK_LEFT);
+    ASSERT_TRUE(WaitUntil([&] { return Visible(edit); }, 5s));
+  }
+}
+
+// A window of the driver's own, to switch to and back as Alt+Tab would.
+HWND OtherWindow() {
+  return CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST_F(GuiTest, TheFocusComesBackAfterADialogAndAnotherWindow) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_TRUE(ToFront(app.Main()));
+  HWND main = app.Main(), perPage = app.Control(ids::cbPerPage);
+  ASSERT_TRUE(TabTo(main, perPage));
+
+  app.Command(ids::acLoad);  // the Load dialog, modal
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = MessageBoxOf(app.Pid())) != nullptr; }, 30s));
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(app.Pid()) == nullptr; }, 10s));
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == perPage; }, 5s))
+      << "after the dialog: " << Describe(FocusOf(main));
+
+  HWND other = OtherWindow();
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(ToFront(other));
+  ASSERT_TRUE(ToFront(main));
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == perPage; }, 5s))
+      << "after another window: " << Describe(FocusOf(main));
+  DestroyWindow(other);
+  Press(VK_DOWN);  // and the keys go there
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageW(perPage, CB_GETCURSEL, 0, 0) == 1; }, 5s));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "settings/profile_win32.h"
 #include "search/win32registry.h"
@@ -357,7 +358,7 @@ void TMainForm::CreateDetailPage() {
   Label(pnlValType, L"Size:", 6, 4, 30, 16);
   HWND size = Label(pnlValType, L"", 40, 4, 60, 16, 0, ids::lblValSize);
   Hint(size, u"Value size|Size (in bytes) of selected value");
-  Label(pnlValType, L"Type:", 6, 24, 30, 16);
+  Label(pnlValType, L"Type:", 6, 24, 34, 16);
   Label(pnlValType, L"", 40, 24, 120, 16, 0, ids::lblValType);
   Label(pnlValType, L"View as", 170, 4, 50, 16);
   Button(pnlValType, L"Text", 170, 24, 50, 17, ids::rbDText, BS_AUTORADIOBUTTON | WS_GROUP);
@@ -370,10 +371,10 @@ void TMainForm::CreateDetailPage() {
                          ids::sgData, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
   ShowWindow(sgData, SW_HIDE);
   pnlData = CreatePanel(pnlAllData, 0, 0, 100, 100);
-  Label(pnlData, L"Decimal value:", 8, 8, 100, 16);
-  Label(pnlData, L"", 110, 8, 120, 16, 0, ids::lblValDec);
-  Label(pnlData, L"Hexadecimal value:", 8, 28, 100, 16);
-  Label(pnlData, L"", 110, 28, 120, 16, 0, ids::lblValHex);
+  Label(pnlData, L"Decimal value:", 8, 8, 120, 16);
+  Label(pnlData, L"", 130, 8, 120, 16, 0, ids::lblValDec);
+  Label(pnlData, L"Hexadecimal value:", 8, 28, 120, 16);
+  Label(pnlData, L"", 130, 28, 120, 16, 0, ids::lblValHex);
   ShowWindow(pnlData, SW_HIDE);
   fAllDataAlign.Add(dataHeader, alTop, 25);
   fAllDataAlign.Add(pbVal1, alTop, 24);
@@ -459,7 +460,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::LayoutClient() {
-  if (!CoolBar1) return;
+  // A minimised window has no client area to lay out: its rows would be measured at width 0.
+  if (!CoolBar1 || IsIconic(Handle())) return;
   const RECT client = ClientRect(Handle());
   SendMessageW(CoolBar1, WM_SIZE, 0, 0);
   SendMessageW(StatusBar1, WM_SIZE, 0, 0);
@@ -474,6 +476,7 @@ void TMainForm::LayoutClient() {
 }
 
 void TMainForm::FormResize() {
+  if (IsIconic(Handle())) return;
   const RECT client = ClientRect(Handle());
   const int width = client.right;
   // The tab pages lie over the tab control's display area.
@@ -567,6 +570,13 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_QUERYENDSESSION:
       return FormCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      // The session ends: close as the close box does, so settings and placement are written.
+      if (wParam) {
+        acStopExecute();
+        DestroyWindow(Handle());
+      }
+      return 0;
     case WM_DESTROY:
       FormDestroy();
       return 0;
@@ -741,12 +751,40 @@ void TMainForm::acForwardExecute() {
 
 void TMainForm::acSearchExecute() {
   SearchBusy = true;
-  if (TabCtrl_GetCurSel(pcMain) == 1)
-    StartComplexSearch();
-  else
-    StartSimpleSearch();
+  try {
+    if (TabCtrl_GetCurSel(pcMain) == 1)
+      StartComplexSearch();
+    else
+      StartSimpleSearch();
+  } catch (const std::exception& e) {
+    SearchNotStarted(FromUtf8(e.what()));
+    return;
+  }
   EnableCriteria(false);
   Searched = true;
+  acAllUpdate();  // Stop at once: an Esc right after Enter must not wait for the idle pass
+}
+
+void TMainForm::StartThread(std::unique_ptr<TSearchThread> vThread) {
+  vThread->OnTerminate = [this](TThread& t) { SearchDone(t); };
+  if (fContext.fStartThread)
+    fContext.fStartThread(*vThread);
+  else
+    vThread->Start();
+  sThread = std::move(vThread);
+}
+
+void TMainForm::SearchNotStarted(const TText& vReason) {
+  SearchBusy = false;
+  sThread.reset();
+  SendMessageW(Animate1, ACM_STOP, 0, 0);
+  SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
+  SetWindowTextW(lblSearch, L"");
+  ClearResults();
+  EnableCriteria(true);
+  ShowPage(0);
+  acAllUpdate();
+  ShowError(Handle(), u"The search could not be started: " + vReason);
 }
 
 void TMainForm::CommonStart() {
@@ -781,9 +819,7 @@ void TMainForm::StartSimpleSearch() {
              std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
              TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
       [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
-  thread->OnTerminate = [this](TThread& t) { SearchDone(t); };
-  thread->Start();
-  sThread = std::move(thread);
+  StartThread(std::move(thread));
 }
 
 void TMainForm::ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
@@ -818,6 +854,7 @@ void TMainForm::SearchDone(TThread& Sender) {
   }
   EnableCriteria(true);
   SearchBusy = false;
+  acAllUpdate();
 }
 
 void TMainForm::ReleaseEndedThread() {
@@ -1048,11 +1085,16 @@ void TMainForm::cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem) {
   const LRESULT len = SendMessageW(vItem.hwndItem, CB_GETLBTEXTLEN, vItem.itemID, 0);
   if (len >= 0 && len < 16)
     SendMessageW(vItem.hwndItem, CB_GETLBTEXT, vItem.itemID, reinterpret_cast<LPARAM>(text));
+  // The list's own font, and a pixel between the characters: at this size some faces draw
+  // their digits edge to edge, and "1000" would read as a smudge.
+  TSelect font(dc, fFont.Get());
+  const int extra = SetTextCharacterExtra(dc, 1);
   const COLORREF old = SetTextColor(dc, fore);
   const int mode = SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetBkMode(dc, mode);
   SetTextColor(dc, old);
+  SetTextCharacterExtra(dc, extra);
 }
 
 void TMainForm::mnuPClick(int vIndex) {
@@ -1135,9 +1177,7 @@ void TMainForm::StartComplexSearch() {
              std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
              TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
       [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
-  thread->OnTerminate = [this](TThread& t) { SearchDone(t); };
-  thread->Start();
-  sThread = std::move(thread);
+  StartThread(std::move(thread));
 }
 
 // --- Settings ---------------------------------------------------------------------------

@@ -35,6 +35,8 @@ struct TMainFormContext {
   unsigned HandOffMsg = 0;
   // The path field of the shared block, read when HandOffMsg arrives; may be empty.
   std::function<TText()> fHandedPath;
+  // Starts a search thread; empty: TThread::Start. Tests give one that fails.
+  std::function<void(TThread&)> fStartThread;
   // The process's first command-line argument, loaded at the window's first activation.
   bool fHasArgument = false;
   TText fArgument;
@@ -94,6 +96,8 @@ class TMainForm final : public TWindow {
   // Search.
   void CommonStart();
   void StartSimpleSearch();
+  void StartThread(std::unique_ptr<TSearchThread> vThread);
+  void SearchNotStarted(const TText& vReason);
   void ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
                    std::int32_t gotKeyStart, std::int32_t gotValStart, std::int32_t gotDatStart,
                    std::int32_t gotKeyLen, std::int32_t gotValLen, std::int32_t gotDatLen,

@@ -17,6 +17,16 @@ TAction* TActionList::Find(int vId) {
   return nullptr;
 }
 
+void TActionList::BindMenu(HMENU vMenu) {
+  fMenus.push_back(vMenu);
+  for (const TAction& a : fItems) ApplyMenu(vMenu, a);
+}
+
+void TActionList::BindToolBar(HWND vToolBar) {
+  fToolBar = vToolBar;
+  for (const TAction& a : fItems) ApplyToolBar(a);
+}
+
 void TActionList::BindButton(int vId, HWND vButton) {
   if (TAction* a = Find(vId)) {
     a->fButtons.push_back(vButton);
@@ -24,10 +34,17 @@ void TActionList::BindButton(int vId, HWND vButton) {
   }
 }
 
-void TActionList::Apply(const TAction& a) {
-  for (HMENU m : fMenus)
-    EnableMenuItem(m, UINT(a.fId), MF_BYCOMMAND | (a.fEnabled ? MF_ENABLED : MF_GRAYED));
+void TActionList::ApplyMenu(HMENU vMenu, const TAction& a) const {
+  EnableMenuItem(vMenu, UINT(a.fId), MF_BYCOMMAND | (a.fEnabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TActionList::ApplyToolBar(const TAction& a) const {
   if (fToolBar) SendMessageW(fToolBar, TB_ENABLEBUTTON, WPARAM(a.fId), MAKELPARAM(a.fEnabled, 0));
+}
+
+void TActionList::Apply(const TAction& a) {
+  for (HMENU m : fMenus) ApplyMenu(m, a);
+  ApplyToolBar(a);
   for (HWND b : a.fButtons) EnableWindow(b, a.fEnabled);
 }
 

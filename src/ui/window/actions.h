@@ -32,8 +32,9 @@ class TActionList {
   TAction* Find(int vId);
   const std::vector<TAction>& Items() const { return fItems; }
 
-  void BindMenu(HMENU vMenu) { fMenus.push_back(vMenu); }
-  void BindToolBar(HWND vToolBar) { fToolBar = vToolBar; }
+  // Binding gives the menu, tool bar or button the actions' current states at once.
+  void BindMenu(HMENU vMenu);
+  void BindToolBar(HWND vToolBar);
   void BindButton(int vId, HWND vButton);
 
   // Sets the state of the action and of everything bound to it; nothing happens when the
@@ -53,6 +54,8 @@ class TActionList {
 
  private:
   void Apply(const TAction& vAction);
+  void ApplyMenu(HMENU vMenu, const TAction& vAction) const;
+  void ApplyToolBar(const TAction& vAction) const;
   std::vector<TAction> fItems;
   std::vector<HMENU> fMenus;
   HWND fToolBar = nullptr;

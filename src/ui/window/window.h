@@ -12,7 +12,6 @@
 
 namespace corvane {
 
-
 // A window of ours. The trampoline stores `this` at WM_NCCREATE and forwards every message
 // to WndProc; nothing thrown by a handler leaves the trampoline (it is shown in one message
 // box instead, see ShowError).
