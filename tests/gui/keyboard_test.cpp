@@ -145,6 +145,14 @@ TEST_F(GuiTest, ArrowKeysMoveBetweenTheRadioButtonsOfABox) {
   Press(VK_LEFT);
   EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == any; }, 5s));
   EXPECT_EQ(SendMessageW(any, BM_GETCHECK, 0, 0), BST_CHECKED) << "Left selects \"any\"";
+  // Round the group, not out of it into the buttons and boxes that follow.
+  Press(VK_UP);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == all; }, 5s))
+      << "Up from the first: " << Describe(FocusOf(main));
+  Press(VK_DOWN);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == any; }, 5s))
+      << "Down from the last: " << Describe(FocusOf(main));
+  EXPECT_EQ(SendMessageW(any, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 TEST_F(GuiTest, EscRightAfterEnterStopsTheSearch) {

@@ -36,8 +36,12 @@ TEST_F(GuiTest, EveryToolBarButtonRunsItsActionWhenClicked) {
   ASSERT_NE(app.Main(), nullptr);
   HWND main = app.Main(), bar = app.Control(ids::ToolBar1), edit = app.Control(ids::ebNow);
   HWND list = app.Control(ids::lbResults);
+  // A user clicks a button once it shows enabled; Save is clicked while it is disabled.
   auto click = [&](int vId) {
     ASSERT_TRUE(ToFront(main));
+    if (vId != ids::acSave) {
+      ASSERT_TRUE(WaitUntil([&] { return app.ToolEnabled(vId); }, 5s)) << "button " << vId;
+    }
     LeftClick(ToolButtonCentre(bar, vId));
   };
   app.SelectItem(ids::cbMaxRslt, 3);  // 10000: a search for "e" runs long enough to stop
@@ -57,6 +61,8 @@ TEST_F(GuiTest, EveryToolBarButtonRunsItsActionWhenClicked) {
   EXPECT_TRUE(WaitUntil([&] { return Visible(list); }, 5s)) << "Forward";
   click(ids::acNew);
   EXPECT_TRUE(WaitUntil([&] { return Visible(edit) && Text(edit).empty(); }, 5s)) << "New";
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s))
+      << "after New the focus is in the text box, not in " << Describe(FocusOf(main));
 
   click(ids::acLoad);
   HWND dialog = nullptr;

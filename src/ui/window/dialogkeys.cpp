@@ -1,6 +1,7 @@
 #include "ui/window/dialogkeys.h"
 
 #include <cwchar>
+#include <vector>
 
 namespace corvane {
 
@@ -18,6 +19,50 @@ bool PressFocusedButton(HWND vMain) {
   const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, 0, 0);
   if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return false;
   if (IsWindowEnabled(focus)) SendMessageW(focus, BM_CLICK, 0, 0);
+  return true;
+}
+
+bool IsRadio(HWND vWnd) {
+  wchar_t cls[16] = {};
+  GetClassNameW(vWnd, cls, 16);
+  const LONG_PTR type = GetWindowLongPtrW(vWnd, GWL_STYLE) & BS_TYPEMASK;
+  return _wcsicmp(cls, L"Button") == 0 && (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+}
+
+bool HasGroupStyle(HWND vWnd) {
+  return (GetWindowLongPtrW(vWnd, GWL_STYLE) & WS_GROUP) != 0;
+}
+
+// An arrow key on a radio button moves to the next or previous radio button of its group
+// (its neighbours from the one with WS_GROUP on, up to the next such or the next other
+// control), round the group, and checks it; the dialog manager's own group would run on
+// into whatever follows the group when that lacks WS_GROUP.
+bool MoveInRadioGroup(const MSG& vMsg) {
+  if (vMsg.message != WM_KEYDOWN || !IsRadio(vMsg.hwnd)) return false;
+  const bool back = vMsg.wParam == VK_LEFT || vMsg.wParam == VK_UP;
+  if (!back && vMsg.wParam != VK_RIGHT && vMsg.wParam != VK_DOWN) return false;
+  HWND first = vMsg.hwnd;
+  while (!HasGroupStyle(first)) {
+    HWND prev = GetWindow(first, GW_HWNDPREV);
+    if (!prev || !IsRadio(prev)) break;
+    first = prev;
+  }
+  std::vector<HWND> group;
+  for (HWND w = first; w && IsRadio(w) && (w == first || !HasGroupStyle(w));
+       w = GetWindow(w, GW_HWNDNEXT))
+    group.push_back(w);
+  std::size_t at = 0;
+  while (at < group.size() && group[at] != vMsg.hwnd) ++at;
+  const std::size_t n = group.size();
+  for (std::size_t step = 1; step < n; ++step) {
+    HWND next = group[(at + (back ? n - step : step)) % n];
+    if (!IsWindowVisible(next) || !IsWindowEnabled(next)) continue;
+    SetFocus(next);
+    if ((GetWindowLongPtrW(next, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+        SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
+      SendMessageW(next, BM_CLICK, 0, 0);
+    break;
+  }
   return true;
 }
 
@@ -55,6 +100,7 @@ bool TranslateDialogKeys(HWND vMain, HACCEL vAccel, MSG& vMsg) {
   if (!(key && InOpenDropDown(vMsg.hwnd))) {
     if (vMsg.message == WM_KEYDOWN && vMsg.wParam == VK_RETURN && PressFocusedButton(vMain))
       return true;
+    if (MoveInRadioGroup(vMsg)) return true;
     if (vAccel && TranslateAcceleratorW(vMain, vAccel, &vMsg)) return true;
   }
   // Navigation keys are acted upon here; every other message is translated and dispatched.

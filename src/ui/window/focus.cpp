@@ -44,7 +44,9 @@ void TFocusKeeper::Restore(HWND vMain) {
 void NextDlgCtl(HWND vMain, WPARAM wParam, LPARAM lParam) {
   HWND target = nullptr;
   if (lParam) {
+    // The dialog manager's arrow keys may name a label; labels take no focus.
     target = reinterpret_cast<HWND>(wParam);
+    if (target && (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)) return;
   } else {
     HWND focus = GetFocus();
     target =
