@@ -804,21 +804,31 @@ void TMainForm::CommonStart() {
   ShowPage(1);
 }
 
+TSearchHost TMainForm::SearchHost() {
+  TSearchHost host;
+  host.fSync = fSync.get();
+  host.fNewCursor = Win32CursorFactory();
+  host.fAliases = fContext.fAliases;
+  return host;
+}
+
+TFoundProc TMainForm::FoundProc() {
+  return [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
+                std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
+                TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); };
+}
+
+TProgProc TMainForm::ProgProc() {
+  return [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); };
+}
+
 void TMainForm::StartSimpleSearch() {
   ReleaseEndedThread();
   CommonStart();
   RsltVal = true;
   RsltDat = true;
-  TSearchHost host;
-  host.fSync = fSync.get();
-  host.fNewCursor = Win32CursorFactory();
-  host.fAliases = fContext.fAliases;
-  auto thread = std::make_unique<TSearchThread>(
-      WindowText(ebNow), fCaseChecked, MaxRslt,
-      [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-             std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-             TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
-      [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
+  auto thread = std::make_unique<TSearchThread>(WindowText(ebNow), fCaseChecked, MaxRslt,
+                                                FoundProc(), ProgProc(), SearchHost());
   StartThread(std::move(thread));
 }
 
@@ -1166,17 +1176,9 @@ void TMainForm::StartComplexSearch() {
   TComplexCriteria c = EncodeCriteria(CurrentCriteria());
   RsltVal = c.RsltVal();
   RsltDat = c.RsltDat();
-  TSearchHost host;
-  host.fSync = fSync.get();
-  host.fNewCursor = Win32CursorFactory();
-  host.fAliases = fContext.fAliases;
   auto thread = std::make_unique<TSearchThread>(
       c.fKeyCrit, c.fValCrit, std::move(c.fDatCrit), c.fKeyAll, c.fValAll, c.fDatAll, c.fDatCase,
-      MaxRslt, c.fRoots,
-      [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-             std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-             TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
-      [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
+      MaxRslt, c.fRoots, FoundProc(), ProgProc(), SearchHost());
   StartThread(std::move(thread));
 }
 

@@ -96,6 +96,10 @@ class TMainForm final : public TWindow {
   // Search.
   void CommonStart();
   void StartSimpleSearch();
+  // What both kinds of search get: the registry, the hand-off and the two reports.
+  TSearchHost SearchHost();
+  TFoundProc FoundProc();
+  TProgProc ProgProc();
   void StartThread(std::unique_ptr<TSearchThread> vThread);
   void SearchNotStarted(const TText& vReason);
   void ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
