@@ -712,4 +712,38 @@ TEST_F(AdvancedGui, EveryRootKeyNameFitsItsCheckBox) {
   DeleteFileW(ini.c_str());
 }
 
+TEST_F(AdvancedGui, ARunningSearchLocksTheRowsAndTheirButtonsUntilItEnds) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  TAdvanced adv(app);
+  HWND main = app.Main();
+  app.SelectItem(ids::cbMaxRslt, 3);  // 10000: a key-name search for "e" runs long enough
+  ASSERT_TRUE(ToFront(main));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::ebNow); }, 5s));
+  ASSERT_TRUE(KeysToAdvanced(app, adv));
+  LeftClick(CentreOf(adv.Add(0)));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(0, 0, ids::ebCrit); }, 5s));
+  TypeText(L"e");
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  Press(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return app.Rows() > 0; }, 60s));
+  if (app.SearchText() != L"Searching...") GTEST_SKIP() << "the walk ended too soon";
+  EXPECT_FALSE(IsWindowEnabled(adv.Part(0, 0, ids::ebCrit)));
+  EXPECT_FALSE(IsWindowEnabled(adv.Part(0, 0, ids::cbCrit)));
+  EXPECT_FALSE(IsWindowEnabled(adv.Add(0)));
+  EXPECT_FALSE(IsWindowEnabled(adv.Del(0)));
+  EXPECT_FALSE(IsWindowEnabled(adv.Root(corvane::rHKCU)));
+  EXPECT_FALSE(IsWindowEnabled(app.Control(ids::rbKeyAll)));
+
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(app.WaitFound(60s));
+  EXPECT_NE(app.SearchText().find(L"before being stopped"), std::wstring::npos);
+  EXPECT_TRUE(IsWindowEnabled(adv.Part(0, 0, ids::ebCrit)));
+  EXPECT_TRUE(IsWindowEnabled(adv.Add(0)));
+  EXPECT_TRUE(IsWindowEnabled(adv.Del(0))) << "its box holds a row";
+  EXPECT_TRUE(IsWindowEnabled(adv.Add(1)));
+  EXPECT_FALSE(IsWindowEnabled(adv.Del(1))) << "a box without rows keeps Delete disabled";
+  EXPECT_TRUE(IsWindowEnabled(adv.Root(corvane::rHKCU)));
+}
+
 }  // namespace
