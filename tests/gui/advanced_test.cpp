@@ -269,7 +269,10 @@ class AdvancedGui : public ::testing::Test {
     RegCloseKey(plain);
   }
   static void TearDownTestSuite() { RegDeleteTreeW(HKEY_CURRENT_USER, kAdvKey); }
-  void SetUp() override { DeleteFileW(IniPath().c_str()); }
+  void SetUp() override {
+    DeleteFileW(IniPath().c_str());
+    MouseTo({1, 1});  // away from where the window opens
+  }
 };
 
 TEST_F(AdvancedGui, CriteriaBuiltFromTheKeyboardFindWhatCorvaneFindFindsAndSurviveSaveAndLoad) {
