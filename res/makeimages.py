@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the window's images: tool bar bitmaps 10 to 18 (16x16, magenta background), the
-search animation (25x25, 8 frames, uncompressed 8-bit AVI with an index), the About picture
-(48x48, 256 colours, magenta background) and the application icon (32x32 and 16x16).
+validity light of the criterion rows (32x16: lit green at left, unlit grey at right, olive
+background), the search animation (25x25, 8 frames, uncompressed 8-bit AVI with an index),
+the About picture (48x48, 256 colours, magenta background) and the application icon (32x32
+and 16x16).
 
 Run from the repository root: python3 res/makeimages.py res/images
 The output is checked in; run again only after changing a drawing."""
@@ -124,6 +126,24 @@ def toolbar_images():
         line(img, 4, y, 11, y, grey)
     imgs.append(img)
     return imgs
+
+
+OLIVE = (128, 128, 0)
+
+
+def validity_light():
+    img = canvas(32, 16, OLIVE)
+    for left, body, shine in ((0, (0, 176, 0), (120, 240, 120)),
+                              (16, (150, 150, 150), (210, 210, 210))):
+        for y in range(15):
+            for x in range(15):
+                d = math.hypot(x - 7, y - 7)
+                if d <= 6.5:
+                    img[y][left + x] = (40, 40, 40) if d > 5.5 else body
+        disc_part = [(x, y) for y in range(3, 6) for x in range(4, 7)]
+        for x, y in disc_part:
+            img[y][left + x] = shine
+    return img
 
 
 def write_bmp(path, img):
@@ -265,6 +285,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "res/images"
     for i, img in enumerate(toolbar_images()):
         write_bmp(f"{out}/tool{10 + i}.bmp", img)
+    write_bmp(f"{out}/light.bmp", validity_light())
     write_avi(f"{out}/search.avi")
     write_bmp8(f"{out}/aboutme.bmp", emblem(48, MAGENTA))
     write_ico(f"{out}/corvane.ico", [emblem(32, None), emblem(16, None)])

@@ -831,7 +831,7 @@ TEST_F(GuiTest, PackagedProgramsRun) {
   EXPECT_NE(out.find("\nFound 1 items"), std::string::npos) << out;
 
   const std::wstring exe = dir + L"\\corvane.exe";
-  TCorvane app(exe);
+  TCorvane app(L"", nullptr, exe);
   ASSERT_NE(app.Main(), nullptr) << "no main window from the package";
   EXPECT_EQ(Text(app.Main()), L"Corvane");
   EXPECT_GE(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "the application icon";

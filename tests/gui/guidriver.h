@@ -226,11 +226,15 @@ inline void Screenshot(const std::wstring& vName) {
 // One running corvane.exe.
 class TCorvane {
  public:
-  explicit TCorvane(const std::wstring& vExe = CORVANE_EXE) {
+  // vArgs: the command line after the program's name; vDir: the current folder to start in;
+  // vExe: the program (the build's corvane.exe unless a test runs another copy).
+  explicit TCorvane(const std::wstring& vArgs = L"", const wchar_t* vDir = nullptr,
+                    const std::wstring& vExe = CORVANE_EXE) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring cmd = L"\"" + vExe + L"\"";
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+    if (!vArgs.empty()) cmd += L" " + vArgs;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, vDir, &si,
                         &fProcess))
       return;
     WaitUntil(
@@ -331,7 +335,12 @@ class GuiTest : public ::testing::Test {
     RegCloseKey(key);
   }
   static void TearDownTestSuite() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
-  void SetUp() override { DeleteFileW(IniPath().c_str()); }
+  void SetUp() override {
+    DeleteFileW(IniPath().c_str());
+    // A pointer left over the tool bar by an earlier test would show its hint in the status
+    // bar of the next window, which opens at the same place.
+    MouseTo({1, 1});
+  }
 };
 
 // --- More input and read-back ------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "app/corvane/instancelayout.h"
 #include "app/startup/startup_win32.h"
 #include "regequiv/regequiv_win32.h"
+#include "savedsearch/qmxfile.h"
 #include "ui/main/mainform.h"
 #include "ui/window/handles.h"
 
@@ -56,6 +57,8 @@ void HandOver(HANDLE vMapping, UINT vHandOffMsg) {
   if (main) SetForegroundWindow(HandleFrom(main));
   TText arg;
   if (FirstArgument(arg) && main) {
+    // The running instance has a current folder of its own: hand over the full path.
+    arg = PlatformQmxFiles().FullPath(arg);
     if (WritePath(block, size, arg)) SendMessageW(HandleFrom(main), vHandOffMsg, 0, 0);
   }
 }
@@ -93,6 +96,7 @@ int Run() {
   context.fAliases = &aliases;
   context.HandOffMsg = handOffMsg;
   context.fHandedPath = [block, size] { return ReadPath(block, size); };
+  context.fHasArgument = FirstArgument(context.fArgument);
   TMainForm form(app, std::move(context));
   if (!form.Create()) {
     ShowError(nullptr, u"The main window could not be created");

@@ -47,9 +47,6 @@ const char16_t* const kPerPageHints[5] = {u"Show 10 results per page", u"Show 25
 const char16_t* const kMaxHints[4] = {
     u"Limit the search to 10 results", u"Limit the search to 100 results",
     u"Limit the search to 1000 results", u"Limit the search to 10000 results"};
-const char16_t* const kRootNames[5] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
-                                       u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
-                                       u"HKEY_CURRENT_CONFIG"};
 
 TText ExeFolder() {
   std::wstring buf(32768, L'\0');
@@ -142,15 +139,9 @@ void TMainForm::CreateActions() {
     fActions.Add(std::move(a));
   };
   add(ids::acSave, u"&Save search", u"Ctrl+S", FCONTROL, 'S', 5,
-      u"Save search|Save the current search criteria", [this] {
-        TText path;
-        if (RunFileDialog(true, path)) NotAvailable();
-      });
+      u"Save search|Save the current search criteria", [this] { fSaved->acSaveExecute(); });
   add(ids::acLoad, u"&Load search", u"Ctrl+L", FCONTROL, 'L', 6,
-      u"Load search|Load a saved set of search criteria", [this] {
-        TText path;
-        if (RunFileDialog(false, path)) NotAvailable();
-      });
+      u"Load search|Load a saved set of search criteria", [this] { fSaved->acLoadExecute(); });
   add(ids::acNew, u"&New search", u"Ctrl+N", FCONTROL, 'N', 4,
       u"New search|Clear all fields for a new search", [this] { acNewExecute(); });
   add(ids::acRegedit, u"Launch &REGEDIT", u"Ctrl+R", FCONTROL, 'R', 7,
@@ -167,9 +158,13 @@ void TMainForm::CreateActions() {
       [this] { acSearchExecute(); });
   add(ids::acKDetail, u"&Detail", u"", 0, 0, -1, u"Detail|View detail for highlighted result",
       [this] { acKDetailExecute(); });
-  // Criterion rows come with the Advanced tab's rows; until then the shortcuts do nothing.
-  add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", {});
-  add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", {});
+  // Rows are not added or deleted while a search runs: its criteria controls are disabled.
+  add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", [this] {
+    if (!sThread) fCrit->acCritAddExecute(AdvancedShown());
+  });
+  add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", [this] {
+    if (!sThread) fCrit->acCritDelExecute();
+  });
   fActions.Find(ids::acStop)->fEnabled = false;
   fActions.fOnUpdate = [this] { acAllUpdate(); };
 }
@@ -293,7 +288,9 @@ void TMainForm::CreateCriteriaPage() {
   ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 8, 32, 400, 21,
                         ids::ebNow, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
   tsAdvanced = CreatePanel(page, 0, 0, 100, 100, &fAdvancedAlign);
-  CreateAdvancedTab(tsAdvanced);
+  fCrit = std::make_unique<TCritBoxes>(fApp, HFONT(fFont.Get()), [this] { ClearResults(); });
+  scMain = fCrit->Create(tsAdvanced);
+  fAdvancedAlign.Add(scMain, alClient);
   ShowWindow(tsAdvanced, SW_HIDE);
 
   sbSearchE = Button(pnlBottom, L"&Search", 8, 11, 75, 25, ids::acSearch);
@@ -313,54 +310,6 @@ void TMainForm::CreateCriteriaPage() {
       200, ids::cbMaxRslt, HFONT(fFont.Get()));
   for (const wchar_t* s : {L"10", L"100", L"1000", L"10000"})
     SendMessageW(cbMaxRslt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
-}
-
-void TMainForm::CreateAdvancedTab(HWND vParent) {
-  scMain = CreatePanel(vParent, 0, 0, 100, 100);
-  fAdvancedAlign.Add(scMain, alClient);
-  Label(scMain, L"Click Search to find data matching all four of the panels below", 8, 6, 440, 16);
-  pnlRoot = CreatePanel(scMain, 8, 24, 457, 61, nullptr, WS_EX_STATICEDGE);
-  const struct {
-    int fBit, fX, fY;
-  } boxes[] = {{1, 6, 4}, {2, 6, 22}, {3, 6, 40}, {4, 180, 4}, {0, 180, 22}};
-  for (const auto& b : boxes) {
-    HWND h = Button(pnlRoot, W(kRootNames[b.fBit]), b.fX, b.fY, 170, 17, ids::cbHKCR + b.fBit,
-                    BS_AUTOCHECKBOX);
-    SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
-    fRootBoxes[b.fBit] = h;
-    const TText name = kRootNames[b.fBit];
-    fApp.SetHint(h, name + u"|Search the " + name + u" root key");
-  }
-  btnAllRoot = Button(pnlRoot, L"All", 380, 6, 60, 22, ids::btnAllRoot);
-  Hint(btnAllRoot, u"All root keys|Check all of the root key boxes at left");
-  btnNoRoot = Button(pnlRoot, L"None", 380, 32, 60, 22, ids::btnNoRoot);
-  Hint(btnNoRoot, u"No root keys|Clear all of the root key boxes at left");
-  CreateCritBox(scMain, 1, L"Key names:", L"key name");
-  CreateCritBox(scMain, 2, L"Value names:", L"value name");
-  CreateCritBox(scMain, 3, L"Value data:", L"value data");
-}
-
-void TMainForm::CreateCritBox(HWND vParent, int vTag, const wchar_t* vLabel, const wchar_t* vKind) {
-  const int i = vTag - 1;
-  HWND box = pnlCrit[i] = CreatePanel(vParent, 8, 89 + i * 37, 457, 33, nullptr, WS_EX_STATICEDGE);
-  const int base = ids::rbKeyAny + 10 * i;
-  Label(box, vLabel, 4, 5, 80, 16);
-  rbAny[i] = Button(box, L"any", 90, 4, 45, 17, base, BS_AUTORADIOBUTTON | WS_GROUP);
-  rbAll[i] = Button(box, L"all", 140, 4, 45, 17, base + 1, BS_AUTORADIOBUTTON);
-  SendMessageW(rbAny[i], BM_SETCHECK, BST_CHECKED, 0);
-  btnAdd[i] = Button(box, L"Add", 300, 2, 60, 21, base + 2);
-  btnDel[i] = Button(box, L"Delete", 365, 2, 60, 21, base + 3);
-  // Rows cannot be added yet: Add stays disabled, and with no rows so does Delete.
-  EnableWindow(btnAdd[i], FALSE);
-  EnableWindow(btnDel[i], FALSE);
-  const TText kind = FromW(vKind);
-  fApp.SetHint(rbAny[i], u"Match any|If checked, the " + kind +
-                             u" must match one or more of the criteria in this box");
-  fApp.SetHint(rbAll[i], u"Match all|If checked, the " + kind +
-                             u" must match all of the criteria in this box");
-  fApp.SetHint(btnAdd[i],
-               u"Add criterion|Add a data entry line for " + kind + u" search criterion");
-  fApp.SetHint(btnDel[i], u"Delete criterion|Delete the last " + kind + u" search criterion");
 }
 
 void TMainForm::CreateResultsPage() {
@@ -403,6 +352,20 @@ void TMainForm::FormCreate() {
   }
   if (!fContext.DataDir.empty()) CreateDirectoryW(W(fContext.DataDir), nullptr);
   fExeDir = ExeFolder();
+  TSavedSearchCmds::THost saved;
+  saved.fOwner = Handle();
+  saved.fRead = [this] { return CurrentCriteria(); };
+  saved.fNewSearch = [this] {
+    acNewExecute();
+    TabCtrl_SetCurSel(pcMain, 1);
+    pcMainChange();
+  };
+  saved.fApply = [this](const TSearchCriteria& c) { ApplyCriteria(c); };
+  saved.fFinish = [this] {
+    fCrit->StackCritPanels();
+    ClearResults();
+  };
+  fSaved = std::make_unique<TSavedSearchCmds>(std::move(saved), fExeDir);
 
   CreateActions();
   CreateMenus();
@@ -483,11 +446,6 @@ void TMainForm::FormResize() {
   SetBounds(btnKDetail, (width - bw) / 2, 28, bw, 25);
   GetWindowRect(btnNext, &b);
   SetBounds(btnNext, width - 11 - (b.right - b.left), 28, b.right - b.left, 25);
-  for (HWND p : {pnlRoot, pnlCrit[0], pnlCrit[1], pnlCrit[2]}) {
-    GetWindowRect(p, &b);
-    MapWindowPoints(nullptr, scMain, reinterpret_cast<POINT*>(&b), 2);
-    SetBounds(p, b.left, b.top, width - 35, b.bottom - b.top);
-  }
   if (fDetail) fDetail->FormResize();
   InvalidateRect(lbResults, nullptr, TRUE);
 }
@@ -527,11 +485,6 @@ void TMainForm::SetStatus(const TText& vText) {
   SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(W(vText)));
 }
 
-void TMainForm::NotAvailable() {
-  MessageBoxW(Handle(), L"This command is not available yet.", kAppTitle,
-              MB_OK | MB_ICONINFORMATION);
-}
-
 // --- Messages ---------------------------------------------------------------------------
 
 LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
@@ -549,6 +502,7 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
       if (fFocus.Activate(Handle(), wParam)) return 0;
       break;
     case WM_SETFOCUS:
@@ -619,12 +573,15 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
     case ids::kReleaseThreadMsg:
       ReleaseEndedThread();
       return 0;
+    case ids::kLoadArgumentMsg:
+      fSaved->LoadSearch(fContext.fArgument);
+      return 0;
     default:
       if (fContext.HandOffMsg != 0 && vMsg == fContext.HandOffMsg) {
-        // A second instance handed over its first argument; loading it comes with saved
-        // searches.
-        if (fContext.fHandedPath) fHandedOver = fContext.fHandedPath();
-        return 0;
+        // A second instance handed over its first argument; it waits until the load is done.
+        const LRESULT r = Default(vMsg, wParam, lParam);
+        if (fContext.fHandedPath) fSaved->LoadSearch(fContext.fHandedPath());
+        return r;
       }
       break;
   }
@@ -632,6 +589,7 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
+  if (fCrit && fCrit->OnCommand(vId, vCode, vControl)) return;
   if (vControl == nullptr || vControl == ToolBar1 || vControl == sbSearchE ||
       vControl == btnKDetail) {
     if (fActions.Execute(vId)) return;
@@ -670,15 +628,7 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
     case ids::cbMaxRslt:
       if (vCode == CBN_SELCHANGE) cbMaxRsltClick();
       break;
-    case ids::btnAllRoot:
-    case ids::btnNoRoot:
-      if (vCode == BN_CLICKED) {
-        SetRootBits(vId == ids::btnAllRoot ? 31 : 0);
-        ClearResults();
-      }
-      break;
     default:
-      if (vId >= ids::cbHKCR && vId < ids::cbHKCR + 5 && vCode == BN_CLICKED) ClearResults();
       break;
   }
 }
@@ -726,7 +676,7 @@ void TMainForm::acAllUpdate() {
   s.fPage = fPage;
   s.fAdvancedTab = TabCtrl_GetCurSel(pcMain) == 1;
   s.fBasicTextEmpty = GetWindowTextLengthW(ebNow) == 0;
-  s.fAdvancedValid = AdvancedValid();
+  s.fAdvancedValid = CriteriaComplete(CurrentCriteria());
   s.fSearched = Searched;
   s.fDetailEmpty = !fDetail->HasKey();
   s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
@@ -771,10 +721,11 @@ void TMainForm::acKDetailExecute() {
 
 void TMainForm::acSearchExecute() {
   SearchBusy = true;
-  // The Advanced tab's search needs criterion rows, which cannot be made yet; its action
-  // is never enabled there.
   try {
-    StartSimpleSearch();
+    if (TabCtrl_GetCurSel(pcMain) == 1)
+      StartComplexSearch();
+    else
+      StartSimpleSearch();
   } catch (const std::exception& e) {
     SearchNotStarted(FromUtf8(e.what()));
     return;
@@ -822,21 +773,31 @@ void TMainForm::CommonStart() {
   ShowPage(1);
 }
 
+TSearchHost TMainForm::SearchHost() {
+  TSearchHost host;
+  host.fSync = fSync.get();
+  host.fNewCursor = Win32CursorFactory();
+  host.fAliases = fContext.fAliases;
+  return host;
+}
+
+TFoundProc TMainForm::FoundProc() {
+  return [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
+                std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
+                TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); };
+}
+
+TProgProc TMainForm::ProgProc() {
+  return [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); };
+}
+
 void TMainForm::StartSimpleSearch() {
   ReleaseEndedThread();
   CommonStart();
   RsltVal = true;
   RsltDat = true;
-  TSearchHost host;
-  host.fSync = fSync.get();
-  host.fNewCursor = Win32CursorFactory();
-  host.fAliases = fContext.fAliases;
-  auto thread = std::make_unique<TSearchThread>(
-      WindowText(ebNow), fCaseChecked, MaxRslt,
-      [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-             std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-             TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); },
-      [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); }, host);
+  auto thread = std::make_unique<TSearchThread>(WindowText(ebNow), fCaseChecked, MaxRslt,
+                                                FoundProc(), ProgProc(), SearchHost());
   StartThread(std::move(thread));
 }
 
@@ -892,13 +853,9 @@ void TMainForm::acStopExecute() {
 
 void TMainForm::acNewExecute() {
   if (sThread) sThread->Terminate();
-  SetRootBits(31);
+  fCrit->SetRootBits(DefaultRoots);
   SetWindowTextW(ebNow, L"");
-  for (int i = 0; i < 3; ++i) {
-    SendMessageW(rbAny[i], BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(rbAll[i], BM_SETCHECK, BST_UNCHECKED, 0);
-    EnableWindow(btnDel[i], FALSE);
-  }
+  fCrit->NewSearch();
   ClearResults();
   ShowPage(0);
 }
@@ -911,21 +868,19 @@ void TMainForm::EnableChildren(HWND vParent, bool Value) {
     HWND c = *it;
     if (GetWindow(c, GW_CHILD)) EnableChildren(c, Value);
     const bool bound = c == sbSearchE || c == btnKDetail;
-    const bool unavailable = std::find(std::begin(btnAdd), std::end(btnAdd), c) != std::end(btnAdd);
-    if (!bound && !unavailable) EnableWindow(c, Value);
+    if (!bound) EnableWindow(c, Value);
   }
 }
 
 void TMainForm::EnableCriteria(bool Value) {
-  for (HWND p : {pnlRoot, pnlCrit[0], pnlCrit[1], pnlCrit[2], pnlBottom, tsEasy})
-    EnableChildren(p, Value);
+  for (HWND p : fCrit->Panels()) EnableChildren(p, Value);
+  for (HWND p : {pnlBottom, tsEasy}) EnableChildren(p, Value);
   const UINT state = Value ? MF_ENABLED : MF_GRAYED;
   EnableMenuItem(topOptions, 0, MF_BYPOSITION | state);
   EnableMenuItem(topOptions, 1, MF_BYPOSITION | state);
   EnableMenuItem(topOptions, ids::mnuCase, MF_BYCOMMAND | state);
   DrawMenuBar(Handle());
-  // No box holds criterion rows yet, so every Delete button stays disabled.
-  for (HWND d : btnDel) EnableWindow(d, FALSE);
+  if (Value) fCrit->UpdateDeleteButtons();
 }
 
 // --- Results pages ----------------------------------------------------------------------
@@ -1156,24 +1111,44 @@ void TMainForm::mnuCaseClick() {
                 MF_BYCOMMAND | (fCaseChecked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-// --- Advanced tab -----------------------------------------------------------------------
+// --- Advanced tab and saved searches ---------------------------------------------------
 
-std::uint8_t TMainForm::RootBits() const {
-  std::uint8_t bits = 0;
-  for (int i = 0; i < 5; ++i)
-    if (SendMessageW(fRootBoxes[i], BM_GETCHECK, 0, 0) == BST_CHECKED) bits |= std::uint8_t(1 << i);
-  return bits;
+bool TMainForm::AdvancedShown() const {
+  return fPage == 0 && TabCtrl_GetCurSel(pcMain) == 1;
 }
 
-void TMainForm::SetRootBits(std::uint8_t vBits) {
-  for (int i = 0; i < 5; ++i)
-    SendMessageW(fRootBoxes[i], BM_SETCHECK, (vBits >> i) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+TSearchCriteria TMainForm::CurrentCriteria() const {
+  TSearchCriteria c;
+  c.fPerPageIdx = PerPageIdx;
+  c.fMaxRsltIdx = MaxRsltIdx;
+  c.fDatCase = fCaseChecked;
+  fCrit->ReadInto(c);
+  return c;
 }
 
-bool TMainForm::AdvancedValid() const {
-  // The condition needs at least one criterion row, and rows cannot be made yet.
-  constexpr bool kAnyRow = false;
-  return RootBits() != 0 && kAnyRow;
+void TMainForm::ApplyCriteria(const TSearchCriteria& vCrit) {
+  mnuPClick(vCrit.fPerPageIdx);
+  mnuMClick(vCrit.fMaxRsltIdx);
+  if (fCaseChecked != vCrit.fDatCase) mnuCaseClick();
+  fCrit->Apply(vCrit);
+}
+
+void TMainForm::FormActivate() {
+  // Posted, so that the load and any message box it shows come after the activation.
+  if (FirstActivation && fContext.fHasArgument) PostMessageW(Handle(), ids::kLoadArgumentMsg, 0, 0);
+  FirstActivation = false;
+}
+
+void TMainForm::StartComplexSearch() {
+  ReleaseEndedThread();
+  CommonStart();
+  TComplexCriteria c = EncodeCriteria(CurrentCriteria());
+  RsltVal = c.RsltVal();
+  RsltDat = c.RsltDat();
+  auto thread = std::make_unique<TSearchThread>(
+      c.fKeyCrit, c.fValCrit, std::move(c.fDatCrit), c.fKeyAll, c.fValAll, c.fDatAll, c.fDatCase,
+      MaxRslt, c.fRoots, FoundProc(), ProgProc(), SearchHost());
+  StartThread(std::move(thread));
 }
 
 // --- Settings ---------------------------------------------------------------------------
@@ -1252,25 +1227,6 @@ void TMainForm::SavePlacementToIni() {
   const TPlacement p = FromPlacement(wp);
   for (const auto& [key, value] : PlacementEntries(p, true))
     WritePrivateProfileStringW(W(kPlacementSection), W(key), W(value), W(fContext.IniName));
-}
-
-bool TMainForm::RunFileDialog(bool vSave, TText& vPath) {
-  std::wstring buf(32768, L'\0');
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = Handle();
-  ofn.lpstrFilter = L"Saved searches (*.qmx)\0*.qmx\0All files (*.*)\0*.*\0";
-  ofn.lpstrFile = buf.data();
-  ofn.nMaxFile = DWORD(buf.size());
-  ofn.lpstrInitialDir = W(fExeDir);
-  ofn.lpstrDefExt = L"qmx";
-  ofn.lpstrTitle = vSave ? L"Save current search" : L"Load saved search";
-  ofn.Flags =
-      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (vSave ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  const BOOL ok = vSave ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!ok) return false;
-  vPath = FromW(buf.c_str());
-  return true;
 }
 
 }  // namespace corvane

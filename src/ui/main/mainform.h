@@ -16,7 +16,9 @@
 #include "search/searchthread.h"
 #include "search/types.h"
 #include "ui/detail/detailpage.h"
+#include "ui/crit/critboxes.h"
 #include "ui/main/mainlogic.h"
+#include "ui/saved/savedsearchcmds.h"
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
 #include "ui/window/focus.h"
@@ -36,6 +38,9 @@ struct TMainFormContext {
   std::function<TText()> fHandedPath;
   // Starts a search thread; empty: TThread::Start. Tests give one that fails.
   std::function<void(TThread&)> fStartThread;
+  // The process's first command-line argument, loaded at the window's first activation.
+  bool fHasArgument = false;
+  TText fArgument;
 };
 
 class TMainForm final : public TWindow {
@@ -48,9 +53,6 @@ class TMainForm final : public TWindow {
   void Show();
   TActionList& Actions() { return fActions; }
 
-  // The last path a second instance handed over (loading it is not done here).
-  const TText& HandedOverPath() const { return fHandedOver; }
-
  protected:
   LRESULT WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) override;
 
@@ -60,8 +62,6 @@ class TMainForm final : public TWindow {
   void CreateActions();
   void CreateCoolBar();
   void CreateCriteriaPage();
-  void CreateAdvancedTab(HWND vParent);
-  void CreateCritBox(HWND vParent, int vTag, const wchar_t* vLabel, const wchar_t* vKind);
   void CreateResultsPage();
   HWND Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, DWORD vStyle = 0,
              int vId = 0);
@@ -90,7 +90,6 @@ class TMainForm final : public TWindow {
   void acBackExecute();
   void acForwardExecute();
   void acKDetailExecute();
-  void NotAvailable();
   void ShowPage(int vPage);
   HWND PageFirstControl() const;
   int Page() const { return fPage; }
@@ -98,6 +97,10 @@ class TMainForm final : public TWindow {
   // Search.
   void CommonStart();
   void StartSimpleSearch();
+  // What both kinds of search get: the registry, the hand-off and the two reports.
+  TSearchHost SearchHost();
+  TFoundProc FoundProc();
+  TProgProc ProgProc();
   void StartThread(std::unique_ptr<TSearchThread> vThread);
   void SearchNotStarted(const TText& vReason);
   void ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
@@ -131,17 +134,18 @@ class TMainForm final : public TWindow {
   static LRESULT CALLBACK ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR vId, DWORD_PTR vRef) noexcept;
 
-  // Advanced tab.
-  std::uint8_t RootBits() const;
-  void SetRootBits(std::uint8_t vBits);
-  bool AdvancedValid() const;
+  // Advanced tab and saved searches.
+  void StartComplexSearch();
+  bool AdvancedShown() const;
+  TSearchCriteria CurrentCriteria() const;
+  void ApplyCriteria(const TSearchCriteria& vCrit);
+  void FormActivate();
 
   // Settings.
   void ReadSettings();
   void WriteSettings();
   void LoadPlacementFromIni();
   void SavePlacementToIni();
-  bool RunFileDialog(bool vSave, TText& vPath);
 
   TApplication& fApp;
   TMainFormContext fContext;
@@ -166,7 +170,9 @@ class TMainForm final : public TWindow {
   bool fCaseChecked = false;
   int fPage = 0;
   bool fDestroying = false;
-  TText fHandedOver;
+  bool FirstActivation = true;
+  std::unique_ptr<TCritBoxes> fCrit;
+  std::unique_ptr<TSavedSearchCmds> fSaved;
   TText fExeDir;
 
   // GDI objects and images.
@@ -185,9 +191,7 @@ class TMainForm final : public TWindow {
   HWND fPages[3] = {};
   HWND pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr, ebNow = nullptr;
   HWND pnlBottom = nullptr, sbSearchE = nullptr, cbPerPage = nullptr, cbMaxRslt = nullptr;
-  HWND scMain = nullptr, pnlRoot = nullptr, fRootBoxes[5] = {}, btnAllRoot = nullptr,
-       btnNoRoot = nullptr;
-  HWND pnlCrit[3] = {}, rbAny[3] = {}, rbAll[3] = {}, btnAdd[3] = {}, btnDel[3] = {};
+  HWND scMain = nullptr;
   HWND pnlSearch = nullptr, lblSearch = nullptr, btnPrev = nullptr, btnKDetail = nullptr,
        btnNext = nullptr, lbResults = nullptr;
 

@@ -65,9 +65,23 @@ enum : int {
   pnlAllData,
 };
 
+// The Advanced tab: the scroll box, the root key box and the three criteria boxes (+ 0 key
+// names, + 1 value names, + 2 value data); in every criterion row its four controls.
+enum : int {
+  scMain = 410,
+  pnlRoot,
+  pnlCritKey,
+  cbCrit = 420,
+  ebCrit,
+  cxCrit,
+  pbStat,
+};
+
 // Posted to the main window: run the search thread's pending hand-offs; release a search
 // thread that has ended.
 inline constexpr unsigned kRunPendingMsg = 0x8000 + 1;  // WM_APP + 1
 inline constexpr unsigned kReleaseThreadMsg = 0x8000 + 2;
+// Posted to the main window at its first activation: load the command-line file.
+inline constexpr unsigned kLoadArgumentMsg = 0x8000 + 3;
 
 }  // namespace corvane::ids

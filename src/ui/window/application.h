@@ -17,6 +17,7 @@ class TApplication {
  public:
   // Hints by control; the long part is shown through OnHint.
   void SetHint(HWND vControl, TText vHint) { fHints[vControl] = std::move(vHint); }
+  void RemoveHint(HWND vControl) { fHints.erase(vControl); }
   const TText* HintOf(HWND vControl) const;
 
   // Runs until WM_QUIT; returns its exit code. vMain receives the shortcuts' commands.

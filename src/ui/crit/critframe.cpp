@@ -1,0 +1,183 @@
+#include "ui/crit/critframe.h"
+
+#include <commctrl.h>
+
+#include "search/criteria.h"
+#include "ui/main/mainids.h"
+#include "ui/window/handles.h"
+
+namespace corvane {
+
+namespace {
+constexpr wchar_t kFrameClass[] = L"TCritFrame";
+constexpr int kTextLimit = 80;
+constexpr int kLightSize = 16;
+constexpr COLORREF kOlive = RGB(128, 128, 0);
+constexpr UINT_PTR kKeyFilterId = 1;
+}  // namespace
+
+TCritFrame::TCritFrame(TApplication& vApp, HFONT vFont, HBITMAP vLight)
+    : fApp(vApp), fFont(vFont), fLight(vLight) {}
+
+TCritFrame::~TCritFrame() {
+  for (HWND c : {cbCrit, ebCrit, cxCrit, pbStat})
+    if (c) fApp.RemoveHint(c);
+  if (ebCrit) RemoveWindowSubclass(ebCrit, ebCritKeyPress, kKeyFilterId);
+}
+
+bool TCritFrame::Create(HWND vParent, const TText& vName, int vTop, int vWidth) {
+  RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+  fName = vName;
+  if (!CreateHandle(WS_EX_CONTROLPARENT, kFrameClass, W(vName),
+                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, vTop, vWidth,
+                    kHeight, vParent, nullptr))
+    return false;
+  CreateControls();
+  FrameResize();
+  return true;
+}
+
+void TCritFrame::CreateControls() {
+  cbCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 4,
+                         2, 145, 200, ids::cbCrit, fFont);
+  ebCrit = CreateControl(Handle(), L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 152, 2, 305, 21,
+                         ids::ebCrit, fFont, WS_EX_CLIENTEDGE);
+  SendMessageW(ebCrit, EM_SETLIMITTEXT, kTextLimit, 0);
+  SetWindowSubclass(ebCrit, ebCritKeyPress, kKeyFilterId, reinterpret_cast<DWORD_PTR>(this));
+  cxCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                         152, 2, 305, 300, ids::cxCrit, fFont);
+  for (const char16_t* t : kDataTypeTexts)
+    SendMessageW(cxCrit, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(t)));
+  // SS_NOTIFY: the light receives the mouse, so its hint reaches the status bar.
+  pbStat = CreateControl(Handle(), L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 472, 4, kLightSize,
+                         kLightSize, ids::pbStat, fFont);
+  fApp.SetHint(cbCrit, u"Match type|Select the desired match type ");
+  fApp.SetHint(ebCrit, u"Enter text|Enter the text to be matched");
+  fApp.SetHint(cxCrit, u"Data type|Select the value data type to be matched");
+  fApp.SetHint(pbStat, u"Validity check|Green light if this search criterion is valid");
+}
+
+void TCritFrame::Setup(std::int32_t which, TChange vChange) {
+  const std::size_t count = which > ckValue ? kMatchTypeTexts.size() : kMatchTypeTexts.size() - 1;
+  for (std::size_t i = 0; i < count; ++i)
+    SendMessageW(cbCrit, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(kMatchTypeTexts[i])));
+  SendMessageW(cbCrit, CB_SETCURSEL, mtContains, 0);
+  fChange = std::move(vChange);
+  fType = which;
+  ShowDataType(false);
+  CheckValid();
+}
+
+void TCritFrame::Setup(std::int32_t which, TChange vChange, std::int32_t Idx, std::int32_t iTyp,
+                       const TText& S) {
+  Setup(which, std::move(vChange));
+  SendMessageW(cbCrit, CB_SETCURSEL, WPARAM(Idx), 0);
+  if (Idx == mtDataType) {
+    ShowDataType(true);
+    SendMessageW(cxCrit, CB_SETCURSEL, WPARAM(iTyp), 0);
+  } else {
+    SetWindowTextT(ebCrit, S);  // runs ebCritChange
+  }
+  CheckValid();
+}
+
+TCritRow TCritFrame::Row() const {
+  TCritRow r;
+  r.fMatchType = std::int32_t(SendMessageW(cbCrit, CB_GETCURSEL, 0, 0));
+  r.fDataType = std::int32_t(SendMessageW(cxCrit, CB_GETCURSEL, 0, 0));
+  r.fText = WindowText(ebCrit);
+  return r;
+}
+
+void TCritFrame::ShowDataType(bool vShow) {
+  // Whichever of the two stands in front; the hidden one keeps its text or choice.
+  ShowWindow(cxCrit, vShow ? SW_SHOW : SW_HIDE);
+  ShowWindow(ebCrit, vShow ? SW_HIDE : SW_SHOW);
+}
+
+void TCritFrame::FrameResize() {
+  const RECT r = ClientRect(Handle());
+  const int lightLeft = r.right - 4 - kLightSize;
+  SetBounds(pbStat, lightLeft, 4, kLightSize, kLightSize);
+  const int textWidth = lightLeft - 4 - 152;
+  SetBounds(ebCrit, 152, 2, textWidth, 21);
+  RECT cx{};
+  GetWindowRect(cxCrit, &cx);
+  SetWindowPos(cxCrit, nullptr, 152, 2, textWidth < 0 ? 0 : textWidth, cx.bottom - cx.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCritFrame::cbCritChange() {
+  const bool dataType = SendMessageW(cbCrit, CB_GETCURSEL, 0, 0) == mtDataType;
+  if (dataType) SendMessageW(cxCrit, CB_SETCURSEL, 0, 0);
+  ShowDataType(dataType);
+  CheckValid();
+  if (fChange) fChange();
+}
+
+void TCritFrame::ebCritChange() {
+  CheckValid();
+  if (fChange) fChange();
+}
+
+void TCritFrame::CheckValid() {
+  const TCritRow r = Row();
+  const bool valid = CritRowValid(TCritKind(fType), r.fMatchType, r.fText);
+  if (valid == fValid) return;
+  fValid = valid;
+  InvalidateRect(pbStat, nullptr, FALSE);
+}
+
+void TCritFrame::pbStatPaint(const DRAWITEMSTRUCT& vItem) {
+  HDC dc = vItem.hDC;
+  // The paint box's background shows through the light's olive pixels.
+  FillRect(dc, &vItem.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+  if (!fLight) return;
+  HDC mem = CreateCompatibleDC(dc);
+  if (!mem) return;
+  {
+    TSelect use(mem, fLight);
+    TransparentBlt(dc, 0, 0, 15, 15, mem, fValid ? 0 : 16, 0, 15, 15, kOlive);
+  }
+  DeleteDC(mem);
+}
+
+LRESULT CALLBACK TCritFrame::ebCritKeyPress(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR vRef) noexcept {
+  // A typed backslash cannot be part of a key name; pasting is not filtered.
+  const auto* self = reinterpret_cast<const TCritFrame*>(vRef);
+  if (vMsg == WM_CHAR && wParam == L'\\' && self->fType == ckKey) return 0;
+  return DefSubclassProc(vWnd, vMsg, wParam, lParam);
+}
+
+LRESULT TCritFrame::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+  switch (vMsg) {
+    case WM_SIZE:
+      FrameResize();
+      return 0;
+    case WM_COMMAND: {
+      const HWND from = reinterpret_cast<HWND>(lParam);
+      const int code = HIWORD(wParam);
+      if (from == cbCrit && code == CBN_SELCHANGE) cbCritChange();
+      if (from == ebCrit && code == EN_CHANGE) ebCritChange();
+      if ((code == EN_SETFOCUS && from == ebCrit) ||
+          (code == CBN_SETFOCUS && (from == cbCrit || from == cxCrit))) {
+        if (OnFocus) OnFocus(from);
+      }
+      return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (di->hwndItem == pbStat) {
+        pbStatPaint(*di);
+        return TRUE;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return Default(vMsg, wParam, lParam);
+}
+
+}  // namespace corvane
