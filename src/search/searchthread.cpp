@@ -88,6 +88,14 @@ std::vector<TText> TSearchThread::Sorted(std::vector<TText> vNames) const {
   return vNames;
 }
 
+void TSearchThread::SortValues() {
+  const TLocaleCompare& cmp = *fHost.fCompare;
+  std::sort(fValues.fValues.begin(), fValues.fValues.end(),
+            [&cmp](const TValueEntry& a, const TValueEntry& b) {
+              return cmp.Compare(a.fName, b.fName) < 0;
+            });
+}
+
 void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) {
   ++fTotal;
   if (fTotal % 100 == 0) ReportProgress();
@@ -98,7 +106,12 @@ void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) 
     for (const auto& alias : *fHost.fAliases)
       if (fHost.fCompare->Same(full, alias)) return;
   }
-  if (!fCursor->OpenRead(vPath)) return;
+  // A subkey opens relative to its parent, which stays open: one handle per level.
+  if (!(vDepth == 0 ? fCursor->OpenRead(TText()) : fCursor->OpenSubkeyRead(vName))) return;
+  struct TClose {
+    TRegCursor& fCursor;
+    ~TClose() { fCursor.CloseSubkey(); }
+  } close{*fCursor};
   try {
     if (fComplex) {
       ComplexBody(full, vName);
@@ -123,6 +136,8 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
   fGotDat = kNoPart;
   fGotDatSt = 0;
   fGotDatLn = 0;
+  // Set only for a value that was reported: a key whose matching value cannot be read is
+  // still reported for its own name.
   bool valueHit = false;
 
   std::int32_t start = 0, len = 0;
@@ -131,30 +146,27 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotKeyLn = len;
   }
 
-  std::vector<std::uint8_t> buffer;
-  for (const TText& name : Sorted(fCursor->ValueNames())) {
+  (void)fCursor->ListValues(fValues, true);
+  SortValues();
+  for (const TValueEntry& value : fValues.fValues) {
     if (fQuit) return;
-    fGotVal = name;
+    fGotVal = value.fName;
     fGotValSt = 0;
     fGotValLn = 0;
     CheckTerminate();
-    bool hit = false;
-    if (SimpleMatch(name, fGotValSt, fGotValLn)) {
-      hit = true;
-      valueHit = true;
-    }
+    bool hit = SimpleMatch(value.fName, fGotValSt, fGotValLn);
     fGotDat = kNoPart;
     fGotDatSt = 0;
     fGotDatLn = 0;
-    std::uint32_t type = 0, size = 0;
-    if (!ReadData(name, buffer, type, size)) continue;
-    if (SimpleMatchD(buffer.data(), type, size, fGotDat, fGotDatSt, fGotDatLn)) {
+    // Nothing is reported for a value whose data cannot be read, even when its name matched.
+    if (!value.fReadable) continue;
+    if (SimpleMatchD(fValues.Data(value), value.fType, value.fSize, fGotDat, fGotDatSt,
+                     fGotDatLn))
       hit = true;
+    if (hit) {
       valueHit = true;
+      ReportHit();
     }
-    buffer.clear();
-    buffer.shrink_to_fit();
-    if (hit) ReportHit();
     if (fQuit) return;
   }
   fGotVal = kNoPart;
@@ -166,17 +178,6 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotDatLn = 0;
     ReportHit();
   }
-}
-
-bool TSearchThread::ReadData(const TText& vName, std::vector<std::uint8_t>& vBuffer,
-                             std::uint32_t& vType, std::uint32_t& vSize) {
-  if (!fCursor->QueryValue(vName, vType, vSize)) return false;
-  // A buffer of exactly the reported size; a value that grew since fails the read.
-  vBuffer.assign(vSize, 0);
-  if (fCursor->ReadValue(vName, vBuffer.data(), vType, vSize)) return true;
-  vBuffer.clear();
-  vBuffer.shrink_to_fit();
-  return false;
 }
 
 void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
@@ -196,14 +197,16 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
     ReportHit();
     return;
   }
-  std::vector<std::uint8_t> buffer;
+  // Without data criteria the data are not read.
+  (void)fCursor->ListValues(fValues, !fDatCrit.empty());
+  SortValues();
   // No fQuit check at the top: after a stop request the remaining values of this key are
   // still tested, and the first hit among them ends the key.
-  for (const TText& name : Sorted(fCursor->ValueNames())) {
+  for (const TValueEntry& value : fValues.fValues) {
     CheckTerminate();
     std::int32_t vs = 0, vl = 0;
-    if (!ValMatches(name, vs, vl)) continue;
-    fGotVal = name;
+    if (!ValMatches(value.fName, vs, vl)) continue;
+    fGotVal = value.fName;
     fGotValSt = vs;
     fGotValLn = vl;
     if (fDatCrit.empty()) {
@@ -214,14 +217,10 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
       if (fQuit) return;
       continue;
     }
-    std::uint32_t type = 0, size = 0;
-    if (!ReadData(name, buffer, type, size)) continue;
+    if (!value.fReadable) continue;
     TText excerpt;
     std::int32_t ds = 0, dl = 0;
-    const bool holds = DatMatches(buffer.data(), type, size, excerpt, ds, dl);
-    buffer.clear();
-    buffer.shrink_to_fit();
-    if (holds) {
+    if (DatMatches(fValues.Data(value), value.fType, value.fSize, excerpt, ds, dl)) {
       fGotDat = std::move(excerpt);
       fGotDatSt = ds;
       fGotDatLn = dl;
@@ -232,6 +231,8 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
 }
 
 void TSearchThread::WalkSubkeys(const TText& vPath, int vDepth) {
+  // Fetched after the values are done; the subkeys reuse the value listing.
+  fValues.Clear();
   for (const TText& name : Sorted(fCursor->SubkeyNames())) {
     if (fQuit) return;
     if (!name.empty()) WalkKey(vPath + u"\\" + name, name, vDepth + 1);

@@ -84,12 +84,12 @@ class TSearchThread : public TThread {
   void WalkKey(const TText& vPath, const TText& vName, int vDepth);
   void SimpleBody(const TText& vFull, const TText& vName);
   void WalkSubkeys(const TText& vPath, int vDepth);
-  bool ReadData(const TText& vName, std::vector<std::uint8_t>& vBuffer, std::uint32_t& vType,
-                std::uint32_t& vSize);
   void ReportHit();
   void ReportProgress();
   void CheckTerminate();
   std::vector<TText> Sorted(std::vector<TText> vNames) const;
+  // Sorts fValues by name, as Sorted does names.
+  void SortValues();
 
   bool fComplex = false;
   TText fSimpleS;
@@ -125,6 +125,7 @@ class TSearchThread : public TThread {
 
   TSearchHost fHost;
   std::unique_ptr<TRegCursor> fCursor;  // for the duration of one search procedure
+  TValueList fValues;                   // the values of the key being searched
   TText fRootName;
 };
 

@@ -79,6 +79,8 @@ class TFaultCursor final : public TRegCursor {
     fPath.clear();
   }
   bool OpenRead(TTextView p) override { return Opened(p, fIn->OpenRead(p)); }
+  bool OpenSubkeyRead(TTextView n) override { return fIn->OpenSubkeyRead(n); }
+  void CloseSubkey() override { fIn->CloseSubkey(); }
   std::vector<TText> SubkeyNames() override { return fIn->SubkeyNames(); }
   std::vector<TText> ValueNames() override { return fIn->ValueNames(); }
   bool QueryValue(TTextView n, std::uint32_t& t, std::uint32_t& s) override {

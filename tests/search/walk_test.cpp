@@ -168,6 +168,19 @@ TEST_F(Walk, UnreadableKeysAndValuesAreSkipped) {
   EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\values | [hit]-ok | " + kDash}));
 }
 
+TEST_F(Walk, KeyNameHitWhenItsMatchingValuesCannotBeRead) {
+  reg.SetText(kHKCU, u"Run", u"Runner", u"x").fFailRead = true;
+  reg.SetText(kHKCU, u"Run", u"RunOnce", u"x").fFailQuery = true;
+  reg.SetText(kHKCU, u"Run", u"other", u"nothing");
+  reg.SetText(kHKCU, u"RunToo", u"Runner", u"x").fFailRead = true;
+  reg.SetText(kHKCU, u"RunToo", u"runs", u"x");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"run");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\[run] | " + kDash + " | " + kDash,
+                                      "HKEY_CURRENT_USER\\[run]too | [run]s | " + kDash}));
+}
+
 TEST_F(Walk, QueryOnlyAccessSearchesValuesButNotSubkeys) {
   reg.SetText(kHKCU, u"Q", u"hit", u"x");
   reg.SetText(kHKCU, u"Q\\Below", u"hit", u"x");
