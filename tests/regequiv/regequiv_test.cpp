@@ -228,6 +228,28 @@ TEST_F(Alias, SameKeyInfoComparesStampsExceptForTheClassesRoot) {
   EXPECT_FALSE(SameKeyInfo(fHost, kHKCU, kHKU, u"\\Hive"));
 }
 
+TEST_F(Alias, SameKeyInfoComparesTheLongestLengths) {
+  fReg.SetText(kHKCR, u"", u"Value", u"abc");
+  fReg.SetText(kHKLM, u"Copy", u"Value", u"xyz");
+  fReg.Key(kHKCR, u"Sub");
+  TMemKey& sub = fReg.Key(kHKLM, u"Copy\\Sub");
+  EXPECT_TRUE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  // The longest class name of a subkey.
+  sub.fClass = u"c";
+  EXPECT_FALSE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  sub.fClass.clear();
+  // The longest value name, with as many values.
+  ASSERT_TRUE(fReg.DeleteValue(kHKLM, u"Copy", u"Value"));
+  fReg.SetText(kHKLM, u"Copy", u"LongerName", u"xyz");
+  EXPECT_FALSE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  ASSERT_TRUE(fReg.DeleteValue(kHKLM, u"Copy", u"LongerName"));
+  fReg.SetText(kHKLM, u"Copy", u"Other", u"xyz");
+  EXPECT_TRUE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  // The longest value data.
+  fReg.SetText(kHKLM, u"Copy", u"Other", u"wxyz");
+  EXPECT_FALSE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+}
+
 TEST(SidText, AuthorityFormsAndFailingSteps) {
   EXPECT_EQ(ToUtf8(SidText({0, 0, 0x12, 0x34, 0x56, 0x78}, {})), "S-1-305419896");
   EXPECT_EQ(ToUtf8(SidText({0x01, 0x02, 0x0a, 0x0B, 0xc0, 0xFF}, {7})), "S-1-0x01020A0BC0FF-7");

@@ -116,6 +116,27 @@ TEST_F(Walk, ProgressEveryHundredKeysNeverAtTheEnd) {
   EXPECT_EQ(run2.fRec.fProgress[0].second, 97);
 }
 
+TEST_F(Walk, AliasKeysCountInTheProgressTotal) {
+  // HKCU, Flat, 93 keys, HKLM, HKU, HKCC, HKCR: 99 keys; the alias key below HKCR is the
+  // 100th and brings the one progress report. What lies below it is not counted.
+  Flat(reg, 93);
+  for (int i = 0; i < 5; ++i) reg.Key(kHKCR, u"Zalias\\below" + FromUtf8(std::to_string(i)));
+  const std::vector<TText> aliases = {u"HKEY_CLASSES_ROOT\\ZALIAS"};
+  TSearchRun run(reg.Factory(), &aliases);
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.fHits.size(), 93u);
+  EXPECT_EQ(run.fRec.fProgress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{100, 93}}));
+  // The criteria search counts it the same way.
+  TSearchRun crit(reg.Factory(), &aliases);
+  crit.fThread = std::make_unique<TSearchThread>(
+      TNameCritList{EncodeNameCrit(u"k10", mtContains)}, TNameCritList{}, TDatCritList{}, false,
+      false, false, false, 1000, TRootKeySet::All(), crit.fRec.Found(), crit.fRec.Progress(),
+      crit.fHost);
+  EXPECT_EQ(crit.Run(), stFinished);
+  EXPECT_EQ(crit.fRec.fProgress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{100, 93}}));
+}
+
 TEST_F(Walk, MaximumEndsRightAfterTheLastHit) {
   Flat(reg, 50);
   TSearchRun run(reg.Factory());
