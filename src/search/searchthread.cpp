@@ -108,10 +108,6 @@ void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) 
   }
   // A subkey opens relative to its parent, which stays open: one handle per level.
   if (!(vDepth == 0 ? fCursor->OpenRead(TText()) : fCursor->OpenSubkeyRead(vName))) return;
-  struct TClose {
-    TRegCursor& fCursor;
-    ~TClose() { fCursor.CloseSubkey(); }
-  } close{*fCursor};
   try {
     if (fComplex) {
       ComplexBody(full, vName);
@@ -124,6 +120,7 @@ void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) 
   } catch (...) {
     // Contained at this key: the rest of it is skipped, the walk goes on with the next key.
   }
+  fCursor->CloseSubkey();  // its parent is the open key again
 }
 
 void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
