@@ -11,6 +11,8 @@ TSearchThread::TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRsl
     : TThread(*vHost.fSync),
       fSimpleS(S),
       fSimpleFolded(FoldAZ(S)),
+      fSimpleWide(Widened(S)),
+      fSimpleWideFolded(FoldAZ(fSimpleWide)),
       fDatCase(vDatCase),
       fMaxRslt(vMaxRslt),
       fFoundP(std::move(vFoundP)),
@@ -67,7 +69,7 @@ void TSearchThread::SearchRoots(bool vAllRoots) {
       fCursor->SelectRoot(root.fHandle);
       fGotRoot = root.fHandle;
       fRootName = root.fName;
-      WalkKey(TText(), TText(), 0);
+      WalkKey(TText(), 0);
     }
     if (fQuit) return;
   }
@@ -81,27 +83,44 @@ void TSearchThread::CheckTerminate() {
   }
 }
 
+namespace {
+
+// Names that are strictly in order already (as the registry mostly lists subkeys) have one
+// sorted order only, so the sort can be skipped without changing it.
+template <typename T, typename TName>
+void SortByName(std::vector<T>& vItems, const TLocaleCompare& vCmp, TName vName) {
+  auto less = [&](const T& a, const T& b) { return vCmp.Compare(vName(a), vName(b)) < 0; };
+  std::size_t i = 1;
+  while (i < vItems.size() && less(vItems[i - 1], vItems[i])) ++i;
+  if (i < vItems.size()) std::sort(vItems.begin(), vItems.end(), less);
+}
+
+}  // namespace
+
 std::vector<TText> TSearchThread::Sorted(std::vector<TText> vNames) const {
-  const TLocaleCompare& cmp = *fHost.fCompare;
-  std::sort(vNames.begin(), vNames.end(),
-            [&cmp](const TText& a, const TText& b) { return cmp.Compare(a, b) < 0; });
+  SortByName(vNames, *fHost.fCompare, [](const TText& n) -> const TText& { return n; });
   return vNames;
 }
 
 void TSearchThread::SortValues() {
-  const TLocaleCompare& cmp = *fHost.fCompare;
-  std::sort(fValues.fValues.begin(), fValues.fValues.end(),
-            [&cmp](const TValueEntry& a, const TValueEntry& b) {
-              return cmp.Compare(a.fName, b.fName) < 0;
-            });
+  SortByName(fValues.fValues, *fHost.fCompare,
+             [](const TValueEntry& e) -> const TText& { return e.fName; });
 }
 
-void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) {
+void TSearchThread::WalkKey(const TText& vName, int vDepth) {
   ++fTotal;
   if (fTotal % 100 == 0) ReportProgress();
   CheckTerminate();
   if (fQuit) return;
-  const TText full = fRootName + LowerAZ(vPath);
+  // The full path grows by one name per level (WalkSubkeys cuts it back) instead of being
+  // built anew for every key.
+  if (vDepth == 0) {
+    fFull = fRootName;
+  } else {
+    fFull += u'\\';
+    for (char16_t c : vName) fFull += LowerAZ(c);
+  }
+  const TText& full = fFull;
   if (fHost.fAliases) {
     for (const auto& alias : *fHost.fAliases)
       if (fHost.fCompare->Same(full, alias)) return;
@@ -112,10 +131,10 @@ void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) 
     if (fComplex) {
       ComplexBody(full, vName);
       // Whether or not the key matched, its subkeys are walked (the loop checks fQuit).
-      if (vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+      if (vDepth < kMaxKeyDepth) WalkSubkeys(vDepth);
     } else {
       SimpleBody(full, vName);
-      if (!fQuit && vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+      if (!fQuit && vDepth < kMaxKeyDepth) WalkSubkeys(vDepth);
     }
   } catch (...) {
     // Contained at this key: the rest of it is skipped, the walk goes on with the next key.
@@ -227,13 +246,16 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
   }
 }
 
-void TSearchThread::WalkSubkeys(const TText& vPath, int vDepth) {
+void TSearchThread::WalkSubkeys(int vDepth) {
   // Fetched after the values are done; the subkeys reuse the value listing.
   fValues.Clear();
+  const std::size_t len = fFull.size();
   for (const TText& name : Sorted(fCursor->SubkeyNames())) {
-    if (fQuit) return;
-    if (!name.empty()) WalkKey(vPath + u"\\" + name, name, vDepth + 1);
+    if (fQuit) break;
+    fFull.resize(len);  // this key's own path
+    if (!name.empty()) WalkKey(name, vDepth + 1);
   }
+  fFull.resize(len);
 }
 
 void TSearchThread::ReportHit() {

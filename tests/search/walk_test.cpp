@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "search/memregistry.h"
 #include "support/recorder.h"
 
@@ -261,6 +264,35 @@ TEST_F(Walk, ThreadIsReleasedOnlyAfterItEnded) {
   // Destroying the object waits for the worker while running its hand-offs.
   run.fThread.reset();
   EXPECT_EQ(run.fRec.fHits.size(), 200u);
+}
+
+// Reports that follow each other closely are taken by one wake of the GUI thread, in order;
+// one that comes later wakes it again.
+TEST(GuiSync, CloseStepsShareOneWake) {
+  std::atomic<int> wakes{0};
+  TGuiSync sync([&] { ++wakes; });
+  std::vector<int> order;
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    for (int i = 0; i < 200; ++i) sync.Run([&order, i] { order.push_back(i); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // longer than a wait
+    sync.Run([&order] { order.push_back(200); });
+    done = true;
+  });
+  int answered = 0;
+  while (!done) {
+    if (wakes > answered) {
+      answered = wakes;
+      sync.RunPendingFor(std::chrono::milliseconds(5000));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  worker.join();
+  ASSERT_EQ(order.size(), 201u);
+  for (int i = 0; i <= 200; ++i) EXPECT_EQ(order[std::size_t(i)], i);
+  EXPECT_GE(wakes.load(), 2);
+  EXPECT_LT(wakes.load(), 100);
 }
 
 }  // namespace
