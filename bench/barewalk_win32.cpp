@@ -80,7 +80,8 @@ void Walk(HKEY vKey, TCounts& vCounts, std::vector<wchar_t>& vName, std::vector<
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc > 1 && std::wcscmp(argv[1], L"--skip-aliases") == 0) gSkip = &corvane::BuildProcessAliasList();
+  if (argc > 1 && std::wcscmp(argv[1], L"--skip-aliases") == 0)
+    gSkip = &corvane::BuildProcessAliasList();
   const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG,
                         HKEY_CLASSES_ROOT};
   const char16_t* const names[] = {u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",

@@ -2,11 +2,11 @@
 // registry that touches every name and data byte without matching; both in turn, RUNS times,
 // with every time, the best and the median.
 //   search_bench [keys] [values] [text] [runs]
+#include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -126,11 +126,12 @@ int main(int argc, char** argv) {
   std::printf("bare walk:     best %.3f s, median %.3f s (%llu keys, checksum %llu)\n",
               best(bareTimes), median(bareTimes), static_cast<unsigned long long>(keys),
               static_cast<unsigned long long>(sum % 1000));
-  std::printf("simple search: best %.3f s, median %.3f s (%d hits for \"%s\", status %d, %d keys at last progress)\n",
-              best(searchTimes), median(searchTimes), hits, ToUtf8(text).c_str(), int(status),
-              total);
-  std::printf("ratio search/bare: median %.2f, best %.2f\n", median(searchTimes) / median(bareTimes),
-              best(searchTimes) / best(bareTimes));
+  std::printf(
+      "simple search: best %.3f s, median %.3f s (%d hits for \"%s\", status %d, %d keys at last "
+      "progress)\n",
+      best(searchTimes), median(searchTimes), hits, ToUtf8(text).c_str(), int(status), total);
+  std::printf("ratio search/bare: median %.2f, best %.2f\n",
+              median(searchTimes) / median(bareTimes), best(searchTimes) / best(bareTimes));
   std::printf("on the clock: bare walk median %.3f s, simple search median %.3f s, ratio %.2f\n",
               median(bareWall), median(searchWall), median(searchWall) / median(bareWall));
   return 0;

@@ -4,6 +4,7 @@
 // peak working set and closes the window.
 //   windowbench CORVANE.EXE TEXT
 #include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 
 #include <cstdio>
@@ -78,7 +79,8 @@ int wmain(int argc, wchar_t** argv) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
     std::fprintf(stderr, "windowbench: cannot start the program\n");
     return 1;
   }

@@ -10,7 +10,8 @@ TDataView MakeDataView(std::uint32_t vType, const std::uint8_t* vBytes, std::siz
   return v;
 }
 
-void FillDataView(TDataView& v, std::uint32_t vType, const std::uint8_t* vBytes, std::size_t vSize) {
+void FillDataView(TDataView& v, std::uint32_t vType, const std::uint8_t* vBytes,
+                  std::size_t vSize) {
   v.fHasNumber = false;
   v.fNumber = 0;
   const std::size_t units = vSize / 2;

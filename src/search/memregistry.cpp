@@ -230,7 +230,7 @@ class TMemCursor final : public TRegCursor {
     const bool absolute = !vPath.empty() && vPath[0] == u'\\';
     const bool fromRoot = absolute || !fOpen;
     // The path below the root, without leading backslash.
-    const TText below = absolute ? TText(vPath.substr(1))
+    const TText below = absolute                        ? TText(vPath.substr(1))
                         : fromRoot || fOpenPath.empty() ? TText(vPath)
                         : vPath.empty()                 ? fOpenPath
                                                         : fOpenPath + u"\\" + TText(vPath);

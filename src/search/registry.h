@@ -5,8 +5,9 @@
 // keys held before. OpenSubkeyRead instead keeps the open key below the subkey it opens, so
 // a walk holds one handle per level and CloseSubkey returns to the parent. A path that
 // begins with a backslash counts from the root; any other path counts from the open key (or
-// from the root when none is open). The empty path is the key itself. Operations never throw for a missing key or value: they report failure. The text
-// and number reads and the text write throw TRegError, as the alias builder expects.
+// from the root when none is open). The empty path is the key itself. Operations never throw for a
+// missing key or value: they report failure. The text and number reads and the text write throw
+// TRegError, as the alias builder expects.
 #pragma once
 
 #include <cstdint>
@@ -50,16 +51,18 @@ struct TKeyInfo {
 struct TValueEntry {
   TText fName;
   std::uint32_t fType = 0;
-  std::uint32_t fSize = 0;    // bytes of data
-  std::size_t fOffset = 0;    // where the data begin in TValueList::fData
-  bool fReadable = true;      // false: type and data could not be read
+  std::uint32_t fSize = 0;  // bytes of data
+  std::size_t fOffset = 0;  // where the data begin in TValueList::fData
+  bool fReadable = true;    // false: type and data could not be read
 };
 
 struct TValueList {
   std::vector<TValueEntry> fValues;
   std::vector<std::uint8_t> fData;
 
-  const std::uint8_t* Data(const TValueEntry& vEntry) const { return fData.data() + vEntry.fOffset; }
+  const std::uint8_t* Data(const TValueEntry& vEntry) const {
+    return fData.data() + vEntry.fOffset;
+  }
   void Clear() {
     fValues.clear();
     fData.clear();

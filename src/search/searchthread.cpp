@@ -176,8 +176,7 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotDatLn = 0;
     // Nothing is reported for a value whose data cannot be read, even when its name matched.
     if (!value.fReadable) continue;
-    if (SimpleMatchD(fValues.Data(value), value.fType, value.fSize, fGotDat, fGotDatSt,
-                     fGotDatLn))
+    if (SimpleMatchD(fValues.Data(value), value.fType, value.fSize, fGotDat, fGotDatSt, fGotDatLn))
       hit = true;
     if (hit) {
       valueHit = true;

@@ -21,12 +21,12 @@
 #include <memory>
 #include <vector>
 
-#include "text/compare.h"
 #include "search/criteria.h"
 #include "search/dataview.h"
 #include "search/registry.h"
 #include "search/thread.h"
 #include "search/types.h"
+#include "text/compare.h"
 
 namespace corvane {
 

@@ -100,8 +100,9 @@ class TWin32Cursor final : public TRegCursor {
     for (DWORD i = 0;;) {
       DWORD nameLen = static_cast<DWORD>(fName.size()), type = 0, dataLen = dataCap;
       const bool withData = vWithData && retries < kMaxRetries;
-      const LONG rc = RegEnumValueW(fOpen, i, fName.data(), &nameLen, nullptr, &type,
-                                    withData ? fData.data() : nullptr, withData ? &dataLen : nullptr);
+      const LONG rc =
+          RegEnumValueW(fOpen, i, fName.data(), &nameLen, nullptr, &type,
+                        withData ? fData.data() : nullptr, withData ? &dataLen : nullptr);
       if (rc == ERROR_MORE_DATA && retries <= kMaxRetries) {
         // The name or the data grew since the info query: grow both and ask again; after a
         // few tries ask for the name alone.
@@ -277,8 +278,8 @@ class TWin32Cursor final : public TRegCursor {
     TLevel& level = fLevels.back();
     if (!level.fHaveSizes) {
       TSizes& z = level.fSizes;
-      if (RegQueryInfoKeyW(fOpen, nullptr, nullptr, nullptr, &z.fSubKeys, &z.fMaxSubKeyLen,
-                           nullptr, &z.fValues, &z.fMaxValueNameLen, &z.fMaxValueLen, nullptr,
+      if (RegQueryInfoKeyW(fOpen, nullptr, nullptr, nullptr, &z.fSubKeys, &z.fMaxSubKeyLen, nullptr,
+                           &z.fValues, &z.fMaxValueNameLen, &z.fMaxValueLen, nullptr,
                            nullptr) != ERROR_SUCCESS)
         return nullptr;
       level.fHaveSizes = true;
@@ -315,7 +316,7 @@ class TWin32Cursor final : public TRegCursor {
   static constexpr int kMaxRetries = 4;
 
   HKEY fRoot = HKEY_CURRENT_USER;
-  HKEY fOpen = nullptr;        // the innermost level's key
+  HKEY fOpen = nullptr;         // the innermost level's key
   std::vector<TLevel> fLevels;  // the keys held, innermost last
   std::vector<wchar_t> fName;   // listing buffers, kept from key to key
   std::vector<std::uint8_t> fData;

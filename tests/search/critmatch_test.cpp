@@ -206,8 +206,8 @@ TEST_F(Criteria, AllModeKeepsTheFirstEmphasisButNumbersReplaceTheExcerpt) {
 }
 
 TEST_F(Criteria, AllModeEqualsKeepsTheEmphasisOfAnEarlierContains) {
-  Make(Names({{mtContains, u"b"}, {mtEquals, u"abc"}}), Names({{mtContains, u"b"}, {mtEquals, u"abc"}}),
-       {}, /*all=*/true);
+  Make(Names({{mtContains, u"b"}, {mtEquals, u"abc"}}),
+       Names({{mtContains, u"b"}, {mtEquals, u"abc"}}), {}, /*all=*/true);
   auto s = Key(u"ABC");
   EXPECT_TRUE(s.fHolds);
   EXPECT_EQ(s.fStart, 2);

@@ -278,7 +278,8 @@ TEST_P(RegistryContract, SimpleSearchFindsPlantedContent) {
 // A key whose name matches is reported for its name when its only matching value cannot
 // be read (nothing is reported for that value).
 TEST_P(RegistryContract, KeyNameHitWhenItsMatchingValueCannotBeRead) {
-  const TText token = u"qzxw" + FromUtf8(std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
+  const TText token =
+      u"qzxw" + FromUtf8(std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
   plant->Value(u"Has" + token, u"my" + token, kRegSz, TextBytes(u"x"));
   plant->Value(u"Has" + token, u"plain", kRegSz, TextBytes(u"nothing"));
   plant->Value(u"Other", u"my" + token, kRegSz, TextBytes(u"x"));

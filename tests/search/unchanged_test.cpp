@@ -12,9 +12,9 @@
 namespace corvane {
 namespace {
 
-const char16_t* const kWords[] = {u"Software", u"Shell", u"Classes", u"CurrentVersion",
-                                  u"Explorer", u"Path", u"Run", u"Files", u"Devices",
-                                  u"Settings", u"Options", u"open", u"command"};
+const char16_t* const kWords[] = {u"Software", u"Shell", u"Classes", u"CurrentVersion", u"Explorer",
+                                  u"Path",     u"Run",   u"Files",   u"Devices",        u"Settings",
+                                  u"Options",  u"open",  u"command"};
 constexpr std::size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
 // Keys of mixed depth under every root, the classes root shown from the local machine's
@@ -37,14 +37,15 @@ void Generate(TMemRegistry& vReg) {
     }
     if (std::count(k.second.begin(), k.second.end(), u'\\') > 12) k.second = name;
     TMemKey& key = vReg.Key(k.first, k.second);
-    if (rng() % 97 == 0) key.fDenyMask = 0x0008;      // values but no subkeys
+    if (rng() % 97 == 0) key.fDenyMask = 0x0008;       // values but no subkeys
     if (rng() % 151 == 0) key.fDenyMask = 0xFFFFFFFF;  // nothing
     keys.push_back(std::move(k));
   }
   for (int i = 0; i < 9000; ++i) {
     const auto& k = keys[rng() % keys.size()];
-    const TText name = i % 13 == 0 ? TText() : TText(kWords[rng() % kWordCount]) +
-                                                   FromUtf8(std::to_string(rng() % 40));
+    const TText name =
+        i % 13 == 0 ? TText()
+                    : TText(kWords[rng() % kWordCount]) + FromUtf8(std::to_string(rng() % 40));
     switch (rng() % 9) {
       case 0:
       case 1:
@@ -53,8 +54,8 @@ void Generate(TMemRegistry& vReg) {
       case 2: {
         std::vector<std::uint8_t> bin(rng() % 120);
         for (auto& b : bin) b = std::uint8_t(rng() % 3 ? 'a' + rng() % 26 : rng());
-        vReg.SetValue(k.first, k.second, name, rng() % 5 ? std::uint32_t(kRegBinary) : 11 + rng() % 3,
-                      std::move(bin));
+        vReg.SetValue(k.first, k.second, name,
+                      rng() % 5 ? std::uint32_t(kRegBinary) : 11 + rng() % 3, std::move(bin));
         break;
       }
       case 3:
@@ -124,7 +125,8 @@ TNameCritList Names(std::initializer_list<std::pair<std::int32_t, const char16_t
   return l;
 }
 
-TDatCritList Data(std::initializer_list<std::tuple<std::int32_t, const char16_t*, std::int32_t>> v) {
+TDatCritList Data(
+    std::initializer_list<std::tuple<std::int32_t, const char16_t*, std::int32_t>> v) {
   TDatCritList l;
   for (auto& [m, t, d] : v) l.push_back(EncodeDatCrit(t, m, d));
   return l;
@@ -170,7 +172,8 @@ std::vector<TFingerprint> RunAll(const std::function<TCursorFactory(TCursorFacto
              Data({{mtNotEquals, u"abc", 0}}), true);
   });
   run([&](test::TSearchRun& r) {
-    criteria(r, {}, {}, Data({{mtDataType, u"", 1}}), false, TRootKeySet((1 << rHKCU) | (1 << rHKLM)));
+    criteria(r, {}, {}, Data({{mtDataType, u"", 1}}), false,
+             TRootKeySet((1 << rHKCU) | (1 << rHKLM)));
   });
   run([&](test::TSearchRun& r) {
     criteria(r, Names({{mtContains, u"e"}}), Names({{mtContains, u"s"}, {mtNotEquals, u"run"}}),
@@ -189,18 +192,10 @@ std::vector<TFingerprint> RunAll(const std::function<TCursorFactory(TCursorFacto
 
 TEST(Unchanged, HitsMatchTheRecordedWalk) {
   const std::vector<TFingerprint> recorded = {
-      {1833u, 0xacbefcacbddd6184ull},
-      {353u, 0x7728a841e2745a70ull},
-      {719u, 0x51ee8febf3f48867ull},
-      {300u, 0x25e3712d59dc0f65ull},
-      {150u, 0x250f4008f1c3e54ull},
-      {270u, 0x29533b92dd22641aull},
-      {134u, 0x6e3d14274d608d20ull},
-      {491u, 0xa250725320d7374ull},
-      {733u, 0x9ed982ac3ac2348ull},
-      {1454u, 0xbc5a48ca5e7cd60full},
-      {500u, 0xb0ae60f4c3769d68ull},
-      {1u, 0x5228acd8b1ffe6f8ull},
+      {1833u, 0xacbefcacbddd6184ull}, {353u, 0x7728a841e2745a70ull}, {719u, 0x51ee8febf3f48867ull},
+      {300u, 0x25e3712d59dc0f65ull},  {150u, 0x250f4008f1c3e54ull},  {270u, 0x29533b92dd22641aull},
+      {134u, 0x6e3d14274d608d20ull},  {491u, 0xa250725320d7374ull},  {733u, 0x9ed982ac3ac2348ull},
+      {1454u, 0xbc5a48ca5e7cd60full}, {500u, 0xb0ae60f4c3769d68ull}, {1u, 0x5228acd8b1ffe6f8ull},
   };
   const auto prints = RunAll([](TCursorFactory f) { return f; });
   EXPECT_EQ(prints, recorded);

@@ -970,8 +970,8 @@ void TMainForm::AddHitRow(std::int32_t n) {
     // a row paints its whole rectangle, so nothing is erased first. A scroll bar that came
     // or went changes every row's width: then all of them.
     GetClientRect(lbResults, &client);
-    if (client.right == before.right &&
-        SendMessageW(lbResults, LB_GETITEMRECT, WPARAM(r), reinterpret_cast<LPARAM>(&area)) != LB_ERR) {
+    if (client.right == before.right && SendMessageW(lbResults, LB_GETITEMRECT, WPARAM(r),
+                                                     reinterpret_cast<LPARAM>(&area)) != LB_ERR) {
       area.bottom = client.bottom;
       InvalidateRect(lbResults, &area, FALSE);
     } else {
