@@ -73,7 +73,9 @@ class TWin32Cursor final : public TRegCursor {
     const TSizes* sizes = Sizes();
     if (!sizes) return names;
     std::vector<wchar_t> buf(sizes->fMaxSubKeyLen + 1);
-    for (DWORD i = 0;; ++i) {
+    // As many as the key had when its sizes were taken: no call to learn that there are no
+    // more.
+    for (DWORD i = 0; i < sizes->fSubKeys; ++i) {
       DWORD len = static_cast<DWORD>(buf.size());
       const LONG rc = RegEnumKeyExW(fOpen, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
       if (rc == ERROR_MORE_DATA && buf.size() < 65536) {  // a longer name appeared since the query
@@ -97,7 +99,7 @@ class TWin32Cursor final : public TRegCursor {
     vList.fValues.reserve(sizes->fValues);
     DWORD dataCap = static_cast<DWORD>(fData.size());
     int retries = 0;
-    for (DWORD i = 0;;) {
+    for (DWORD i = 0; i < sizes->fValues;) {
       DWORD nameLen = static_cast<DWORD>(fName.size()), type = 0, dataLen = dataCap;
       const bool withData = vWithData && retries < kMaxRetries;
       const LONG rc =
