@@ -1,10 +1,17 @@
 // The floor for a registry walk under Wine or Windows: every key and value of the five roots
 // enumerated and all data read as fast as the API allows (relative opens, one RegEnumValueW
 // call returning name and data), with no matching.
+//   barewalk [--skip-aliases]
+// --skip-aliases builds the alias list as corvane-find does (probes included) and leaves out
+// the keys on it with everything below them, so both walk the same keys.
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <vector>
+
+#include "regequiv/regequiv_win32.h"
+#include "text/wide.h"
 
 namespace {
 
@@ -12,7 +19,11 @@ struct TCounts {
   unsigned long long fKeys = 0, fValues = 0, fBytes = 0;
 };
 
-void Walk(HKEY vKey, TCounts& vCounts, std::vector<wchar_t>& vName, std::vector<BYTE>& vData) {
+const corvane::TAliasList* gSkip = nullptr;
+
+// vPath: the key's full path with a-z upper-cased, kept only when keys are skipped.
+void Walk(HKEY vKey, TCounts& vCounts, std::vector<wchar_t>& vName, std::vector<BYTE>& vData,
+          corvane::TText& vPath) {
   ++vCounts.fKeys;
   // Buffers of just the size this key needs: Wine moves the whole buffer through its server.
   DWORD maxName = 0, maxData = 0;
@@ -45,30 +56,49 @@ void Walk(HKEY vKey, TCounts& vCounts, std::vector<wchar_t>& vName, std::vector<
       continue;
     }
     if (rc != ERROR_SUCCESS) break;
+    const std::size_t pathLen = vPath.size();
+    if (gSkip) {
+      vPath += u'\\';
+      vPath += corvane::FoldAZ(corvane::FromW(sub.data(), len));
+      bool skip = false;
+      for (const auto& alias : *gSkip) skip = skip || alias == vPath;
+      if (skip) {
+        ++vCounts.fKeys;  // counted, as the search counts it, but not entered
+        vPath.resize(pathLen);
+        continue;
+      }
+    }
     HKEY child = nullptr;
     if (RegOpenKeyExW(vKey, sub.data(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
-      Walk(child, vCounts, vName, vData);
+      Walk(child, vCounts, vName, vData, vPath);
       RegCloseKey(child);
     }
+    vPath.resize(pathLen);
   }
 }
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  if (argc > 1 && std::wcscmp(argv[1], L"--skip-aliases") == 0)
+    gSkip = &corvane::BuildProcessAliasList();
   const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG,
                         HKEY_CLASSES_ROOT};
+  const char16_t* const names[] = {u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
+                                   u"HKEY_CURRENT_CONFIG", u"HKEY_CLASSES_ROOT"};
   TCounts counts;
   std::vector<wchar_t> name(16384);
   std::vector<BYTE> data(256);
   LARGE_INTEGER f, t0, t1;
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&t0);
-  for (HKEY root : roots) {
+  for (int r = 0; r < 5; ++r) {
+    const HKEY root = roots[r];
     LARGE_INTEGER r0, r1;
     QueryPerformanceCounter(&r0);
     const unsigned long long before = counts.fKeys;
-    Walk(root, counts, name, data);
+    corvane::TText path = names[r];
+    Walk(root, counts, name, data, path);
     QueryPerformanceCounter(&r1);
     std::printf("  root %p: %llu keys in %.3f s\n", static_cast<void*>(root), counts.fKeys - before,
                 double(r1.QuadPart - r0.QuadPart) / double(f.QuadPart));

@@ -1,10 +1,14 @@
 // The simple search over a large in-memory registry, against a bare walk of the same
-// registry that touches every name and data byte without matching.
-//   search_bench [keys] [values] [text]
+// registry that touches every name and data byte without matching; both in turn, RUNS times,
+// with every time, the best and the median.
+//   search_bench [keys] [values] [text] [runs]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
+#include <vector>
 
 #include "search/memregistry.h"
 #include "search/searchthread.h"
@@ -14,30 +18,36 @@ using namespace corvane;
 
 namespace {
 
+// Processor time of the whole process (both threads of the search): on a busy machine it
+// varies far less than the time on the clock.
+double gLastWall = 0;
 double Seconds(const std::function<void()>& vWork) {
   const auto t0 = std::chrono::steady_clock::now();
+  const std::clock_t c0 = std::clock();
   vWork();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const std::clock_t c1 = std::clock();
+  gLastWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  return double(c1 - c0) / CLOCKS_PER_SEC;
 }
 
-// Opens every key by its full path, lists values and subkeys, reads every value.
-std::uint64_t BareWalk(TRegCursor& vCursor, const TText& vPath, std::uint64_t& vKeys) {
-  if (!vCursor.OpenRead(vPath)) return 0;
+// Every key opened below its parent, its values listed with their data in one pass, every
+// name and data byte touched: the floor for any walk over this registry.
+std::uint64_t BareWalk(TRegCursor& vCursor, const TText& vName, bool vRoot, TValueList& vList,
+                       std::uint64_t& vKeys) {
+  if (!(vRoot ? vCursor.OpenRead(TText()) : vCursor.OpenSubkeyRead(vName))) return 0;
   ++vKeys;
   std::uint64_t sum = 0;
-  std::vector<std::uint8_t> buf;
-  for (const TText& name : vCursor.ValueNames()) {
-    for (char16_t c : name) sum += c;
-    std::uint32_t type = 0, size = 0;
-    if (!vCursor.QueryValue(name, type, size)) continue;
-    buf.assign(size, 0);
-    if (!vCursor.ReadValue(name, buf.data(), type, size)) continue;
-    for (std::uint8_t b : buf) sum += b;
+  if (vCursor.ListValues(vList, true)) {
+    for (const TValueEntry& e : vList.fValues) {
+      for (char16_t c : e.fName) sum += c;
+      for (std::uint32_t i = 0; i < e.fSize; ++i) sum += vList.Data(e)[i];
+    }
   }
   for (const TText& sub : vCursor.SubkeyNames()) {
     for (char16_t c : sub) sum += c;
-    sum += BareWalk(vCursor, vPath + u"\\" + sub, vKeys);
+    sum += BareWalk(vCursor, sub, false, vList, vKeys);
   }
+  vCursor.CloseSubkey();
   return sum;
 }
 
@@ -55,14 +65,18 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(reg.KeyCount()),
               static_cast<unsigned long long>(reg.ValueCount()), build);
 
+  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
+
   std::uint64_t keys = 0, sum = 0;
-  const double bare = Seconds([&] {
+  auto bare = [&] {
+    keys = sum = 0;
     auto cursor = reg.NewCursor();
+    TValueList list;
     for (const auto& r : kSearchOrder) {
       cursor->SelectRoot(r.fHandle);
-      sum += BareWalk(*cursor, TText(), keys);
+      sum += BareWalk(*cursor, TText(), true, list, keys);
     }
-  });
+  };
 
   TGuiSync sync;
   TSearchHost host;
@@ -70,7 +84,8 @@ int main(int argc, char** argv) {
   host.fNewCursor = reg.Factory();
   std::int32_t hits = 0, total = 0;
   TStatus status = stReady;
-  const double search = Seconds([&] {
+  auto search = [&] {
+    hits = total = 0;
     TSearchThread t(
         text, false, 0x7FFFFFFF,
         [&](const TText&, const TText&, const TText&, std::int32_t, std::int32_t, std::int32_t,
@@ -79,11 +94,45 @@ int main(int argc, char** argv) {
     t.OnTerminate = [&](TThread&) { status = t.Status(); };
     t.Start();
     t.WaitFor();
-  });
-  std::printf("bare walk:     %.3f s (%llu keys, checksum %llu)\n", bare,
-              static_cast<unsigned long long>(keys), static_cast<unsigned long long>(sum % 1000));
-  std::printf("simple search: %.3f s (%d hits for \"%s\", status %d, %d keys at last progress)\n",
-              search, hits, ToUtf8(text).c_str(), int(status), total);
-  std::printf("ratio search/bare: %.2f\n", search / bare);
+  };
+
+  std::vector<double> bareTimes, searchTimes, bareWall, searchWall;
+  auto timeBare = [&] {
+    bareTimes.push_back(Seconds(bare));
+    bareWall.push_back(gLastWall);
+  };
+  auto timeSearch = [&] {
+    searchTimes.push_back(Seconds(search));
+    searchWall.push_back(gLastWall);
+  };
+  for (int i = 0; i < runs; ++i) {
+    // Each round starts with the other program.
+    if (i % 2 == 0) {
+      timeBare();
+      timeSearch();
+    } else {
+      timeSearch();
+      timeBare();
+    }
+    std::printf("round %d: bare walk %.3f s (%.3f s on the clock), simple search %.3f s (%.3f s)\n",
+                i + 1, bareTimes.back(), bareWall.back(), searchTimes.back(), searchWall.back());
+  }
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  };
+  auto best = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+  std::printf("processor time:\n");
+  std::printf("bare walk:     best %.3f s, median %.3f s (%llu keys, checksum %llu)\n",
+              best(bareTimes), median(bareTimes), static_cast<unsigned long long>(keys),
+              static_cast<unsigned long long>(sum % 1000));
+  std::printf(
+      "simple search: best %.3f s, median %.3f s (%d hits for \"%s\", status %d, %d keys at last "
+      "progress)\n",
+      best(searchTimes), median(searchTimes), hits, ToUtf8(text).c_str(), int(status), total);
+  std::printf("ratio search/bare: median %.2f, best %.2f\n",
+              median(searchTimes) / median(bareTimes), best(searchTimes) / best(bareTimes));
+  std::printf("on the clock: bare walk median %.3f s, simple search median %.3f s, ratio %.2f\n",
+              median(bareWall), median(searchWall), median(searchWall) / median(bareWall));
   return 0;
 }

@@ -6,6 +6,14 @@ namespace corvane {
 
 TDataView MakeDataView(std::uint32_t vType, const std::uint8_t* vBytes, std::size_t vSize) {
   TDataView v;
+  FillDataView(v, vType, vBytes, vSize);
+  return v;
+}
+
+void FillDataView(TDataView& v, std::uint32_t vType, const std::uint8_t* vBytes,
+                  std::size_t vSize) {
+  v.fHasNumber = false;
+  v.fNumber = 0;
   const std::size_t units = vSize / 2;
   v.fText.resize(units);
   for (std::size_t i = 0; i < units; ++i)
@@ -22,7 +30,6 @@ TDataView MakeDataView(std::uint32_t vType, const std::uint8_t* vBytes, std::siz
       v.fNumber = vBytes[0] | (std::uint32_t(vBytes[1]) << 8) | (std::uint32_t(vBytes[2]) << 16) |
                   (std::uint32_t(vBytes[3]) << 24);
   }
-  return v;
 }
 
 }  // namespace corvane

@@ -16,5 +16,7 @@ struct TDataView {
 };
 
 TDataView MakeDataView(std::uint32_t vType, const std::uint8_t* vBytes, std::size_t vSize);
+// The same into v, whose text keeps its storage from value to value.
+void FillDataView(TDataView& v, std::uint32_t vType, const std::uint8_t* vBytes, std::size_t vSize);
 
 }  // namespace corvane

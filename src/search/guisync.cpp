@@ -11,12 +11,15 @@ void TGuiSync::Run(const std::function<void()>& vStep) {
     return;
   }
   TStep step{&vStep, false, nullptr};
+  bool wake = false;
   {
     std::lock_guard<std::mutex> hold(fLock);
     fQueue.push_back(&step);
+    wake = !fWakeOwed && !fTaking;
+    if (wake) fWakeOwed = true;
   }
   fQueued.notify_all();
-  if (fWake) fWake();
+  if (wake && fWake) fWake();
   std::unique_lock<std::mutex> hold(fLock);
   fDone.wait(hold, [&] { return step.fDone; });
   if (step.fError) std::rethrow_exception(step.fError);
@@ -46,6 +49,30 @@ int TGuiSync::RunPending() {
     fDone.notify_all();
     ++ran;
   }
+}
+
+int TGuiSync::RunPendingFor(std::chrono::milliseconds vBudget) {
+  // How long to wait for the next step: a walk that reports many hits reports the next one
+  // within this; otherwise the GUI thread goes back to its messages.
+  constexpr std::chrono::milliseconds kNextStep(5);
+  const auto end = std::chrono::steady_clock::now() + vBudget;
+  {
+    std::lock_guard<std::mutex> hold(fLock);
+    fWakeOwed = false;
+    fTaking = true;
+  }
+  int ran = RunPending();
+  while (std::chrono::steady_clock::now() < end && WaitPending(kNextStep)) ran += RunPending();
+  bool wake = false;
+  {
+    std::lock_guard<std::mutex> hold(fLock);
+    fTaking = false;
+    // A step queued after the last look still needs its wake.
+    wake = !fQueue.empty() && !fWakeOwed;
+    if (wake) fWakeOwed = true;
+  }
+  if (wake && fWake) fWake();
+  return ran;
 }
 
 bool TGuiSync::WaitPending(std::chrono::milliseconds vTimeout) {

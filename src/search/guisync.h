@@ -5,8 +5,10 @@
 //   must not block: on Windows it posts a message to the GUI thread) and waits until the GUI
 //   thread has run the step. An exception thrown by the step is rethrown in the worker.
 //   Called on the GUI thread itself, Run() runs the step at once.
-// - RunPending() is called on the GUI thread (by its message loop when woken, by a test's
-//   own loop, and by Stop's wait); it runs every queued step in order.
+// - RunPending() is called on the GUI thread (by a test's own loop and by Stop's wait); it
+//   runs every queued step in order. The message loop, when woken, calls RunPendingFor(),
+//   which also takes the steps that follow within the time given, without a wake each: the
+//   worker does not wake the GUI thread while one wake is owed or while it is taking steps.
 // - Steps run one at a time, on the GUI thread only, so a step may touch window state
 //   freely; the worker is blocked while its step runs.
 #pragma once
@@ -31,6 +33,9 @@ class TGuiSync {
   void Run(const std::function<void()>& vStep);
   // Runs the queued steps; returns how many ran.
   int RunPending();
+  // Runs the queued steps and those that follow soon after each, for at most about vBudget;
+  // returns how many ran. Answers the wake.
+  int RunPendingFor(std::chrono::milliseconds vBudget);
   // Waits until a step is queued or the time is up; true when one is queued.
   bool WaitPending(std::chrono::milliseconds vTimeout);
   bool OnGuiThread() const { return std::this_thread::get_id() == fGuiThread; }
@@ -48,6 +53,8 @@ class TGuiSync {
   std::condition_variable fQueued;
   std::condition_variable fDone;
   std::deque<TStep*> fQueue;
+  bool fWakeOwed = false;  // a wake was issued and RunPendingFor has not answered it yet
+  bool fTaking = false;    // RunPendingFor is running: it sees every step queued meanwhile
 };
 
 }  // namespace corvane

@@ -51,21 +51,38 @@ class TMemCursor final : public TRegCursor {
     fRoot = vRoot;
   }
   void CloseKey() override {
+    fStack.clear();
     fOpen.reset();
     fGranted = 0;
+    fOpenPath.clear();
   }
 
-  bool OpenRead(TTextView vPath) override {
-    auto key = Resolve(vPath);
-    if (!key) return false;
-    for (std::uint32_t mask : {kAccessRead, kAccessQueryEnum, kAccessQuery}) {
-      if ((key->fDenyMask & mask) == 0) {
-        Hold(std::move(key), mask);
-        fReg.fLastGranted = mask;
-        return true;
-      }
+  bool OpenRead(TTextView vPath) override { return ReadOpen(vPath, false); }
+
+  bool OpenSubkeyRead(TTextView vName) override { return ReadOpen(vName, true); }
+
+  void CloseSubkey() override {
+    if (fStack.empty()) {
+      CloseKey();
+      return;
     }
-    return false;
+    TLevel& up = fStack.back();
+    fOpen = std::move(up.fKey);
+    fGranted = up.fGranted;
+    fOpenPath = std::move(up.fPath);
+    fStack.pop_back();
+  }
+
+  bool ListValues(TValueList& vList, bool vWithData) override {
+    vList.Clear();
+    auto key = Held(kRightQueryValue);
+    if (!key) return false;
+    for (const auto& v : key->fValues) {
+      const bool readable = vWithData && !v.fFailQuery && !v.fFailRead;
+      vList.Add(v.fName, v.fType, v.fData.data(), static_cast<std::uint32_t>(v.fData.size()),
+                readable);
+    }
+    return true;
   }
 
   std::vector<TText> SubkeyNames() override {
@@ -211,18 +228,21 @@ class TMemCursor final : public TRegCursor {
 
   std::shared_ptr<TMemKey> Resolve(TTextView vPath) {
     const bool absolute = !vPath.empty() && vPath[0] == u'\\';
+    const bool fromRoot = absolute || !fOpen;
+    // The path below the root, without leading backslash.
+    const TText below = absolute                        ? TText(vPath.substr(1))
+                        : fromRoot || fOpenPath.empty() ? TText(vPath)
+                        : vPath.empty()                 ? fOpenPath
+                                                        : fOpenPath + u"\\" + TText(vPath);
     fReg.fOpens++;
-    if (fReg.fOnOpen) {
-      TText shown = absolute || !fOpen ? TText(vPath) : TText(u"\\") + fOpenPath + u"\\" + TText(vPath);
-      fReg.fOnOpen(fRoot, shown);
-    }
-    std::shared_ptr<TMemKey> key = (absolute || !fOpen) ? fReg.Root(fRoot) : fOpen;
+    if (fReg.fOnOpen) fReg.fOnOpen(fRoot, below.empty() ? TText() : u"\\" + below);
+    std::shared_ptr<TMemKey> key = fromRoot ? fReg.Root(fRoot) : fOpen;
     if (key && key->fDeleted) return nullptr;
     for (const auto& part : SplitPath(vPath)) {
       if (!key) break;
       key = Child(*key, part);
     }
-    if (key) fPendingPath = absolute || !fOpen ? TText(vPath) : fOpenPath + u"\\" + TText(vPath);
+    if (key) fPendingPath = below;
     return key;
   }
 
@@ -233,7 +253,23 @@ class TMemCursor final : public TRegCursor {
     return true;
   }
 
-  void Hold(std::shared_ptr<TMemKey> vKey, std::uint32_t vMask) {
+  bool ReadOpen(TTextView vPath, bool vKeepParent) {
+    auto key = Resolve(vPath);
+    if (!key) return false;
+    for (std::uint32_t mask : {kAccessRead, kAccessQueryEnum, kAccessQuery}) {
+      if ((key->fDenyMask & mask) == 0) {
+        if (vKeepParent && fOpen) fStack.push_back(TLevel{fOpen, fGranted, fOpenPath});
+        Hold(std::move(key), mask, vKeepParent);
+        fReg.fLastGranted = mask;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Makes vKey the open key; without vKeepParent every key held before is closed.
+  void Hold(std::shared_ptr<TMemKey> vKey, std::uint32_t vMask, bool vKeepParent = false) {
+    if (!vKeepParent) fStack.clear();
     fOpen = std::move(vKey);
     fGranted = vMask;
     fOpenPath = fPendingPath;
@@ -263,12 +299,19 @@ class TMemCursor final : public TRegCursor {
     vInfo.fLastWriteTime = k.fWriteTime;
   }
 
+  struct TLevel {
+    std::shared_ptr<TMemKey> fKey;
+    std::uint32_t fGranted = 0;
+    TText fPath;
+  };
+
   TMemRegistry& fReg;
   TKeyHandle fRoot = kHKCU;
   std::shared_ptr<TMemKey> fOpen;
   std::uint32_t fGranted = 0;
   TText fOpenPath;     // below the root, without leading backslash
   TText fPendingPath;  // of the key last resolved
+  std::vector<TLevel> fStack;  // the keys below which fOpen was opened, innermost last
 };
 
 }  // namespace

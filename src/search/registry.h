@@ -1,11 +1,13 @@
 // The registry cursor: the registry operations the search and the alias builder use, owned
 // by the portable side. Backends: Win32 (advapi32) and an in-memory registry.
 //
-// A cursor holds a selected root and at most one open key; opening another key closes the
-// one held before. A path that begins with a backslash counts from the root; any other path
-// counts from the open key (or from the root when none is open). The empty path is the key
-// itself. Operations never throw for a missing key or value: they report failure. The text
-// and number reads and the text write throw TRegError, as the alias builder expects.
+// A cursor holds a selected root and an open key; opening another key by path closes the
+// keys held before. OpenSubkeyRead instead keeps the open key below the subkey it opens, so
+// a walk holds one handle per level and CloseSubkey returns to the parent. A path that
+// begins with a backslash counts from the root; any other path counts from the open key (or
+// from the root when none is open). The empty path is the key itself. Operations never throw for a
+// missing key or value: they report failure. The text and number reads and the text write throw
+// TRegError, as the alias builder expects.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +46,32 @@ struct TKeyInfo {
   std::uint64_t fLastWriteTime = 0;  // FILETIME as one number
 };
 
+// The values of one key with their types and data, listed in one pass. The data of all
+// values lie in one buffer, so a listing reused from key to key allocates little.
+struct TValueEntry {
+  TText fName;
+  std::uint32_t fType = 0;
+  std::uint32_t fSize = 0;  // bytes of data
+  std::size_t fOffset = 0;  // where the data begin in TValueList::fData
+  bool fReadable = true;    // false: type and data could not be read
+};
+
+struct TValueList {
+  std::vector<TValueEntry> fValues;
+  std::vector<std::uint8_t> fData;
+
+  const std::uint8_t* Data(const TValueEntry& vEntry) const {
+    return fData.data() + vEntry.fOffset;
+  }
+  void Clear() {
+    fValues.clear();
+    fData.clear();
+  }
+  // Appends an entry whose data are vSize bytes at vData (none when vData is null).
+  void Add(TText vName, std::uint32_t vType, const std::uint8_t* vData, std::uint32_t vSize,
+           bool vReadable = true);
+};
+
 class TRegCursor {
  public:
   virtual ~TRegCursor() = default;
@@ -55,6 +83,11 @@ class TRegCursor {
 
   // Opens read-only, trying kAccessRead, kAccessQueryEnum, kAccessQuery in turn.
   [[nodiscard]] virtual bool OpenRead(TTextView vPath) = 0;
+  // Opens the subkey vName of the open key (of the root when none is open) read-only with
+  // the masks of OpenRead; the open key stays open below it. On failure nothing changes.
+  [[nodiscard]] virtual bool OpenSubkeyRead(TTextView vName) = 0;
+  // Closes the open key; the key it was opened below with OpenSubkeyRead is open again.
+  virtual void CloseSubkey() = 0;
   // Subkey names of the open key in the registry's order; empty when it cannot be queried.
   virtual std::vector<TText> SubkeyNames() = 0;
   // Value names of the open key in the registry's order; the default value is the empty name.
@@ -66,6 +99,11 @@ class TRegCursor {
   // size read.
   [[nodiscard]] virtual bool ReadValue(TTextView vName, std::uint8_t* vBuff, std::uint32_t& vType,
                                        std::uint32_t& vSize) = 0;
+  // Every value of the open key in the registry's order, as ValueNames lists them, with type
+  // and data (names only, unreadable, when vWithData is false). A value whose data cannot be
+  // read is listed unreadable. False, with an empty list, when the key cannot be queried.
+  // This default asks for each value's size and data by name; backends do it in one pass.
+  [[nodiscard]] virtual bool ListValues(TValueList& vList, bool vWithData);
 
   // Used by the alias builder.
   [[nodiscard]] virtual bool OpenFull(TTextView vPath) = 0;

@@ -11,6 +11,8 @@ TSearchThread::TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRsl
     : TThread(*vHost.fSync),
       fSimpleS(S),
       fSimpleFolded(FoldAZ(S)),
+      fSimpleWide(Widened(S)),
+      fSimpleWideFolded(FoldAZ(fSimpleWide)),
       fDatCase(vDatCase),
       fMaxRslt(vMaxRslt),
       fFoundP(std::move(vFoundP)),
@@ -67,7 +69,7 @@ void TSearchThread::SearchRoots(bool vAllRoots) {
       fCursor->SelectRoot(root.fHandle);
       fGotRoot = root.fHandle;
       fRootName = root.fName;
-      WalkKey(TText(), TText(), 0);
+      WalkKey(TText(), 0);
     }
     if (fQuit) return;
   }
@@ -81,36 +83,63 @@ void TSearchThread::CheckTerminate() {
   }
 }
 
+namespace {
+
+// Names that are strictly in order already (as the registry mostly lists subkeys) have one
+// sorted order only, so the sort can be skipped without changing it.
+template <typename T, typename TName>
+void SortByName(std::vector<T>& vItems, const TLocaleCompare& vCmp, TName vName) {
+  auto less = [&](const T& a, const T& b) { return vCmp.Compare(vName(a), vName(b)) < 0; };
+  std::size_t i = 1;
+  while (i < vItems.size() && less(vItems[i - 1], vItems[i])) ++i;
+  if (i < vItems.size()) std::sort(vItems.begin(), vItems.end(), less);
+}
+
+}  // namespace
+
 std::vector<TText> TSearchThread::Sorted(std::vector<TText> vNames) const {
-  const TLocaleCompare& cmp = *fHost.fCompare;
-  std::sort(vNames.begin(), vNames.end(),
-            [&cmp](const TText& a, const TText& b) { return cmp.Compare(a, b) < 0; });
+  SortByName(vNames, *fHost.fCompare, [](const TText& n) -> const TText& { return n; });
   return vNames;
 }
 
-void TSearchThread::WalkKey(const TText& vPath, const TText& vName, int vDepth) {
+void TSearchThread::SortValues() {
+  SortByName(fValues.fValues, *fHost.fCompare,
+             [](const TValueEntry& e) -> const TText& { return e.fName; });
+}
+
+void TSearchThread::WalkKey(const TText& vName, int vDepth) {
   ++fTotal;
   if (fTotal % 100 == 0) ReportProgress();
   CheckTerminate();
   if (fQuit) return;
-  const TText full = fRootName + LowerAZ(vPath);
+  // The full path grows by one name per level (WalkSubkeys cuts it back) instead of being
+  // built anew for every key.
+  if (vDepth == 0) {
+    fFull = fRootName;
+  } else {
+    fFull += u'\\';
+    for (char16_t c : vName) fFull += LowerAZ(c);
+  }
+  const TText& full = fFull;
   if (fHost.fAliases) {
     for (const auto& alias : *fHost.fAliases)
       if (fHost.fCompare->Same(full, alias)) return;
   }
-  if (!fCursor->OpenRead(vPath)) return;
+  // A subkey opens relative to its parent, which stays open: one handle per level.
+  if (!(vDepth == 0 ? fCursor->OpenRead(TText()) : fCursor->OpenSubkeyRead(vName))) return;
   try {
     if (fComplex) {
       ComplexBody(full, vName);
       // Whether or not the key matched, its subkeys are walked (the loop checks fQuit).
-      if (vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+      if (vDepth < kMaxKeyDepth) WalkSubkeys(vDepth);
     } else {
       SimpleBody(full, vName);
-      if (!fQuit && vDepth < kMaxKeyDepth) WalkSubkeys(vPath, vDepth);
+      if (!fQuit && vDepth < kMaxKeyDepth) WalkSubkeys(vDepth);
     }
   } catch (...) {
     // Contained at this key: the rest of it is skipped, the walk goes on with the next key.
   }
+  fCursor->CloseSubkey();  // its parent is the open key again
 }
 
 void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
@@ -123,6 +152,8 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
   fGotDat = kNoPart;
   fGotDatSt = 0;
   fGotDatLn = 0;
+  // Set only for a value that was reported: a key whose matching value cannot be read is
+  // still reported for its own name.
   bool valueHit = false;
 
   std::int32_t start = 0, len = 0;
@@ -131,30 +162,26 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotKeyLn = len;
   }
 
-  std::vector<std::uint8_t> buffer;
-  for (const TText& name : Sorted(fCursor->ValueNames())) {
+  (void)fCursor->ListValues(fValues, true);
+  SortValues();
+  for (const TValueEntry& value : fValues.fValues) {
     if (fQuit) return;
-    fGotVal = name;
+    fGotVal = value.fName;
     fGotValSt = 0;
     fGotValLn = 0;
     CheckTerminate();
-    bool hit = false;
-    if (SimpleMatch(name, fGotValSt, fGotValLn)) {
-      hit = true;
-      valueHit = true;
-    }
+    bool hit = SimpleMatch(value.fName, fGotValSt, fGotValLn);
     fGotDat = kNoPart;
     fGotDatSt = 0;
     fGotDatLn = 0;
-    std::uint32_t type = 0, size = 0;
-    if (!ReadData(name, buffer, type, size)) continue;
-    if (SimpleMatchD(buffer.data(), type, size, fGotDat, fGotDatSt, fGotDatLn)) {
+    // Nothing is reported for a value whose data cannot be read, even when its name matched.
+    if (!value.fReadable) continue;
+    if (SimpleMatchD(fValues.Data(value), value.fType, value.fSize, fGotDat, fGotDatSt, fGotDatLn))
       hit = true;
+    if (hit) {
       valueHit = true;
+      ReportHit();
     }
-    buffer.clear();
-    buffer.shrink_to_fit();
-    if (hit) ReportHit();
     if (fQuit) return;
   }
   fGotVal = kNoPart;
@@ -166,17 +193,6 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotDatLn = 0;
     ReportHit();
   }
-}
-
-bool TSearchThread::ReadData(const TText& vName, std::vector<std::uint8_t>& vBuffer,
-                             std::uint32_t& vType, std::uint32_t& vSize) {
-  if (!fCursor->QueryValue(vName, vType, vSize)) return false;
-  // A buffer of exactly the reported size; a value that grew since fails the read.
-  vBuffer.assign(vSize, 0);
-  if (fCursor->ReadValue(vName, vBuffer.data(), vType, vSize)) return true;
-  vBuffer.clear();
-  vBuffer.shrink_to_fit();
-  return false;
 }
 
 void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
@@ -196,14 +212,16 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
     ReportHit();
     return;
   }
-  std::vector<std::uint8_t> buffer;
+  // Without data criteria the data are not read.
+  (void)fCursor->ListValues(fValues, !fDatCrit.empty());
+  SortValues();
   // No fQuit check at the top: after a stop request the remaining values of this key are
   // still tested, and the first hit among them ends the key.
-  for (const TText& name : Sorted(fCursor->ValueNames())) {
+  for (const TValueEntry& value : fValues.fValues) {
     CheckTerminate();
     std::int32_t vs = 0, vl = 0;
-    if (!ValMatches(name, vs, vl)) continue;
-    fGotVal = name;
+    if (!ValMatches(value.fName, vs, vl)) continue;
+    fGotVal = value.fName;
     fGotValSt = vs;
     fGotValLn = vl;
     if (fDatCrit.empty()) {
@@ -214,14 +232,10 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
       if (fQuit) return;
       continue;
     }
-    std::uint32_t type = 0, size = 0;
-    if (!ReadData(name, buffer, type, size)) continue;
+    if (!value.fReadable) continue;
     TText excerpt;
     std::int32_t ds = 0, dl = 0;
-    const bool holds = DatMatches(buffer.data(), type, size, excerpt, ds, dl);
-    buffer.clear();
-    buffer.shrink_to_fit();
-    if (holds) {
+    if (DatMatches(fValues.Data(value), value.fType, value.fSize, excerpt, ds, dl)) {
       fGotDat = std::move(excerpt);
       fGotDatSt = ds;
       fGotDatLn = dl;
@@ -231,11 +245,16 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
   }
 }
 
-void TSearchThread::WalkSubkeys(const TText& vPath, int vDepth) {
+void TSearchThread::WalkSubkeys(int vDepth) {
+  // Fetched after the values are done; the subkeys reuse the value listing.
+  fValues.Clear();
+  const std::size_t len = fFull.size();
   for (const TText& name : Sorted(fCursor->SubkeyNames())) {
-    if (fQuit) return;
-    if (!name.empty()) WalkKey(vPath + u"\\" + name, name, vDepth + 1);
+    if (fQuit) break;
+    fFull.resize(len);  // this key's own path
+    if (!name.empty()) WalkKey(name, vDepth + 1);
   }
+  fFull.resize(len);
 }
 
 void TSearchThread::ReportHit() {

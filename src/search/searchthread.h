@@ -21,11 +21,12 @@
 #include <memory>
 #include <vector>
 
-#include "text/compare.h"
 #include "search/criteria.h"
+#include "search/dataview.h"
 #include "search/registry.h"
 #include "search/thread.h"
 #include "search/types.h"
+#include "text/compare.h"
 
 namespace corvane {
 
@@ -81,15 +82,16 @@ class TSearchThread : public TThread {
   bool DatCritHolds(const TDatCritEntry& vCrit, std::uint32_t bType, const struct TDataView& vView,
                     TText& datStr, std::int32_t& datStart, std::int32_t& datLen) const;
   void SearchRoots(bool vAllRoots);
-  void WalkKey(const TText& vPath, const TText& vName, int vDepth);
+  void WalkKey(const TText& vName, int vDepth);
   void SimpleBody(const TText& vFull, const TText& vName);
-  void WalkSubkeys(const TText& vPath, int vDepth);
-  bool ReadData(const TText& vName, std::vector<std::uint8_t>& vBuffer, std::uint32_t& vType,
-                std::uint32_t& vSize);
+  void WalkSubkeys(int vDepth);
   void ReportHit();
   void ReportProgress();
   void CheckTerminate();
+  static TText Widened(const TText& s);
   std::vector<TText> Sorted(std::vector<TText> vNames) const;
+  // Sorts fValues by name, as Sorted does names.
+  void SortValues();
 
   bool fComplex = false;
   TText fSimpleS;
@@ -99,7 +101,9 @@ class TSearchThread : public TThread {
   bool fKeyAll = false;
   bool fValAll = false;
   bool fDatAll = false;
-  TText fSimpleFolded;  // fSimpleS with a-z folded, computed once
+  TText fSimpleFolded;      // fSimpleS with a-z folded, computed once
+  TText fSimpleWide;        // fSimpleS widened (each character followed by a zero)
+  TText fSimpleWideFolded;  // and with a-z folded
   std::int32_t fSimpleI = 0;
   bool fSmpHasI = false;
   bool fDatCase = false;
@@ -125,7 +129,10 @@ class TSearchThread : public TThread {
 
   TSearchHost fHost;
   std::unique_ptr<TRegCursor> fCursor;  // for the duration of one search procedure
+  TValueList fValues;                   // the values of the key being searched
+  mutable TDataView fView;              // the data view SimpleMatchD works on, reused
   TText fRootName;
+  TText fFull;  // the full path of the key being walked
 };
 
 }  // namespace corvane

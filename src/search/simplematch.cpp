@@ -9,7 +9,23 @@ namespace {
 constexpr char16_t kCutEnd[] = u"\u2026\u00BB";
 constexpr char16_t kCutStart[] = u"\u00AB\u2026";
 
-TText Widened(const TText& s) {
+// Pos(vFoldedSub, FoldAZ(s)) without building the folded copy of s.
+std::int32_t PosFolded(TTextView vFoldedSub, TTextView s) {
+  if (vFoldedSub.empty() || vFoldedSub.size() > s.size()) return 0;
+  const char16_t first = vFoldedSub[0];
+  const std::size_t last = s.size() - vFoldedSub.size();
+  for (std::size_t i = 0; i <= last; ++i) {
+    if (FoldAZ(s[i]) != first) continue;
+    std::size_t j = 1;
+    while (j < vFoldedSub.size() && FoldAZ(s[i + j]) == vFoldedSub[j]) ++j;
+    if (j == vFoldedSub.size()) return static_cast<std::int32_t>(i + 1);
+  }
+  return 0;
+}
+
+}  // namespace
+
+TText TSearchThread::Widened(const TText& s) {
   TText w;
   w.reserve(s.size() * 2);
   for (char16_t c : s) {
@@ -19,11 +35,9 @@ TText Widened(const TText& s) {
   return w;
 }
 
-}  // namespace
-
 bool TSearchThread::SimpleMatch(const TText& S, std::int32_t& keyStart,
                                 std::int32_t& keyLen) const {
-  keyStart = Pos(fSimpleFolded, FoldAZ(S));
+  keyStart = PosFolded(fSimpleFolded, S);
   keyLen = keyStart > 0 ? static_cast<std::int32_t>(fSimpleS.size()) : 0;
   return keyStart > 0;
 }
@@ -31,7 +45,7 @@ bool TSearchThread::SimpleMatch(const TText& S, std::int32_t& keyStart,
 std::int32_t TSearchThread::PosUni(const TText& subS, const TText& S, bool fCase) const {
   const TText wide = Widened(subS);
   if (fCase) return Pos(wide, S);
-  return Pos(FoldAZ(wide), FoldAZ(S));
+  return PosFolded(FoldAZ(wide), S);
 }
 
 bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
@@ -39,12 +53,14 @@ bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
                                  std::int32_t& datLen) const {
   datStart = 0;
   datLen = 0;
-  const TDataView view = MakeDataView(bType, Buff, bSize);
+  TDataView& view = fView;
+  FillDataView(view, bType, Buff, bSize);
+  // The text, then the widened text (as PosUni finds it), both prepared once per search.
   std::int32_t position =
-      fDatCase ? Pos(fSimpleS, view.fText) : Pos(fSimpleFolded, FoldAZ(view.fText));
+      fDatCase ? Pos(fSimpleS, view.fText) : PosFolded(fSimpleFolded, view.fText);
   bool uni = false;
   if (position == 0) {
-    position = PosUni(fSimpleS, view.fText, fDatCase);
+    position = fDatCase ? Pos(fSimpleWide, view.fText) : PosFolded(fSimpleWideFolded, view.fText);
     uni = position > 0;
   }
   bool matched = position > 0;

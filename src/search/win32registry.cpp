@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,7 @@ class TWin32Cursor final : public TRegCursor {
   }
 
   void CloseKey() override {
-    if (fOpen) RegCloseKey(fOpen);
-    fOpen = nullptr;
+    while (!fLevels.empty()) CloseSubkey();
   }
 
   bool OpenRead(TTextView vPath) override {
@@ -49,17 +49,36 @@ class TWin32Cursor final : public TRegCursor {
     return false;
   }
 
+  bool OpenSubkeyRead(TTextView vName) override {
+    const TText name(vName);
+    for (REGSAM mask : {REGSAM(kAccessRead), REGSAM(kAccessQueryEnum), REGSAM(kAccessQuery)}) {
+      HKEY key = nullptr;
+      if (RegOpenKeyExW(fOpen ? fOpen : fRoot, W(name), 0, mask, &key) == ERROR_SUCCESS) {
+        Push(key);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void CloseSubkey() override {
+    if (fLevels.empty()) return;
+    RegCloseKey(fLevels.back().fKey);
+    fLevels.pop_back();
+    fOpen = fLevels.empty() ? nullptr : fLevels.back().fKey;
+  }
+
   std::vector<TText> SubkeyNames() override {
     std::vector<TText> names;
-    DWORD count = 0, maxLen = 0;
-    if (!fOpen || RegQueryInfoKeyW(fOpen, nullptr, nullptr, nullptr, &count, &maxLen, nullptr,
-                                   nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      return names;
-    std::vector<wchar_t> buf(maxLen + 1);
-    for (DWORD i = 0;; ++i) {
+    const TSizes* sizes = Sizes();
+    if (!sizes) return names;
+    std::vector<wchar_t> buf(sizes->fMaxSubKeyLen + 1);
+    // As many as the key had when its sizes were taken: no call to learn that there are no
+    // more.
+    for (DWORD i = 0; i < sizes->fSubKeys; ++i) {
       DWORD len = static_cast<DWORD>(buf.size());
       const LONG rc = RegEnumKeyExW(fOpen, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
-      if (rc == ERROR_MORE_DATA) {  // a longer name appeared since the query
+      if (rc == ERROR_MORE_DATA && buf.size() < 65536) {  // a longer name appeared since the query
         buf.resize(buf.size() * 2 + 256);
         --i;
         continue;
@@ -68,6 +87,46 @@ class TWin32Cursor final : public TRegCursor {
       names.push_back(FromW(buf.data(), len));
     }
     return names;
+  }
+
+  bool ListValues(TValueList& vList, bool vWithData) override {
+    vList.Clear();
+    const TSizes* sizes = Sizes();
+    if (!sizes) return false;
+    // Buffers of the size this key needs: Wine passes the whole buffer to its server.
+    fName.resize(sizes->fMaxValueNameLen + 1);
+    fData.resize(std::max<DWORD>(sizes->fMaxValueLen, 16));
+    vList.fValues.reserve(sizes->fValues);
+    DWORD dataCap = static_cast<DWORD>(fData.size());
+    int retries = 0;
+    for (DWORD i = 0; i < sizes->fValues;) {
+      DWORD nameLen = static_cast<DWORD>(fName.size()), type = 0, dataLen = dataCap;
+      const bool withData = vWithData && retries < kMaxRetries;
+      const LONG rc =
+          RegEnumValueW(fOpen, i, fName.data(), &nameLen, nullptr, &type,
+                        withData ? fData.data() : nullptr, withData ? &dataLen : nullptr);
+      if (rc == ERROR_MORE_DATA && retries <= kMaxRetries) {
+        // The name or the data grew since the info query: grow both and ask again; after a
+        // few tries ask for the name alone.
+        if (fName.size() < kMaxName)
+          fName.resize(std::min<std::size_t>(fName.size() * 2 + 256, kMaxName));
+        if (withData && dataLen > dataCap) fData.resize(dataLen);
+        dataCap = static_cast<DWORD>(fData.size());
+        ++retries;
+        continue;
+      }
+      if (rc == ERROR_MORE_DATA) {  // not even the name fits: leave this value out
+        ++i;
+        retries = 0;
+        continue;
+      }
+      if (rc != ERROR_SUCCESS) break;
+      vList.Add(FromW(fName.data(), nameLen), type, fData.data(), std::min(dataLen, dataCap),
+                withData);
+      retries = 0;
+      ++i;
+    }
+    return true;
   }
 
   std::vector<TText> ValueNames() override {
@@ -126,7 +185,7 @@ class TWin32Cursor final : public TRegCursor {
                         kAccessFull, nullptr, &key, nullptr) != ERROR_SUCCESS)
       return false;
     CloseKey();
-    fOpen = key;
+    Push(key);
     return true;
   }
 
@@ -202,8 +261,32 @@ class TWin32Cursor final : public TRegCursor {
     HKEY key = nullptr;
     if (RegOpenKeyExW(Base(vPath), W(sub), 0, vMask, &key) != ERROR_SUCCESS) return false;
     CloseKey();
-    fOpen = key;
+    Push(key);
     return true;
+  }
+
+  void Push(HKEY vKey) {
+    fLevels.push_back(TLevel{vKey, {}, false});
+    fOpen = vKey;
+  }
+
+  // The counts and longest lengths of the open key, queried once per open key: the value
+  // listing and the subkey listing share them.
+  struct TSizes {
+    DWORD fSubKeys = 0, fMaxSubKeyLen = 0, fValues = 0, fMaxValueNameLen = 0, fMaxValueLen = 0;
+  };
+  const TSizes* Sizes() {
+    if (!fOpen) return nullptr;
+    TLevel& level = fLevels.back();
+    if (!level.fHaveSizes) {
+      TSizes& z = level.fSizes;
+      if (RegQueryInfoKeyW(fOpen, nullptr, nullptr, nullptr, &z.fSubKeys, &z.fMaxSubKeyLen, nullptr,
+                           &z.fValues, &z.fMaxValueNameLen, &z.fMaxValueLen, nullptr,
+                           nullptr) != ERROR_SUCCESS)
+        return nullptr;
+      level.fHaveSizes = true;
+    }
+    return &level.fSizes;
   }
 
   static bool Info(HKEY vKey, TKeyInfo& vInfo) {
@@ -226,8 +309,19 @@ class TWin32Cursor final : public TRegCursor {
     return true;
   }
 
+  struct TLevel {
+    HKEY fKey;
+    TSizes fSizes;
+    bool fHaveSizes;
+  };
+  static constexpr std::size_t kMaxName = 32768;  // value names are at most 16383 characters
+  static constexpr int kMaxRetries = 4;
+
   HKEY fRoot = HKEY_CURRENT_USER;
-  HKEY fOpen = nullptr;
+  HKEY fOpen = nullptr;         // the innermost level's key
+  std::vector<TLevel> fLevels;  // the keys held, innermost last
+  std::vector<wchar_t> fName;   // listing buffers, kept from key to key
+  std::vector<std::uint8_t> fData;
 };
 
 }  // namespace

@@ -137,23 +137,23 @@ TEST(DetailGrid, CharacterColumnDotsControlsAndSomeHighBytes) {
 }
 
 TEST(DetailList, EntryPartsOfTheHitsValue) {
-  const TValueEntry plain{u"Other", false, 0, 0};
+  const TDetailEntry plain{u"Other", false, 0, 0};
   EXPECT_EQ(EntryParts(plain, 1), (std::vector<TTextPart>{{u"Other", fsNone}}));
   // Matched at positions 2 to 3.
-  const TValueEntry name{u"Path", true, 2, 2};
+  const TDetailEntry name{u"Path", true, 2, 2};
   EXPECT_EQ(
       EntryParts(name, 3),
       (std::vector<TTextPart>{{u"P", fsItalic}, {u"at", fsBold | fsUnderline}, {u"h", fsItalic}}));
   // The match lay in the data: italic throughout.
-  const TValueEntry data{u"Path", true, 0, 0};
+  const TDetailEntry data{u"Path", true, 0, 0};
   EXPECT_EQ(EntryParts(data, 0), (std::vector<TTextPart>{{u"Path", fsItalic}}));
-  const TValueEntry whole{u"Path", true, 1, 4};
+  const TDetailEntry whole{u"Path", true, 1, 4};
   EXPECT_EQ(EntryParts(whole, 0), (std::vector<TTextPart>{{u"Path", fsBold | fsUnderline}}));
-  const TValueEntry beyond{u"Path", true, 3, 10};
+  const TDetailEntry beyond{u"Path", true, 3, 10};
   EXPECT_EQ(EntryParts(beyond, 0),
             (std::vector<TTextPart>{{u"Pa", fsItalic}, {u"th", fsBold | fsUnderline}}));
-  EXPECT_EQ(EntryText(TValueEntry{u"", false, 0, 0}, 0), u"(Default)");
-  EXPECT_EQ(EntryText(TValueEntry{u"", false, 0, 0}, 1), u"");
+  EXPECT_EQ(EntryText(TDetailEntry{u"", false, 0, 0}, 0), u"(Default)");
+  EXPECT_EQ(EntryText(TDetailEntry{u"", false, 0, 0}, 1), u"");
 }
 
 // --- Over both registry backends ---------------------------------------------------------
@@ -176,7 +176,7 @@ class DetailRegistry : public testing::TestWithParam<std::string> {
     s.DetRoot = kHKCU;
     return s;
   }
-  std::vector<TText> Names(const TValueList& vList) const {
+  std::vector<TText> Names(const TDetailValues& vList) const {
     std::vector<TText> names;
     for (const auto& e : vList.fEntries) names.push_back(e.fName);
     return names;
@@ -193,22 +193,22 @@ TEST_P(DetailRegistry, ValuesSortedDefaultFirstWithTheHitsValuePreselected) {
   plant->Value(u"k", u"", kRegSz, TextBytes(u"d"));
   plant->Value(u"k", u"alpha", kRegDword, Bytes{1, 0, 0, 0});
 
-  const TValueList list = ReadValueList(*cursor, Hit(u"Path"), compare);
+  const TDetailValues list = ReadValueList(*cursor, Hit(u"Path"), compare);
   EXPECT_TRUE(list.fKeyOpened);
   EXPECT_EQ(Names(list), (std::vector<TText>{u"", u"alpha", u"Path", u"zeta"}));
   ASSERT_EQ(list.fSelected, 2);
-  EXPECT_EQ(list.fEntries[2], (TValueEntry{u"Path", true, 0, 0})) << "emphasised, start 0";
+  EXPECT_EQ(list.fEntries[2], (TDetailEntry{u"Path", true, 0, 0})) << "emphasised, start 0";
   for (int i : {0, 1, 3}) EXPECT_FALSE(list.fEntries[std::size_t(i)].fEmphasised) << i;
 
-  const TValueList named = ReadValueList(*cursor, Hit(u"Path", 2, 2), compare);
-  EXPECT_EQ(named.fEntries[2], (TValueEntry{u"Path", true, 2, 2}));
+  const TDetailValues named = ReadValueList(*cursor, Hit(u"Path", 2, 2), compare);
+  EXPECT_EQ(named.fEntries[2], (TDetailEntry{u"Path", true, 2, 2}));
 }
 
 TEST_P(DetailRegistry, OnlyAnExactNameIsTheHitsValue) {
   plant->Value(u"k", u"", kRegSz, TextBytes(u"d"));
   plant->Value(u"k", u"Path", kRegSz, TextBytes(u"p"));
   for (TTextView val : {TTextView(u"PATH"), TTextView(u""), TTextView(kNoPart)}) {
-    const TValueList list = ReadValueList(*cursor, Hit(val), compare);
+    const TDetailValues list = ReadValueList(*cursor, Hit(val), compare);
     EXPECT_EQ(list.fSelected, 0) << ToUtf8(val);
     for (const auto& e : list.fEntries) EXPECT_FALSE(e.fEmphasised) << ToUtf8(val);
   }
@@ -216,13 +216,13 @@ TEST_P(DetailRegistry, OnlyAnExactNameIsTheHitsValue) {
 
 TEST_P(DetailRegistry, KeyWithoutValuesAndAKeyThatIsGone) {
   plant->Key(u"k");
-  const TValueList empty = ReadValueList(*cursor, Hit(u"x"), compare);
+  const TDetailValues empty = ReadValueList(*cursor, Hit(u"x"), compare);
   EXPECT_TRUE(empty.fKeyOpened);
   EXPECT_TRUE(empty.fEntries.empty());
   EXPECT_EQ(empty.fSelected, -1);
 
   plant->RemoveKey(u"k");
-  const TValueList gone = ReadValueList(*cursor, Hit(u"x"), compare);
+  const TDetailValues gone = ReadValueList(*cursor, Hit(u"x"), compare);
   EXPECT_FALSE(gone.fKeyOpened);
   EXPECT_TRUE(gone.fEntries.empty());
   EXPECT_EQ(gone.fSelected, -1);
@@ -293,7 +293,7 @@ TEST(DetailFaults, UnqueryableValuesAreLeftOutAndUnreadableDataShowsNothing) {
   reg.SetText(kHKCU, u"k", u"grew", u"3").fFailRead = true;
   auto cursor = reg.NewCursor();
   const TResult hit(u"HKEY_CURRENT_USER\\k", u"hidden", u"", 0, 0, 0, 0, 0, 0, kHKCU);
-  const TValueList list = ReadValueList(*cursor, hit, TFoldCompare());
+  const TDetailValues list = ReadValueList(*cursor, hit, TFoldCompare());
   ASSERT_EQ(list.fEntries.size(), 2u);
   EXPECT_EQ(list.fEntries[0].fName, u"a");
   EXPECT_EQ(list.fEntries[1].fName, u"grew");
@@ -314,7 +314,7 @@ TEST(DetailFaults, ARootKeysOwnValues) {
   reg.SetText(kHKU, u"", u"top", u"1");
   auto cursor = reg.NewCursor();
   const TResult hit(u"HKEY_USERS", u"top", u"", 0, 0, 0, 0, 0, 0, kHKU);
-  const TValueList list = ReadValueList(*cursor, hit, TFoldCompare());
+  const TDetailValues list = ReadValueList(*cursor, hit, TFoldCompare());
   EXPECT_TRUE(list.fKeyOpened);
   ASSERT_EQ(list.fEntries.size(), 1u);
   EXPECT_EQ(list.fSelected, 0);

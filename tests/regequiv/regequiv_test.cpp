@@ -79,6 +79,8 @@ class TFaultCursor final : public TRegCursor {
     fPath.clear();
   }
   bool OpenRead(TTextView p) override { return Opened(p, fIn->OpenRead(p)); }
+  bool OpenSubkeyRead(TTextView n) override { return fIn->OpenSubkeyRead(n); }
+  void CloseSubkey() override { fIn->CloseSubkey(); }
   std::vector<TText> SubkeyNames() override { return fIn->SubkeyNames(); }
   std::vector<TText> ValueNames() override { return fIn->ValueNames(); }
   bool QueryValue(TTextView n, std::uint32_t& t, std::uint32_t& s) override {
@@ -224,6 +226,28 @@ TEST_F(Alias, SameKeyInfoComparesStampsExceptForTheClassesRoot) {
   hive.fSecurity = user.fSecurity;
   hive.fWriteTime = 6;
   EXPECT_FALSE(SameKeyInfo(fHost, kHKCU, kHKU, u"\\Hive"));
+}
+
+TEST_F(Alias, SameKeyInfoComparesTheLongestLengths) {
+  fReg.SetText(kHKCR, u"", u"Value", u"abc");
+  fReg.SetText(kHKLM, u"Copy", u"Value", u"xyz");
+  fReg.Key(kHKCR, u"Sub");
+  TMemKey& sub = fReg.Key(kHKLM, u"Copy\\Sub");
+  EXPECT_TRUE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  // The longest class name of a subkey.
+  sub.fClass = u"c";
+  EXPECT_FALSE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  sub.fClass.clear();
+  // The longest value name, with as many values.
+  ASSERT_TRUE(fReg.DeleteValue(kHKLM, u"Copy", u"Value"));
+  fReg.SetText(kHKLM, u"Copy", u"LongerName", u"xyz");
+  EXPECT_FALSE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  ASSERT_TRUE(fReg.DeleteValue(kHKLM, u"Copy", u"LongerName"));
+  fReg.SetText(kHKLM, u"Copy", u"Other", u"xyz");
+  EXPECT_TRUE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
+  // The longest value data.
+  fReg.SetText(kHKLM, u"Copy", u"Other", u"wxyz");
+  EXPECT_FALSE(SameKeyInfo(fHost, kHKCR, kHKLM, u"\\Copy"));
 }
 
 TEST(SidText, AuthorityFormsAndFailingSteps) {

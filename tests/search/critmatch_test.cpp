@@ -205,6 +205,46 @@ TEST_F(Criteria, AllModeKeepsTheFirstEmphasisButNumbersReplaceTheExcerpt) {
   EXPECT_EQ(d.fStart, 1);
 }
 
+TEST_F(Criteria, AllModeEqualsKeepsTheEmphasisOfAnEarlierContains) {
+  Make(Names({{mtContains, u"b"}, {mtEquals, u"abc"}}),
+       Names({{mtContains, u"b"}, {mtEquals, u"abc"}}), {}, /*all=*/true);
+  auto s = Key(u"ABC");
+  EXPECT_TRUE(s.fHolds);
+  EXPECT_EQ(s.fStart, 2);
+  EXPECT_EQ(s.fLen, 1);
+  std::int32_t st = -1, ln = -1;
+  EXPECT_TRUE(thread->ValMatches(u"aBc", st, ln));
+  EXPECT_EQ(st, 2);
+  EXPECT_EQ(ln, 1);
+  // Alone, or after a criterion that set no emphasis, "equals" emphasises the whole name.
+  Make(Names({{mtNotContains, u"z"}, {mtEquals, u"abc"}}), {}, {}, true);
+  s = Key(u"ABC");
+  EXPECT_TRUE(s.fHolds);
+  EXPECT_EQ(s.fStart, 1);
+  EXPECT_EQ(s.fLen, 3);
+}
+
+TEST_F(Criteria, DataNotEqualsKeepsAnEarlierExcerpt) {
+  const TText data = TText(300, u'x') + u"needle" + TText(300, u'y');
+  TDatCritList l;
+  l.push_back(EncodeDatCrit(u"needle", mtContains, 0));
+  l.push_back(EncodeDatCrit(u"other", mtNotEquals, 0));
+  Make({}, {}, std::move(l), /*all=*/true);
+  const auto d = Dat(kRegSz, TextBytes(data));
+  EXPECT_TRUE(d.fHolds);
+  // The excerpt of "contains", shortened around the match and emphasising it.
+  EXPECT_LT(d.fDat.size(), 200u);
+  ASSERT_GT(d.fStart, 0);
+  EXPECT_EQ(d.fDat.substr(std::size_t(d.fStart - 1), std::size_t(d.fLen)), u"needle");
+  // After "data type is", whose excerpt sets no emphasis, "does not equal" writes the whole
+  // data text.
+  TDatCritList t;
+  t.push_back(EncodeDatCrit(u"", mtDataType, 0));
+  t.push_back(EncodeDatCrit(u"other", mtNotEquals, 0));
+  Make({}, {}, std::move(t), true);
+  EXPECT_EQ(Dat(kRegSz, TextBytes(data)).fDat, data);
+}
+
 TEST(CriteriaRows, Validity) {
   EXPECT_FALSE(CritRowValid(ckKey, mtContains, u""));
   EXPECT_TRUE(CritRowValid(ckKey, mtContains, u"a"));

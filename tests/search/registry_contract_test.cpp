@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "search/memregistry.h"
+#include "support/forwardcursor.h"
 #include "support/planter.h"
 #include "support/recorder.h"
 #include "support/scopedcursor.h"
@@ -129,6 +130,123 @@ TEST_P(RegistryContract, OpenKeyThatVanished) {
   EXPECT_FALSE(cursor->OpenRead(Abs(u"Gone")));
 }
 
+// The one-pass listing agrees with the listing by name and with the reads by name.
+TEST_P(RegistryContract, ListValuesGivesNamesTypesAndData) {
+  std::vector<std::uint8_t> big(5000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = std::uint8_t(i * 7);
+  const TText longName(300, u'n');
+  plant->Value(u"", u"", kRegSz, TextBytes(u"default"));
+  plant->Value(u"", u"Number", kRegDword, {1, 2, 3, 4});
+  plant->Value(u"", u"Empty", kRegBinary, {});
+  plant->Value(u"", u"Big", kRegBinary, big);
+  plant->Value(u"", longName, 0x12345, {9, 8, 7});
+  plant->Value(u"", u"Text", kRegSz, TextBytes(u"hello"));
+  plant->Value(u"Small", u"only", kRegSz, TextBytes(u"x"));
+  ASSERT_TRUE(cursor->OpenRead(Abs()));
+  TValueList list;
+  ASSERT_TRUE(cursor->ListValues(list, true));
+  std::vector<TText> listed;
+  for (const auto& e : list.fValues) listed.push_back(e.fName);
+  EXPECT_EQ(listed, cursor->ValueNames());  // the same names in the same order
+  ASSERT_EQ(list.fValues.size(), 6u);
+  for (const auto& e : list.fValues) {
+    SCOPED_TRACE(ToUtf8(e.fName));
+    EXPECT_TRUE(e.fReadable);
+    std::uint32_t type = 0, size = 0;
+    ASSERT_TRUE(cursor->QueryValue(e.fName, type, size));
+    std::vector<std::uint8_t> buf(size);
+    ASSERT_TRUE(cursor->ReadValue(e.fName, buf.data(), type, size));
+    EXPECT_EQ(e.fType, type);
+    ASSERT_EQ(e.fSize, size);
+    EXPECT_EQ(std::vector<std::uint8_t>(list.Data(e), list.Data(e) + e.fSize), buf);
+  }
+  auto find = [&](TTextView n) {
+    return std::find_if(list.fValues.begin(), list.fValues.end(),
+                        [&](const TValueEntry& e) { return e.fName == n; });
+  };
+  ASSERT_NE(find(u"Big"), list.fValues.end());
+  EXPECT_EQ(find(u"Big")->fSize, 5000u);
+  ASSERT_NE(find(longName), list.fValues.end());
+  EXPECT_EQ(find(longName)->fType, 0x12345u);
+
+  // Names alone: the same names, no data.
+  ASSERT_TRUE(cursor->ListValues(list, false));
+  ASSERT_EQ(list.fValues.size(), 6u);
+  for (const auto& e : list.fValues) EXPECT_FALSE(e.fReadable) << ToUtf8(e.fName);
+
+  // The list is refilled, not appended to; without an open key it stays empty.
+  ASSERT_TRUE(cursor->OpenRead(Abs(u"Small")));
+  ASSERT_TRUE(cursor->ListValues(list, true));
+  ASSERT_EQ(list.fValues.size(), 1u);
+  EXPECT_EQ(list.fValues[0].fName, u"only");
+  EXPECT_EQ(list.fValues[0].fSize, 4u);
+  cursor->CloseKey();
+  EXPECT_FALSE(cursor->ListValues(list, true));
+  EXPECT_TRUE(list.fValues.empty());
+}
+
+// Data that grew after the key was opened and its sizes were taken still arrive whole.
+TEST_P(RegistryContract, ListValuesAfterTheDataGrew) {
+  plant->Value(u"", u"Grows", kRegBinary, {1});
+  plant->Value(u"", u"Text", kRegSz, TextBytes(u"a"));
+  plant->Key(u"Sub");
+  ASSERT_TRUE(cursor->OpenRead(Abs()));
+  EXPECT_EQ(cursor->SubkeyNames().size(), 1u);  // the sizes of the key are taken here
+  std::vector<std::uint8_t> big(70000, 0x5a);
+  plant->Value(u"", u"Grows", kRegBinary, big);
+  plant->Value(u"", u"Text", kRegSz, TextBytes(u"longer now"));
+  TValueList list;
+  ASSERT_TRUE(cursor->ListValues(list, true));
+  ASSERT_EQ(list.fValues.size(), 2u);
+  for (const auto& e : list.fValues) {
+    ASSERT_TRUE(e.fReadable);
+    const auto data = std::vector<std::uint8_t>(list.Data(e), list.Data(e) + e.fSize);
+    EXPECT_EQ(data, e.fName == u"Grows" ? big : TextBytes(u"longer now"));
+  }
+}
+
+// Subkeys open below the open key, which stays open; closing one returns to its parent.
+TEST_P(RegistryContract, SubkeyOpensKeepTheParent) {
+  plant->Key(u"A\\B\\C");
+  plant->Key(u"A\\D");
+  plant->Value(u"A\\D", u"d", kRegSz, TextBytes(u"in d"));
+  ASSERT_TRUE(cursor->OpenRead(Abs()));
+  ASSERT_TRUE(cursor->OpenSubkeyRead(u"a"));  // names ignore case
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()), (std::vector<std::string>{"B", "D"}));
+  ASSERT_TRUE(cursor->OpenSubkeyRead(u"B"));
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()), (std::vector<std::string>{"C"}));
+  ASSERT_TRUE(cursor->OpenSubkeyRead(u"C"));
+  EXPECT_TRUE(cursor->SubkeyNames().empty());
+  cursor->CloseSubkey();
+  cursor->CloseSubkey();
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()), (std::vector<std::string>{"B", "D"}));
+  // A failed open leaves the open key as it was.
+  EXPECT_FALSE(cursor->OpenSubkeyRead(u"missing"));
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()), (std::vector<std::string>{"B", "D"}));
+  ASSERT_TRUE(cursor->OpenSubkeyRead(u"D"));
+  TValueList list;
+  ASSERT_TRUE(cursor->ListValues(list, true));
+  ASSERT_EQ(list.fValues.size(), 1u);
+  EXPECT_EQ(list.fValues[0].fName, u"d");
+  cursor->CloseSubkey();
+  cursor->CloseSubkey();
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()), (std::vector<std::string>{"A"}));
+  // A key removed while open below its parent: it lists nothing, its parent still works.
+  ASSERT_TRUE(cursor->OpenSubkeyRead(u"A"));
+  ASSERT_TRUE(cursor->OpenSubkeyRead(u"D"));
+  plant->RemoveKey(u"A\\D");
+  EXPECT_FALSE(cursor->ListValues(list, true));
+  EXPECT_TRUE(list.fValues.empty());
+  EXPECT_TRUE(cursor->SubkeyNames().empty());
+  cursor->CloseSubkey();
+  EXPECT_EQ(Utf8(cursor->SubkeyNames()), (std::vector<std::string>{"B"}));
+  EXPECT_FALSE(cursor->OpenSubkeyRead(u"D"));
+  // Opening by path drops every level held.
+  ASSERT_TRUE(cursor->OpenRead(Abs(u"A\\B")));
+  cursor->CloseSubkey();
+  EXPECT_TRUE(cursor->SubkeyNames().empty());
+}
+
 // The walk over each backend gives the same hits for content planted in the test key.
 TEST_P(RegistryContract, SimpleSearchFindsPlantedContent) {
   const TText token = u"qzxv" + FromUtf8(std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
@@ -152,6 +270,23 @@ TEST_P(RegistryContract, SimpleSearchFindsPlantedContent) {
       ToUtf8(base) + "\\keys\\has[" + ToUtf8(token) + "]inside | \u2014\u2014 | \u2014\u2014",
   };
   EXPECT_EQ(run.fRec.Marked(), want);
+}
+
+// A key whose name matches is reported for its name when its only matching value cannot
+// be read (nothing is reported for that value).
+TEST_P(RegistryContract, KeyNameHitWhenItsMatchingValueCannotBeRead) {
+  const TText token =
+      u"qzxw" + FromUtf8(std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
+  plant->Value(u"Has" + token, u"my" + token, kRegSz, TextBytes(u"x"));
+  plant->Value(u"Has" + token, u"plain", kRegSz, TextBytes(u"nothing"));
+  plant->Value(u"Other", u"my" + token, kRegSz, TextBytes(u"x"));
+  test::TSearchRun run(
+      test::ScopedCursors(test::UnreadableCursors(plant->Cursors(), u"my" + token), plant->Base()));
+  run.Simple(token);
+  EXPECT_EQ(run.Run(), stFinished);
+  const std::string base = ToUtf8(u"HKEY_CURRENT_USER\\" + LowerAZ(plant->Base()));
+  EXPECT_EQ(run.fRec.Marked(), (std::vector<std::string>{base + "\\has[" + ToUtf8(token) +
+                                                         "] | \u2014\u2014 | \u2014\u2014"}));
 }
 
 TEST_P(RegistryContract, MaximumAndStopOnTheBackend) {

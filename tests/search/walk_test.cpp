@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "search/memregistry.h"
 #include "support/recorder.h"
 
@@ -116,6 +119,27 @@ TEST_F(Walk, ProgressEveryHundredKeysNeverAtTheEnd) {
   EXPECT_EQ(run2.fRec.fProgress[0].second, 97);
 }
 
+TEST_F(Walk, AliasKeysCountInTheProgressTotal) {
+  // HKCU, Flat, 93 keys, HKLM, HKU, HKCC, HKCR: 99 keys; the alias key below HKCR is the
+  // 100th and brings the one progress report. What lies below it is not counted.
+  Flat(reg, 93);
+  for (int i = 0; i < 5; ++i) reg.Key(kHKCR, u"Zalias\\below" + FromUtf8(std::to_string(i)));
+  const std::vector<TText> aliases = {u"HKEY_CLASSES_ROOT\\ZALIAS"};
+  TSearchRun run(reg.Factory(), &aliases);
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.fHits.size(), 93u);
+  EXPECT_EQ(run.fRec.fProgress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{100, 93}}));
+  // The criteria search counts it the same way.
+  TSearchRun crit(reg.Factory(), &aliases);
+  crit.fThread = std::make_unique<TSearchThread>(
+      TNameCritList{EncodeNameCrit(u"k10", mtContains)}, TNameCritList{}, TDatCritList{}, false,
+      false, false, false, 1000, TRootKeySet::All(), crit.fRec.Found(), crit.fRec.Progress(),
+      crit.fHost);
+  EXPECT_EQ(crit.Run(), stFinished);
+  EXPECT_EQ(crit.fRec.fProgress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{100, 93}}));
+}
+
 TEST_F(Walk, MaximumEndsRightAfterTheLastHit) {
   Flat(reg, 50);
   TSearchRun run(reg.Factory());
@@ -166,6 +190,19 @@ TEST_F(Walk, UnreadableKeysAndValuesAreSkipped) {
   run.Simple(u"hit");
   EXPECT_EQ(run.Run(), stFinished);
   EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\values | [hit]-ok | " + kDash}));
+}
+
+TEST_F(Walk, KeyNameHitWhenItsMatchingValuesCannotBeRead) {
+  reg.SetText(kHKCU, u"Run", u"Runner", u"x").fFailRead = true;
+  reg.SetText(kHKCU, u"Run", u"RunOnce", u"x").fFailQuery = true;
+  reg.SetText(kHKCU, u"Run", u"other", u"nothing");
+  reg.SetText(kHKCU, u"RunToo", u"Runner", u"x").fFailRead = true;
+  reg.SetText(kHKCU, u"RunToo", u"runs", u"x");
+  TSearchRun run(reg.Factory());
+  run.Simple(u"run");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"HKEY_CURRENT_USER\\[run] | " + kDash + " | " + kDash,
+                                      "HKEY_CURRENT_USER\\[run]too | [run]s | " + kDash}));
 }
 
 TEST_F(Walk, QueryOnlyAccessSearchesValuesButNotSubkeys) {
@@ -227,6 +264,35 @@ TEST_F(Walk, ThreadIsReleasedOnlyAfterItEnded) {
   // Destroying the object waits for the worker while running its hand-offs.
   run.fThread.reset();
   EXPECT_EQ(run.fRec.fHits.size(), 200u);
+}
+
+// Reports that follow each other closely are taken by one wake of the GUI thread, in order;
+// one that comes later wakes it again.
+TEST(GuiSync, CloseStepsShareOneWake) {
+  std::atomic<int> wakes{0};
+  TGuiSync sync([&] { ++wakes; });
+  std::vector<int> order;
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    for (int i = 0; i < 200; ++i) sync.Run([&order, i] { order.push_back(i); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // longer than a wait
+    sync.Run([&order] { order.push_back(200); });
+    done = true;
+  });
+  int answered = 0;
+  while (!done) {
+    if (wakes > answered) {
+      answered = wakes;
+      sync.RunPendingFor(std::chrono::milliseconds(5000));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  worker.join();
+  ASSERT_EQ(order.size(), 201u);
+  for (int i = 0; i <= 200; ++i) EXPECT_EQ(order[std::size_t(i)], i);
+  EXPECT_GE(wakes.load(), 2);
+  EXPECT_LT(wakes.load(), 100);
 }
 
 }  // namespace

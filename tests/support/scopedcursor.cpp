@@ -13,13 +13,39 @@ class TScopedCursor final : public TRegCursor {
     fPath.clear();
     fInner->SelectRoot(vRoot);
   }
-  void CloseKey() override { fInner->CloseKey(); }
+  void CloseKey() override {
+    fInner->CloseKey();
+    fPath.clear();
+    fParents.clear();
+  }
   bool OpenRead(TTextView vPath) override {
-    // The walk opens by absolute path only.
+    // The walk opens the root by the empty path, subkeys by name below it.
     const TText path = FoldAZ(vPath);
     if (fRoot != kHKCU || !Visible(path)) return false;
     if (!fInner->OpenRead(vPath)) return false;
     fPath = path;
+    fParents.clear();
+    return true;
+  }
+  bool OpenSubkeyRead(TTextView vName) override {
+    const TText path = fPath + u"\\" + FoldAZ(vName);
+    if (fRoot != kHKCU || !Visible(path) || !fInner->OpenSubkeyRead(vName)) return false;
+    fParents.push_back(fPath);
+    fPath = path;
+    return true;
+  }
+  void CloseSubkey() override {
+    fInner->CloseSubkey();
+    if (fParents.empty()) {
+      fPath.clear();
+      return;
+    }
+    fPath = fParents.back();
+    fParents.pop_back();
+  }
+  bool ListValues(TValueList& vList, bool vWithData) override {
+    if (Inside(fPath)) return fInner->ListValues(vList, vWithData);
+    vList.Clear();
     return true;
   }
   std::vector<TText> SubkeyNames() override {
@@ -64,6 +90,7 @@ class TScopedCursor final : public TRegCursor {
   TText fBase;
   TKeyHandle fRoot = 0;
   TText fPath;
+  std::vector<TText> fParents;  // paths of the keys below which fPath was opened
 };
 
 }  // namespace

@@ -28,8 +28,9 @@ TText Ascii(const char* vText) {
 
 }  // namespace
 
-TValueList ReadValueList(TRegCursor& vCursor, const TResult& vHit, const TLocaleCompare& vCompare) {
-  TValueList list;
+TDetailValues ReadValueList(TRegCursor& vCursor, const TResult& vHit,
+                            const TLocaleCompare& vCompare) {
+  TDetailValues list;
   if (!OpenKey(vCursor, vHit.froot, vHit.fKeyStr)) return list;
   list.fKeyOpened = true;
   std::vector<TText> names = vCursor.ValueNames();
@@ -39,7 +40,7 @@ TValueList ReadValueList(TRegCursor& vCursor, const TResult& vHit, const TLocale
   for (TText& name : names) {
     std::uint32_t type = 0, size = 0;
     if (!vCursor.QueryValue(name, type, size)) continue;
-    TValueEntry entry;
+    TDetailEntry entry;
     if (!vHit.fValStr.empty() && name == vHit.fValStr) {
       entry.fEmphasised = true;
       entry.fStart = vHit.fValStart;
@@ -54,12 +55,12 @@ TValueList ReadValueList(TRegCursor& vCursor, const TResult& vHit, const TLocale
   return list;
 }
 
-TText EntryText(const TValueEntry& vEntry, std::int32_t vIndex) {
+TText EntryText(const TDetailEntry& vEntry, std::int32_t vIndex) {
   if (vIndex == 0 && vEntry.fName.empty()) return u"(Default)";
   return vEntry.fName;
 }
 
-std::vector<TTextPart> EntryParts(const TValueEntry& vEntry, std::int32_t vIndex) {
+std::vector<TTextPart> EntryParts(const TDetailEntry& vEntry, std::int32_t vIndex) {
   const TText text = EntryText(vEntry, vIndex);
   if (!vEntry.fEmphasised) return {{text, fsNone}};
   const std::size_t n = text.size();

@@ -37,16 +37,16 @@ TText DetailKeyPath(TTextView vKeyStr);
 
 // One entry of the values list. Only the hit's own value carries an emphasis; it carries one
 // even with start and length 0 (the match lay in the data or in the key).
-struct TValueEntry {
+struct TDetailEntry {
   TText fName;
   bool fEmphasised = false;
   std::int32_t fStart = 0;
   std::int32_t fLen = 0;
-  bool operator==(const TValueEntry&) const = default;
+  bool operator==(const TDetailEntry&) const = default;
 };
 
-struct TValueList {
-  std::vector<TValueEntry> fEntries;
+struct TDetailValues {
+  std::vector<TDetailEntry> fEntries;
   std::int32_t fSelected = -1;  // -1 when the list is empty
   bool fKeyOpened = false;
 };
@@ -55,10 +55,11 @@ struct TValueList {
 // first), leaving out those whose type and size cannot be queried. The hit's value (an exact,
 // case-sensitive match of vHit.fValStr, when that is not empty) carries the hit's value
 // emphasis and is selected; otherwise the first entry is selected.
-TValueList ReadValueList(TRegCursor& vCursor, const TResult& vHit, const TLocaleCompare& vCompare);
+TDetailValues ReadValueList(TRegCursor& vCursor, const TResult& vHit,
+                            const TLocaleCompare& vCompare);
 
 // The text an entry shows: its name, or "(Default)" for the empty name at index 0.
-TText EntryText(const TValueEntry& vEntry, std::int32_t vIndex);
+TText EntryText(const TDetailEntry& vEntry, std::int32_t vIndex);
 
 // The parts an entry is drawn in, left to right. A plain entry is one plain part. The
 // emphasised entry is italic before the span, bold and underlined in it, italic after it;
@@ -68,7 +69,7 @@ struct TTextPart {
   TFontStyles fStyle = fsNone;
   bool operator==(const TTextPart&) const = default;
 };
-std::vector<TTextPart> EntryParts(const TValueEntry& vEntry, std::int32_t vIndex);
+std::vector<TTextPart> EntryParts(const TDetailEntry& vEntry, std::int32_t vIndex);
 
 // What the value name box shows: the name, "(default)" for the default value (vListHasEntries)
 // and nothing when the list is empty.

@@ -170,9 +170,9 @@ void TDetailPage::acKDetailExecute(const TResult& vHit) {
 
   SendMessageW(lbValues, LB_RESETCONTENT, 0, 0);
   fEntries.clear();
-  TValueList list;
+  TDetailValues list;
   if (auto cursor = fCursors()) list = ReadValueList(*cursor, vHit, PlatformCompare());
-  for (const TValueEntry& e : list.fEntries) {
+  for (const TDetailEntry& e : list.fEntries) {
     if (SendMessageW(lbValues, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(e.fName))) < 0) break;
     fEntries.push_back(e);
   }
@@ -213,7 +213,7 @@ void TDetailPage::lbvaluesClick() {
     fState.DetVLen = 0;
     return;
   }
-  const TValueEntry& entry = fEntries[std::size_t(sel)];
+  const TDetailEntry& entry = fEntries[std::size_t(sel)];
   fState.DetVStr = entry.fName;
   fState.DetVStart = entry.fEmphasised ? entry.fStart : 0;
   fState.DetVLen = entry.fEmphasised ? entry.fLen : 0;

@@ -93,7 +93,7 @@ class TDetailPage {
   HFONT fGridFont = nullptr;  // owned
   TCursorFactory fCursors;
   TDetailState fState;
-  std::vector<TValueEntry> fEntries;  // one per lbValues entry
+  std::vector<TDetailEntry> fEntries;  // one per lbValues entry
   TByteGrid fGrid;
   TText fGridText;         // must outlive the list view's text request
   TText fText;             // the chosen value's data as text

@@ -568,7 +568,8 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case ids::kRunPendingMsg:
-      if (fSync) fSync->RunPending();
+      // Hits that follow each other closely are taken without a message each.
+      if (fSync) fSync->RunPendingFor(std::chrono::milliseconds(50));
       return 0;
     case ids::kReleaseThreadMsg:
       ReleaseEndedThread();
@@ -945,10 +946,22 @@ void TMainForm::AddHitRow(std::int32_t n) {
   const THitStep step = AddHit(n, PageBeg, PerPage, rows);
   if (step.fEnableNext) EnableWindow(btnNext, TRUE);
   if (step.fShown) {
+    RECT before{}, client{}, area{};
+    GetClientRect(lbResults, &before);
     SetRows(step.fRows);
     const int r = n - PageBeg;
     SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
-    InvalidateRect(lbResults, nullptr, TRUE);
+    // Only the new row and what lies below it: the rows drawn already stay as they are, and
+    // a row paints its whole rectangle, so nothing is erased first. A scroll bar that came
+    // or went changes every row's width: then all of them.
+    GetClientRect(lbResults, &client);
+    if (client.right == before.right && SendMessageW(lbResults, LB_GETITEMRECT, WPARAM(r),
+                                                     reinterpret_cast<LPARAM>(&area)) != LB_ERR) {
+      area.bottom = client.bottom;
+      InvalidateRect(lbResults, &area, FALSE);
+    } else {
+      InvalidateRect(lbResults, nullptr, TRUE);
+    }
   }
   if (step.fRow >= 0) SendMessageW(lbResults, LB_SETCURSEL, WPARAM(step.fRow), 0);
 }
