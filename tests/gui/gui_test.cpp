@@ -486,14 +486,6 @@ std::wstring RemoteCell(DWORD vPid, HWND vList, int vRow, int vCol) {
   return text;
 }
 
-std::wstring ListText(HWND vList, int vIndex) {
-  wchar_t buf[512] = {};
-  const LRESULT n = SendMessageW(vList, LB_GETTEXTLEN, WPARAM(vIndex), 0);
-  if (n < 0 || n >= 512) return L"<bad length>";
-  SendMessageW(vList, LB_GETTEXT, WPARAM(vIndex), reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
-
 bool Checked(HWND vButton) {
   return SendMessageW(vButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
