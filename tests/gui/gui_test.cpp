@@ -274,6 +274,16 @@ TEST_F(GuiTest, HintsOfControlsAndMenuItemsGoToTheStatusBar) {
   EXPECT_TRUE(app.Running());
 }
 
+// The screen point inside row vRow of a list box, found from the rows' heights.
+POINT ListRowPoint(HWND vList, int vRow) {
+  const int top = int(SendMessageW(vList, LB_GETTOPINDEX, 0, 0));
+  int y = 0;
+  for (int i = top; i < vRow; ++i) y += int(SendMessageW(vList, LB_GETITEMHEIGHT, WPARAM(i), 0));
+  POINT p{30, y + int(SendMessageW(vList, LB_GETITEMHEIGHT, WPARAM(vRow), 0)) / 2};
+  ClientToScreen(vList, &p);
+  return p;
+}
+
 TEST_F(GuiTest, RightClickSelectsTheRowUnderThePointerAndOpensThePopUpMenu) {
   TCorvane app;
   ASSERT_NE(app.Main(), nullptr);
@@ -285,14 +295,7 @@ TEST_F(GuiTest, RightClickSelectsTheRowUnderThePointerAndOpensThePopUpMenu) {
   HWND list = app.Control(ids::lbResults);
   const int top = int(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
 
-  // The screen point inside row vRow (from the top row shown), found from the rows' heights.
-  auto rowPoint = [&](int vRow) {
-    int y = 0;
-    for (int i = top; i < vRow; ++i) y += int(SendMessageW(list, LB_GETITEMHEIGHT, WPARAM(i), 0));
-    POINT p{60, y + 8};
-    ClientToScreen(list, &p);
-    return p;
-  };
+  auto rowPoint = [&](int vRow) { return ListRowPoint(list, vRow); };
   RECT client{};
   GetClientRect(list, &client);
   POINT listBottom{0, client.bottom};
@@ -371,6 +374,34 @@ TEST_F(GuiTest, SecondStartHandsOverItsFirstArgument) {
   EXPECT_TRUE(first.Ended(20000));
 }
 
+// The editor tree's path of the test key.
+const std::string kEditorRoot = "My Computer\\HKEY_CURRENT_USER\\Software\\CorvaneGuiTest\\";
+
+// Waits until the registry editor's tree caret is on vKey and value vValue alone is selected in
+// its list; vShown tells what it showed last.
+bool WaitEditorOn(const std::string& vKey, const std::string& vValue, std::string& vShown) {
+  std::string caret;
+  std::vector<std::string> selected;
+  const bool on = WaitUntil(
+      [&] {
+        corvane::test::TEditorProbe editor;
+        if (!editor.Ready()) return false;
+        caret = editor.CaretPath();
+        selected = editor.Rows(LVNI_SELECTED);
+        return caret == vKey && selected == std::vector<std::string>{vValue};
+      },
+      30s);
+  vShown = caret + " / " + (selected.empty() ? "no row" : selected.front());
+  return on;
+}
+
+// The editor's focused row is vValue and its value list has the keyboard focus.
+void ExpectValueFocused(const std::string& vValue) {
+  corvane::test::TEditorProbe editor;
+  EXPECT_EQ(editor.Rows(LVNI_FOCUSED), std::vector<std::string>{vValue});
+  EXPECT_EQ(editor.Focus(), editor.List()) << "the value list has the keyboard focus";
+}
+
 TEST_F(GuiTest, CtrlROnAHitOpensTheRegistryEditorOnItsKeyAndValue) {
   corvane::test::EndEditors();
   TCorvane app;
@@ -390,28 +421,12 @@ TEST_F(GuiTest, CtrlROnAHitOpensTheRegistryEditorOnItsKeyAndValue) {
   KeyEvent(VK_CONTROL, false);
   Press('R');
   KeyEvent(VK_CONTROL, true);
-  const std::string key = "My Computer\\HKEY_CURRENT_USER\\Software\\CorvaneGuiTest\\Plant";
-  const std::vector<std::string> value{"zqxplant_03"};
-  std::string caret;
-  std::vector<std::string> selected;
-  EXPECT_TRUE(WaitUntil(
-      [&] {
-        corvane::test::TEditorProbe editor;
-        if (!editor.Ready()) return false;
-        caret = editor.CaretPath();
-        selected = editor.Rows(LVNI_SELECTED);
-        return caret == key && selected == value;
-      },
-      30s))
-      << caret << " / " << (selected.empty() ? "no row" : selected.front());
+  std::string shown;
+  EXPECT_TRUE(WaitEditorOn(kEditorRoot + "Plant", "zqxplant_03", shown)) << shown;
   std::printf("Ctrl+R to the value selected in the editor: %.1f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count());
   EXPECT_EQ(corvane::test::EditorWindows().size(), 1u);
-  {
-    corvane::test::TEditorProbe editor;
-    EXPECT_EQ(editor.Rows(LVNI_FOCUSED), value);
-    EXPECT_EQ(editor.Focus(), editor.List()) << "the value list has the keyboard focus";
-  }
+  ExpectValueFocused("zqxplant_03");
   std::this_thread::sleep_for(500ms);  // the editor repaints before the picture
   Screenshot(L"regedit-launched");
   corvane::test::EndEditors();
@@ -471,14 +486,6 @@ std::wstring RemoteCell(DWORD vPid, HWND vList, int vRow, int vCol) {
   return text;
 }
 
-std::wstring ListText(HWND vList, int vIndex) {
-  wchar_t buf[512] = {};
-  const LRESULT n = SendMessageW(vList, LB_GETTEXTLEN, WPARAM(vIndex), 0);
-  if (n < 0 || n >= 512) return L"<bad length>";
-  SendMessageW(vList, LB_GETTEXT, WPARAM(vIndex), reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
-
 bool Checked(HWND vButton) {
   return SendMessageW(vButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -513,13 +520,13 @@ class DetailGuiTest : public GuiTest {
   }
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kDetailKey); }
 
-  // Searches for the planted value and opens its hit by a double click.
-  void OpenDetail(const TCorvane& vApp) {
+  // Searches for the planted value and opens its hit, the first of vHits, by a double click.
+  void OpenDetail(const TCorvane& vApp, int vHits = 1) {
     vApp.SelectItem(ids::cbMaxRslt, 0);
     SendMessageW(vApp.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"qzdplant"));
     vApp.Command(ids::acSearch);
     ASSERT_TRUE(vApp.WaitFound());
-    ASSERT_EQ(vApp.SearchText(), L"Found 1 items");
+    ASSERT_EQ(vApp.SearchText(), L"Found " + std::to_wstring(vHits) + L" items");
     HWND list = vApp.Control(ids::lbResults);
     POINT row{60, 8};
     ClientToScreen(list, &row);
@@ -530,6 +537,61 @@ class DetailGuiTest : public GuiTest {
         << "the double click opens the detail page";
   }
 };
+
+// As CtrlROnAHitOpensTheRegistryEditorOnItsKeyAndValue, from the detail page: its key and the
+// value selected there, and they stay the target back on the results page with another hit
+// selected.
+TEST_F(DetailGuiTest, CtrlRLaunchesTheEditorOnTheDetailPagesKeyAndChosenValue) {
+  // A second hit in another key, found after the detail key's one.
+  const wchar_t other[] = L"Software\\CorvaneGuiTest\\QzdOther";
+  struct TCleanUp {
+    const wchar_t* fKey;
+    ~TCleanUp() {
+      corvane::test::EndEditors();
+      RegDeleteTreeW(HKEY_CURRENT_USER, fKey);
+    }
+  } cleanUp{other};
+  corvane::test::EndEditors();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, other, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  PlantValue(key, L"qzdplant_other", REG_SZ, WideBytes(L"other", 6));
+  RegCloseKey(key);
+
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDetail(app, 2));
+  HWND values = app.Control(ids::lbValues);
+  ASSERT_EQ(SendMessageW(values, LB_GETCURSEL, 0, 0), 5) << "the hit's value first";
+  LeftClick(ListRowPoint(values, 2));
+  ASSERT_TRUE(WaitUntil([&] { return Text(app.Control(ids::lblValType)) == L"REG_DWORD"; }, 5s))
+      << "the click chose \"dword\"";
+
+  const std::string detailKey =
+      kEditorRoot + corvane::ToUtf8(corvane::FromW(kDetailKey + wcslen(kTestKey) + 1));
+  std::string shown;
+  ASSERT_TRUE(ToFront(app.Main()));
+  PressWith({VK_CONTROL}, 'R');
+  EXPECT_TRUE(WaitEditorOn(detailKey, "dword", shown)) << "from the detail page: " << shown;
+  EXPECT_EQ(corvane::test::EditorWindows().size(), 1u);
+  ExpectValueFocused("dword");
+  corvane::test::EndEditors();
+
+  // Back on the results page, the other key's hit selected by a click.
+  ASSERT_TRUE(ToFront(app.Main()));
+  AltKey(VK_LEFT);
+  HWND results = app.Control(ids::lbResults);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(results) != FALSE; }, 5s));
+  ASSERT_EQ(app.Rows(), 2);
+  LeftClick(ListRowPoint(results, 1));
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(results, LB_GETCURSEL, 0, 0) == 1; }, 5s));
+  PressWith({VK_CONTROL}, 'R');
+  EXPECT_TRUE(WaitEditorOn(detailKey, "dword", shown))
+      << "the detail page's key before the selected hit's: " << shown;
+  ExpectValueFocused("dword");
+  EXPECT_TRUE(app.Running());
+}
 
 TEST_F(DetailGuiTest, ShowsTheKeysValuesAndTheChosenValueInEachView) {
   TCorvane app;

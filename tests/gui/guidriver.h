@@ -134,6 +134,15 @@ inline void RightClick(POINT vAt) {
   SendMouse(MOUSEEVENTF_RIGHTUP, vAt);
 }
 
+// The text of item vIndex of a list box.
+inline std::wstring ListText(HWND vList, int vIndex) {
+  wchar_t buf[512] = {};
+  const LRESULT n = SendMessageW(vList, LB_GETTEXTLEN, WPARAM(vIndex), 0);
+  if (n < 0 || n >= 512) return L"<bad length>";
+  SendMessageW(vList, LB_GETTEXT, WPARAM(vIndex), reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
 // The first visible top-level window of class vClass that belongs to process vPid.
 inline HWND VisibleWindowOf(DWORD vPid, const wchar_t* vClass) {
   struct TFind {

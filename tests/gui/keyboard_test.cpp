@@ -1,6 +1,6 @@
 // The window driven from the keyboard alone, with real key presses: Tab and Shift+Tab, the
-// arrow keys in a radio group, Alt with an underlined letter, Enter on a focused button, Esc
-// right after Enter, and the focus after a page change, a message box and a switch to
+// arrow keys in a radio group, Alt with an underlined letter, Enter on a focused button or a
+// hit, Esc right after Enter, and the focus after a page change, a message box and a switch to
 // another window.
 #include "guidriver.h"
 
@@ -94,6 +94,47 @@ TEST_F(GuiTest, TabMnemonicsAndEnterDriveTheSearchAndItsPages) {
   Press(VK_RETURN);
   EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(ids::lbResults)); }, 5s));
   EXPECT_TRUE(app.WaitFound());
+}
+
+TEST_F(GuiTest, EnterOnTheResultsListOpensTheSelectedHitsDetail) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  app.SelectItem(ids::cbMaxRslt, 1);  // 100: all planted hits, over three pages
+  ASSERT_TRUE(ToFront(app.Main()));
+  HWND main = app.Main(), edit = app.Control(ids::ebNow), list = app.Control(ids::lbResults);
+  HWND values = app.Control(ids::lbValues);
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s));
+  TypeText(kPlanted);
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  Press(VK_RETURN);  // in the text box: Search
+  ASSERT_TRUE(app.WaitFound()) << "Enter in the text box started no search";
+  ASSERT_EQ(FocusOf(main), list);
+
+  // The hits come in name order: the second row is the second value.
+  Press(VK_HOME);
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == 1; }, 5s));
+  Press(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(values); }, 5s)) << "Enter opened no detail page";
+  EXPECT_FALSE(Visible(list));
+  const LRESULT chosen = SendMessageW(values, LB_GETCURSEL, 0, 0);
+  EXPECT_EQ(ListText(values, int(chosen)), std::wstring(kPlanted) + L"_02") << "the hit's value";
+
+  // Back on the results: without a selected hit Enter does nothing.
+  PressWith({VK_MENU}, VK_LEFT);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(list); }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == list; }, 5s))
+      << "focus after Back: " << Describe(FocusOf(main));
+  SendMessageW(list, LB_SETCURSEL, WPARAM(-1), 0);
+  Press(VK_RETURN);
+  EXPECT_FALSE(WaitUntil([&] { return !Visible(list); }, 1s)) << "Enter without a hit";
+
+  // Enter on a focused button presses it and opens no detail page.
+  ASSERT_TRUE(TabTo(main, app.Control(ids::btnNext))) << "Tab reaches Next";
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return app.Enabled(ids::btnPrev); }, 5s)) << "Enter on Next";
+  EXPECT_TRUE(Visible(list));
+  EXPECT_FALSE(Visible(values));
 }
 
 TEST_F(GuiTest, AnOpenDropDownListKeepsEnterAndEsc) {

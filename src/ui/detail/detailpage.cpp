@@ -104,10 +104,10 @@ HWND TDetailPage::Create(HWND vParent) {
   fApp.SetHint(pbVal1,
                u"Value name|Full name for selected value - found text highlighted, if relevant");
   pnlValType = CreatePanel(pnlAllData, 0, 0, 100, 47);
-  Label(pnlValType, L"Size:", 4, 6, 30, 16);
+  Label(pnlValType, L"Size:", 4, 6, 32, 16);
   lblValSize = Label(pnlValType, L"", 36, 6, 62, 16, ids::lblValSize, SS_NOTIFY);
   fApp.SetHint(lblValSize, u"Value size|Size (in bytes) of selected value");
-  Label(pnlValType, L"Type:", 100, 6, 30, 16);
+  Label(pnlValType, L"Type:", 100, 6, 34, 16);
   lblValType = Label(pnlValType, L"", 134, 6, 190, 16, ids::lblValType, SS_NOTIFY);
   fApp.SetHint(lblValType, u"Value type|Data type of selected value");
   Label(pnlValType, L"View as", 4, 27, 48, 16);

@@ -1044,6 +1044,21 @@ void TMainForm::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
 
 LRESULT CALLBACK TMainForm::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR vRef) noexcept {
+  // Enter on a selected hit opens it in the detail page, as a double click does.
+  const bool enter = (vMsg == WM_GETDLGCODE && lParam &&
+                      reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
+                      reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) ||
+                     (vMsg == WM_KEYDOWN && wParam == VK_RETURN);
+  if (enter && SendMessageW(vWnd, LB_GETCURSEL, 0, 0) != LB_ERR) {
+    if (vMsg == WM_GETDLGCODE)
+      return DefSubclassProc(vWnd, vMsg, wParam, lParam) | DLGC_WANTMESSAGE;
+    try {
+      reinterpret_cast<TMainForm*>(vRef)->fActions.Execute(ids::acKDetail);
+    } catch (...) {
+      // The detail page reports its own faults; a key press has nothing to add.
+    }
+    return 0;
+  }
   if (vMsg == WM_RBUTTONDOWN) {
     try {
       reinterpret_cast<TMainForm*>(vRef)->lbResultsMouseDown(lParam, wParam);

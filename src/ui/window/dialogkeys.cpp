@@ -22,6 +22,18 @@ bool PressFocusedButton(HWND vMain) {
   return true;
 }
 
+// Enter for a focused control that asks for it, as the dialog manager asks (WM_GETDLGCODE with
+// the message, DLGC_WANTMESSAGE in the answer): a multi-line text box, or a list that opens its
+// selected item. It goes to the control rather than to the window's Enter shortcut.
+bool FocusWantsEnter(HWND vMain, MSG& vMsg) {
+  if (vMsg.message != WM_KEYDOWN || vMsg.wParam != VK_RETURN) return false;
+  HWND focus = GetFocus();
+  if (!focus || focus != vMsg.hwnd || !IsChild(vMain, focus)) return false;
+  const LRESULT code =
+      SendMessageW(focus, WM_GETDLGCODE, vMsg.wParam, reinterpret_cast<LPARAM>(&vMsg));
+  return (code & DLGC_WANTMESSAGE) != 0;
+}
+
 bool IsRadio(HWND vWnd) {
   wchar_t cls[16] = {};
   GetClassNameW(vWnd, cls, 16);
@@ -100,6 +112,7 @@ bool TranslateDialogKeys(HWND vMain, HACCEL vAccel, MSG& vMsg) {
   if (!(key && InOpenDropDown(vMsg.hwnd))) {
     if (vMsg.message == WM_KEYDOWN && vMsg.wParam == VK_RETURN && PressFocusedButton(vMain))
       return true;
+    if (FocusWantsEnter(vMain, vMsg)) return false;
     if (MoveInRadioGroup(vMsg)) return true;
     if (vAccel && TranslateAcceleratorW(vMain, vAccel, &vMsg)) return true;
   }

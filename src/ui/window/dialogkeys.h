@@ -1,6 +1,7 @@
 // Keyboard use of a top-level window as of a dialog box: Tab and Shift+Tab between the
 // controls, arrow keys within a group of radio buttons, Alt with a caption's underlined
-// letter presses that button, Enter presses the focused push button. The window's own
+// letter presses that button, Enter presses the focused push button or goes to a focused
+// control that asks for it (WM_GETDLGCODE answers DLGC_WANTMESSAGE). The window's own
 // shortcuts come first, except where they would take a key from an open drop-down list
 // (Esc closes the list, Enter picks its item).
 #pragma once
