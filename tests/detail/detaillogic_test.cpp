@@ -161,7 +161,7 @@ TEST(DetailList, EntryPartsOfTheHitsValue) {
 class DetailRegistry : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    plant = GetParam() == "win32" ? test::NewWin32Planter() : test::NewMemPlanter();
+    plant = test::NewPlanter(GetParam());
     cursor = plant->Cursors()();
   }
   TText KeyStr(TTextView vPath = u"k") const {
@@ -273,16 +273,8 @@ TEST_P(DetailRegistry, ShownValuesByType) {
   EXPECT_FALSE(ShowValue(*cursor, State(), u"missing", u",").fRead);
 }
 
-std::vector<std::string> Backends() {
-#ifdef _WIN32
-  return {"memory", "win32"};
-#else
-  return {"memory"};
-#endif
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, DetailRegistry, testing::ValuesIn(Backends()),
-                         [](const testing::TestParamInfo<std::string>& i) { return i.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, DetailRegistry, testing::ValuesIn(test::BackendNames()),
+                         test::BackendParamName);
 
 // --- Faults only the in-memory registry can make -----------------------------------------
 

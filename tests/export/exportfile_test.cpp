@@ -30,7 +30,7 @@ std::string ReadFile(const fs::path& vPath) {
 class ExportFiles : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    plant = GetParam() == "win32" ? test::NewWin32Planter() : test::NewMemPlanter();
+    plant = test::NewPlanter(GetParam());
     dir = fs::temp_directory_path() / ("corvane-export-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
   }
@@ -102,16 +102,8 @@ TEST_P(ExportFiles, AThousandPlantedHitsInEachFormatReadBack) {
   }
 }
 
-std::vector<std::string> Backends() {
-#ifdef _WIN32
-  return {"memory", "win32"};
-#else
-  return {"memory"};
-#endif
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, ExportFiles, testing::ValuesIn(Backends()),
-                         [](const testing::TestParamInfo<std::string>& i) { return i.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, ExportFiles, testing::ValuesIn(test::BackendNames()),
+                         test::BackendParamName);
 
 // Files in memory that fail on demand.
 class TFailingFiles final : public TFileOps {

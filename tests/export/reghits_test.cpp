@@ -59,7 +59,7 @@ std::vector<TPlanted> EveryType() {
 class RegHits : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    plant = GetParam() == "win32" ? test::NewWin32Planter() : test::NewMemPlanter();
+    plant = test::NewPlanter(GetParam());
   }
   // The hits of a simple search for vText inside the test key.
   std::vector<TResult> Search(const TText& vText) {
@@ -207,16 +207,8 @@ TEST_P(RegHits, NamesTheFormatCannotHoldAreCountedNotWritten) {
   EXPECT_EQ(k->fValues[0].fName, u"tok fine");
 }
 
-std::vector<std::string> Backends() {
-#ifdef _WIN32
-  return {"memory", "win32"};
-#else
-  return {"memory"};
-#endif
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, RegHits, testing::ValuesIn(Backends()),
-                         [](const testing::TestParamInfo<std::string>& i) { return i.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, RegHits, testing::ValuesIn(test::BackendNames()),
+                         test::BackendParamName);
 
 }  // namespace
 }  // namespace corvane

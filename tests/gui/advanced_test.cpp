@@ -671,27 +671,11 @@ TEST_F(AdvancedGui, ShortcutsAddAndDeleteRowsOfTheFocusedBoxAndTabVisitsEveryCon
 
 TEST_F(AdvancedGui, EveryRootKeyNameFitsItsCheckBox) {
   // Measured in this process: a font handle is valid in its own process only.
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring ini = std::wstring(temp) + L"corvane-roots-test.ini";
-  corvane::TApplication application;
-  corvane::TMainFormContext context;
-  context.IniName = corvane::FromW(ini.c_str());
-  auto form = std::make_unique<corvane::TMainForm>(application, std::move(context));
-  ASSERT_TRUE(form->Create());
+  TLocalForm local;
+  ASSERT_TRUE(local.Created());
   HDC dc = GetDC(nullptr);
   for (int bit = 0; bit < 5; ++bit) {
-    std::pair<int, HWND> find{ids::cbHKCR + bit, nullptr};
-    EnumChildWindows(
-        form->Handle(),
-        [](HWND w, LPARAM l) -> BOOL {
-          auto* p = reinterpret_cast<std::pair<int, HWND>*>(l);
-          if (GetDlgCtrlID(w) != p->first) return TRUE;
-          p->second = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    HWND box = find.second;
+    HWND box = local.Control(ids::cbHKCR + bit);
     ASSERT_NE(box, nullptr);
     const std::wstring caption = Text(box);
     const HGDIOBJ old =
@@ -710,9 +694,6 @@ TEST_F(AdvancedGui, EveryRootKeyNameFitsItsCheckBox) {
     EXPECT_LE(r.right, all.left);
   }
   ReleaseDC(nullptr, dc);
-  DestroyWindow(form->Handle());
-  form.reset();
-  DeleteFileW(ini.c_str());
 }
 
 TEST_F(AdvancedGui, ARunningSearchLocksTheRowsAndTheirButtonsUntilItEnds) {

@@ -200,15 +200,9 @@ TEST_F(GuiTest, ControlsUseArialOfThirteenPixels) {
   // A font handle is only valid in its own process, and under Wine WM_GETFONT does not even
   // answer across processes: build the program's window here, hidden, and ask every text
   // control of all three pages which face its font resolves to.
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring ini = std::wstring(temp) + L"corvane-font-test.ini";
-  corvane::TApplication application;
-  corvane::TMainFormContext context;
-  context.IniName = corvane::FromW(ini.c_str());
-  auto form = std::make_unique<corvane::TMainForm>(application, std::move(context));
-  ASSERT_TRUE(form->Create());
-  const std::vector<HWND> controls = TextControls(form->Handle());
+  TLocalForm local;
+  ASSERT_TRUE(local.Created());
+  const std::vector<HWND> controls = TextControls(local.Handle());
   EXPECT_GE(controls.size(), 20u);
   HDC dc = GetDC(nullptr);
   for (HWND c : controls) {
@@ -225,9 +219,6 @@ TEST_F(GuiTest, ControlsUseArialOfThirteenPixels) {
     EXPECT_EQ(lf.lfWeight, FW_NORMAL) << Describe(c);
   }
   ReleaseDC(nullptr, dc);
-  DestroyWindow(form->Handle());
-  form.reset();
-  DeleteFileW(ini.c_str());
 }
 
 TEST_F(GuiTest, HintsOfControlsAndMenuItemsGoToTheStatusBar) {

@@ -232,6 +232,24 @@ inline void Screenshot(const std::wstring& vName) {
   ReleaseDC(nullptr, screen);
 }
 
+// The first descendant of vParent with the control identifier vId; null when none has it.
+inline HWND ChildById(HWND vParent, int vId) {
+    struct TFind {
+      int fId;
+      HWND fFound;
+    } find{vId, nullptr};
+    EnumChildWindows(
+        vParent,
+        [](HWND w, LPARAM l) -> BOOL {
+          auto* f = reinterpret_cast<TFind*>(l);
+          if (GetDlgCtrlID(w) != f->fId) return TRUE;
+          f->fFound = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.fFound;
+}
+
 // One running corvane.exe.
 class TCorvane {
  public:
@@ -270,22 +288,7 @@ class TCorvane {
     return nullptr;
   }
   HWND Main() const { return fMain; }
-  HWND Control(int vId) const {
-    struct TFind {
-      int fId;
-      HWND fFound;
-    } find{vId, nullptr};
-    EnumChildWindows(
-        fMain,
-        [](HWND w, LPARAM l) -> BOOL {
-          auto* f = reinterpret_cast<TFind*>(l);
-          if (GetDlgCtrlID(w) != f->fId) return TRUE;
-          f->fFound = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.fFound;
-  }
+  HWND Control(int vId) const { return ChildById(fMain, vId); }
   void Command(int vId) const { PostMessageW(fMain, WM_COMMAND, MAKEWPARAM(vId, 0), 0); }
   void Key(int vId, WPARAM vKey) const {
     PostMessageW(Control(vId), WM_KEYDOWN, vKey, 1);
@@ -450,22 +453,7 @@ class TLocalForm {
   bool Created() const { return fCreated; }
   corvane::TMainForm& Form() { return *fForm; }
   HWND Handle() const { return fForm->Handle(); }
-  HWND Control(int vId) const {
-    struct TFind {
-      int fId;
-      HWND fFound;
-    } find{vId, nullptr};
-    EnumChildWindows(
-        Handle(),
-        [](HWND w, LPARAM l) -> BOOL {
-          auto* f = reinterpret_cast<TFind*>(l);
-          if (GetDlgCtrlID(w) != f->fId) return TRUE;
-          f->fFound = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.fFound;
-  }
+  HWND Control(int vId) const { return ChildById(Handle(), vId); }
 
  private:
   std::wstring fIni;

@@ -15,10 +15,6 @@ namespace {
 
 using test::TPlanter;
 
-std::unique_ptr<TPlanter> MakePlanter(const std::string& vName) {
-  return vName == "win32" ? test::NewWin32Planter() : test::NewMemPlanter();
-}
-
 std::vector<std::string> Utf8(const std::vector<TText>& v) {
   std::vector<std::string> r;
   for (const auto& s : v) r.push_back(ToUtf8(s));
@@ -28,7 +24,7 @@ std::vector<std::string> Utf8(const std::vector<TText>& v) {
 class RegistryContract : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    plant = MakePlanter(GetParam());
+    plant = test::NewPlanter(GetParam());
     cursor = plant->Cursors()();
     cursor->SelectRoot(kHKCU);
   }
@@ -361,16 +357,8 @@ TEST_P(RegistryContract, CriteriaWalkRootsAndStop) {
   }
 }
 
-std::vector<std::string> Backends() {
-#ifdef _WIN32
-  return {"memory", "win32"};
-#else
-  return {"memory"};
-#endif
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, testing::ValuesIn(Backends()),
-                         [](const testing::TestParamInfo<std::string>& i) { return i.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, testing::ValuesIn(test::BackendNames()),
+                         test::BackendParamName);
 
 }  // namespace
 }  // namespace corvane

@@ -3,8 +3,11 @@
 // planter goes away (also when the test failed).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "search/registry.h"
@@ -32,5 +35,15 @@ class TPlanter {
 std::unique_ptr<TPlanter> NewMemPlanter();
 // The real registry (Windows only); nullptr elsewhere.
 std::unique_ptr<TPlanter> NewWin32Planter();
+
+// The backends a contract suite runs over, by name: "memory", and "win32" on Windows. Use as
+// INSTANTIATE_TEST_SUITE_P(Backends, Suite, testing::ValuesIn(test::BackendNames()),
+//                          test::BackendParamName);
+std::vector<std::string> BackendNames();
+inline std::string BackendParamName(const testing::TestParamInfo<std::string>& vInfo) {
+  return vInfo.param;
+}
+// A planter on the backend of that name.
+std::unique_ptr<TPlanter> NewPlanter(const std::string& vBackend);
 
 }  // namespace corvane::test

@@ -32,4 +32,16 @@ std::unique_ptr<TPlanter> NewMemPlanter() { return std::make_unique<TMemPlanter>
 std::unique_ptr<TPlanter> NewWin32Planter() { return nullptr; }
 #endif
 
+std::vector<std::string> BackendNames() {
+#ifdef _WIN32
+  return {"memory", "win32"};
+#else
+  return {"memory"};
+#endif
+}
+
+std::unique_ptr<TPlanter> NewPlanter(const std::string& vBackend) {
+  return vBackend == "win32" ? NewWin32Planter() : NewMemPlanter();
+}
+
 }  // namespace corvane::test

@@ -119,15 +119,8 @@ void TScrollBox::OnVScroll(int vCode) {
 }
 
 LRESULT TScrollBox::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT r = 0; ForwardToTop(Handle(), vMsg, wParam, lParam, r)) return r;
   switch (vMsg) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_CONTEXTMENU:
-      if (HWND top = GetAncestor(Handle(), GA_ROOT); top && top != Handle())
-        return SendMessageW(top, vMsg, wParam, lParam);
-      break;
     case WM_SIZE:
       if (OnResize) OnResize();
       if (fAuto) UpdateRange();

@@ -2,24 +2,12 @@
 
 #include <algorithm>
 
+#include "ui/window/window.h"
+
 namespace corvane {
 namespace {
 
 constexpr wchar_t kSplitterClass[] = L"TCorvaneSplitter";
-
-void RegisterSplitterClass(WNDPROC vProc) {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = vProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kSplitterClass;
-  RegisterClassExW(&wc);
-}
 
 }  // namespace
 
@@ -28,7 +16,7 @@ TSplitter::~TSplitter() {
 }
 
 HWND TSplitter::Create(HWND vParent, int vWidth) {
-  RegisterSplitterClass(Proc);
+  RegisterChildClass(kSplitterClass, Proc, IDC_SIZEWE);
   fHandle = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, vWidth, 10,
                             vParent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (fHandle) SetWindowLongPtrW(fHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -114,40 +114,47 @@ void TAlignList::Arrange(HWND vContainer) const {
 namespace {
 
 LRESULT CALLBACK PanelProc(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam) noexcept {
-  switch (vMsg) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_CONTEXTMENU:
-      if (HWND top = GetAncestor(vWnd, GA_ROOT); top && top != vWnd)
-        return SendMessageW(top, vMsg, wParam, lParam);
-      break;
-    case WM_SIZE:
-      if (auto* align = reinterpret_cast<const TAlignList*>(GetWindowLongPtrW(vWnd, GWLP_USERDATA)))
-        align->Arrange(vWnd);
-      return 0;
-    default:
-      break;
+  if (LRESULT r = 0; ForwardToTop(vWnd, vMsg, wParam, lParam, r)) return r;
+  if (vMsg == WM_SIZE) {
+    if (auto* align = reinterpret_cast<const TAlignList*>(GetWindowLongPtrW(vWnd, GWLP_USERDATA)))
+      align->Arrange(vWnd);
+    return 0;
   }
   return DefWindowProcW(vWnd, vMsg, wParam, lParam);
 }
 
 }  // namespace
 
-void RegisterPanelClass() {
-  static bool done = false;
-  if (done) return;
-  done = true;
+bool ForwardToTop(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam, LRESULT& vResult) {
+  switch (vMsg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CONTEXTMENU:
+      if (HWND top = GetAncestor(vWnd, GA_ROOT); top && top != vWnd) {
+        vResult = SendMessageW(top, vMsg, wParam, lParam);
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void RegisterChildClass(const wchar_t* vName, WNDPROC vProc, const wchar_t* vCursor) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = PanelProc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), vName, &wc)) return;
+  wc.lpfnWndProc = vProc;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hCursor = LoadCursorW(nullptr, vCursor);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kPanelClass;
+  wc.lpszClassName = vName;
   RegisterClassExW(&wc);
 }
+
+void RegisterPanelClass() { RegisterChildClass(kPanelClass, PanelProc, IDC_ARROW); }
 
 HWND CreatePanel(HWND vParent, int vX, int vY, int vW, int vH, const TAlignList* vAlign,
                  DWORD vExStyle) {

@@ -70,6 +70,12 @@ class TAlignList {
 // WM_MEASUREITEM on to its top-level window, so one window handles every control.
 inline constexpr wchar_t kPanelClass[] = L"TCorvanePanel";
 void RegisterPanelClass();
+// Registers a plain child window class in the dialog colour with vProc and the system cursor
+// vCursor; a second call with the same name does nothing.
+void RegisterChildClass(const wchar_t* vName, WNDPROC vProc, const wchar_t* vCursor);
+// What a container does with its children's commands, notifications, owner drawing and
+// context menus: passes them to its top-level window. True when vMsg was one of them.
+bool ForwardToTop(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam, LRESULT& vResult);
 HWND CreatePanel(HWND vParent, int vX, int vY, int vW, int vH, const TAlignList* vAlign = nullptr,
                  DWORD vExStyle = 0);
 
