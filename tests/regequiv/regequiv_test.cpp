@@ -4,6 +4,7 @@
 
 #include "regequiv/regequiv.h"
 #include "search/memregistry.h"
+#include "support/forwardcursor.h"
 #include "support/recorder.h"
 
 namespace corvane {
@@ -65,10 +66,10 @@ struct TFaults {
   int fKeyInfos = 0;
 };
 
-class TFaultCursor final : public TRegCursor {
+class TFaultCursor final : public test::TForwardCursor {
  public:
   TFaultCursor(std::unique_ptr<TRegCursor> vInner, TFaults& vFaults)
-      : fIn(std::move(vInner)), fF(vFaults) {}
+      : TForwardCursor(std::move(vInner)), fF(vFaults) {}
 
   void SelectRoot(TKeyHandle vRoot) override {
     fIn->SelectRoot(fRoot = vRoot);
@@ -79,16 +80,6 @@ class TFaultCursor final : public TRegCursor {
     fPath.clear();
   }
   bool OpenRead(TTextView p) override { return Opened(p, fIn->OpenRead(p)); }
-  bool OpenSubkeyRead(TTextView n) override { return fIn->OpenSubkeyRead(n); }
-  void CloseSubkey() override { fIn->CloseSubkey(); }
-  std::vector<TText> SubkeyNames() override { return fIn->SubkeyNames(); }
-  std::vector<TText> ValueNames() override { return fIn->ValueNames(); }
-  bool QueryValue(TTextView n, std::uint32_t& t, std::uint32_t& s) override {
-    return fIn->QueryValue(n, t, s);
-  }
-  bool ReadValue(TTextView n, std::uint8_t* b, std::uint32_t& t, std::uint32_t& s) override {
-    return fIn->ReadValue(n, b, t, s);
-  }
   bool OpenFull(TTextView p) override {
     fF.fFullOpens.push_back(RootName(fRoot) + Target(p));
     return Opened(p, fIn->OpenFull(p));
@@ -107,9 +98,6 @@ class TFaultCursor final : public TRegCursor {
     if (Fails("read")) throw TRegError("read refused");
     return fIn->ReadText(n);
   }
-  std::uint32_t ReadNumber(TTextView n) override { return fIn->ReadNumber(n); }
-  bool KeyExists(TTextView p) override { return fIn->KeyExists(p); }
-  bool DeleteKey(TTextView p) override { return fIn->DeleteKey(p); }
   bool RootKeyInfo(TKeyHandle r, TKeyInfo& i) override {
     ++fF.fKeyInfos;
     return fIn->RootKeyInfo(r, i);
@@ -129,7 +117,6 @@ class TFaultCursor final : public TRegCursor {
     return vOk;
   }
 
-  std::unique_ptr<TRegCursor> fIn;
   TFaults& fF;
   TKeyHandle fRoot = kHKCU;
   TText fPath;

@@ -1,20 +1,22 @@
 #include "support/scopedcursor.h"
 
+#include "support/forwardcursor.h"
+
 namespace corvane::test {
 namespace {
 
-class TScopedCursor final : public TRegCursor {
+class TScopedCursor final : public TForwardCursor {
  public:
   TScopedCursor(std::unique_ptr<TRegCursor> vInner, const TText& vBase)
-      : fInner(std::move(vInner)), fBase(u"\\" + FoldAZ(vBase)) {}
+      : TForwardCursor(std::move(vInner)), fBase(u"\\" + FoldAZ(vBase)) {}
 
   void SelectRoot(TKeyHandle vRoot) override {
     fRoot = vRoot;
     fPath.clear();
-    fInner->SelectRoot(vRoot);
+    fIn->SelectRoot(vRoot);
   }
   void CloseKey() override {
-    fInner->CloseKey();
+    fIn->CloseKey();
     fPath.clear();
     fParents.clear();
   }
@@ -22,20 +24,20 @@ class TScopedCursor final : public TRegCursor {
     // The walk opens the root by the empty path, subkeys by name below it.
     const TText path = FoldAZ(vPath);
     if (fRoot != kHKCU || !Visible(path)) return false;
-    if (!fInner->OpenRead(vPath)) return false;
+    if (!fIn->OpenRead(vPath)) return false;
     fPath = path;
     fParents.clear();
     return true;
   }
   bool OpenSubkeyRead(TTextView vName) override {
     const TText path = fPath + u"\\" + FoldAZ(vName);
-    if (fRoot != kHKCU || !Visible(path) || !fInner->OpenSubkeyRead(vName)) return false;
+    if (fRoot != kHKCU || !Visible(path) || !fIn->OpenSubkeyRead(vName)) return false;
     fParents.push_back(fPath);
     fPath = path;
     return true;
   }
   void CloseSubkey() override {
-    fInner->CloseSubkey();
+    fIn->CloseSubkey();
     if (fParents.empty()) {
       fPath.clear();
       return;
@@ -44,35 +46,19 @@ class TScopedCursor final : public TRegCursor {
     fParents.pop_back();
   }
   bool ListValues(TValueList& vList, bool vWithData) override {
-    if (Inside(fPath)) return fInner->ListValues(vList, vWithData);
+    if (Inside(fPath)) return fIn->ListValues(vList, vWithData);
     vList.Clear();
     return true;
   }
   std::vector<TText> SubkeyNames() override {
     std::vector<TText> shown;
-    for (auto& n : fInner->SubkeyNames())
+    for (auto& n : fIn->SubkeyNames())
       if (Visible(fPath + u"\\" + FoldAZ(n))) shown.push_back(n);
     return shown;
   }
   std::vector<TText> ValueNames() override {
-    return Inside(fPath) ? fInner->ValueNames() : std::vector<TText>{};
+    return Inside(fPath) ? fIn->ValueNames() : std::vector<TText>{};
   }
-  bool QueryValue(TTextView n, std::uint32_t& t, std::uint32_t& s) override {
-    return fInner->QueryValue(n, t, s);
-  }
-  bool ReadValue(TTextView n, std::uint8_t* b, std::uint32_t& t, std::uint32_t& s) override {
-    return fInner->ReadValue(n, b, t, s);
-  }
-  bool OpenFull(TTextView p) override { return fInner->OpenFull(p); }
-  bool OpenReadAccess(TTextView p) override { return fInner->OpenReadAccess(p); }
-  bool CreateSubkey(TTextView n) override { return fInner->CreateSubkey(n); }
-  void WriteText(TTextView n, TTextView t) override { fInner->WriteText(n, t); }
-  TText ReadText(TTextView n) override { return fInner->ReadText(n); }
-  std::uint32_t ReadNumber(TTextView n) override { return fInner->ReadNumber(n); }
-  bool KeyExists(TTextView p) override { return fInner->KeyExists(p); }
-  bool DeleteKey(TTextView p) override { return fInner->DeleteKey(p); }
-  bool RootKeyInfo(TKeyHandle r, TKeyInfo& i) override { return fInner->RootKeyInfo(r, i); }
-  bool OpenKeyInfo(TKeyInfo& i) override { return fInner->OpenKeyInfo(i); }
 
  private:
   bool Inside(const TText& p) const {
@@ -86,7 +72,6 @@ class TScopedCursor final : public TRegCursor {
     return fBase.compare(0, p.size(), p) == 0 && fBase.size() > p.size() && fBase[p.size()] == u'\\';
   }
 
-  std::unique_ptr<TRegCursor> fInner;
   TText fBase;
   TKeyHandle fRoot = 0;
   TText fPath;
