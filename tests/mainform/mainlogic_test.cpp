@@ -244,6 +244,56 @@ TEST(Actions, BackForwardAndDetail) {
   EXPECT_TRUE(ActionStates(s).fRegedit);
 }
 
+TEST(Actions, ExportNeedsHitsAndNothingRunning) {
+  TWindowState s;
+  s.fPage = 1;
+  EXPECT_FALSE(ActionStates(s).fExport) << "no hits";
+  s.fHits = true;
+  EXPECT_TRUE(ActionStates(s).fExport);
+  s.fThreadRunning = true;
+  EXPECT_FALSE(ActionStates(s).fExport) << "the hits are still growing";
+  s.fThreadRunning = false;
+  s.fLoading = true;
+  EXPECT_FALSE(ActionStates(s).fExport);
+  EXPECT_TRUE(ActionStates(s).fStop) << "Stop gives up the load";
+  EXPECT_FALSE(ActionStates(s).fSearchFile);
+}
+
+TEST(Actions, AFileSearchedHasNoDetailNorEditorButCanGoBack) {
+  TWindowState s;
+  s.fPage = 1;
+  s.fRowSelected = true;
+  s.fRegEditKnown = true;
+  s.fBasicTextEmpty = false;
+  EXPECT_TRUE(ActionStates(s).fSearchFile);
+  EXPECT_FALSE(ActionStates(s).fSearchRegistry) << "the registry is searched already";
+  s.fFileSearched = true;
+  const TActionStates a = ActionStates(s);
+  EXPECT_FALSE(a.fKDetail);
+  EXPECT_FALSE(a.fRegedit);
+  EXPECT_TRUE(a.fSearchRegistry);
+  EXPECT_TRUE(a.fSearchFile) << "another file may be picked";
+  s.fThreadRunning = true;
+  EXPECT_FALSE(ActionStates(s).fSearchRegistry) << "not under a running search";
+  EXPECT_FALSE(ActionStates(s).fSearchFile);
+}
+
+TEST(Actions, CopyNeedsAKeyOnTheShownPageAndAValueForNameAndData) {
+  TWindowState s;
+  s.fCopyKey = s.fCopyValue = true;
+  EXPECT_FALSE(ActionStates(s).fCopyKey) << "nothing to copy from the criteria page";
+  s.fPage = 1;
+  TActionStates a = ActionStates(s);
+  EXPECT_TRUE(a.fCopyKey && a.fCopyValue && a.fCopyData);
+  s.fCopyValue = false;  // a key hit
+  a = ActionStates(s);
+  EXPECT_TRUE(a.fCopyKey);
+  EXPECT_FALSE(a.fCopyValue || a.fCopyData);
+  s.fCopyKey = false;
+  s.fCopyValue = true;
+  EXPECT_FALSE(ActionStates(s).fCopyData) << "no key, no value";
+}
+
 TEST(Texts, EndProgressAndCaptions) {
   EXPECT_EQ(EndText(stOverflow, 1000), u"Found 1000 items (the maximum)");
   EXPECT_EQ(EndText(stFinished, 23), u"Found 23 items");

@@ -312,26 +312,6 @@ void TMainForm::CreateCriteriaPage() {
     SendMessageW(cbMaxRslt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
 }
 
-void TMainForm::CreateResultsPage() {
-  HWND page = fPages[1] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage1Align);
-  pnlSearch = CreatePanel(page, 0, 0, 100, 57);
-  lbResults = CreateControl(
-      page, L"LISTBOX", L"",
-      WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
-      100, 100, ids::lbResults, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  fPage1Align.Add(pnlSearch, alTop, 57);
-  fPage1Align.Add(lbResults, alClient);
-  SetWindowSubclass(lbResults, ResultsSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-  lblSearch = Label(pnlSearch, L"Searching...", 11, 8, 400, 16, 0, ids::lblSearch);
-  btnPrev = Button(pnlSearch, L"&< Previous 10", 11, 28, 100, 25, ids::btnPrev);
-  btnKDetail = Button(pnlSearch, L"&Detail", 200, 28, 75, 25, ids::acKDetail);
-  fActions.BindButton(ids::acKDetail, btnKDetail);
-  Hint(btnKDetail, u"Detail|View detail for highlighted result");
-  btnNext = Button(pnlSearch, L"Next 10 &>", 370, 28, 100, 25, ids::btnNext);
-  EnableWindow(btnPrev, FALSE);
-  EnableWindow(btnNext, FALSE);
-}
-
 // --- Window events ----------------------------------------------------------------------
 
 void TMainForm::FormCreate() {
@@ -375,14 +355,26 @@ void TMainForm::FormCreate() {
   int parts[1] = {-1};
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
   CreateCriteriaPage();
-  CreateResultsPage();
+  TResultsPage::THost results;
+  results.fPerPage = [this] { return PerPage; };
+  results.fOpen = [this] { fActions.Execute(ids::acKDetail); };
+  results.fContextMenu = [this](POINT vAt) {
+    acAllUpdate();
+    TrackPopupMenu(pmResults, TPM_RIGHTBUTTON, vAt.x, vAt.y, 0, Handle(), nullptr);
+  };
+  results.fCopy = [] {};
+  fResults = std::make_unique<TResultsPage>(Handle(), HFONT(fFont.Get()), std::move(results));
+  fPages[1] = fResults->Create(Handle());
+  lbResults = fResults->List();
+  btnKDetail = fResults->DetailButton();
+  fActions.BindButton(ids::acKDetail, btnKDetail);
+  Hint(btnKDetail, u"Detail|View detail for highlighted result");
   fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()), Win32CursorFactory());
   fPages[2] = fDetail->Create(Handle());
   fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
   fFocus.fFallback = [this] { return PageFirstControl(); };
 
   ShowPage(0);
-  Results.clear();
   SendMessageW(Animate1, ACM_OPENW, reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)),
                reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(3)));
   LoadPlacementFromIni();
@@ -404,7 +396,6 @@ void TMainForm::FormDestroy() {
   SavePlacementToIni();
   WriteSettings();
   fApp.OnHint = nullptr;
-  RemoveWindowSubclass(lbResults, ResultsSubclass, 1);
   PostQuitMessage(0);
 }
 
@@ -439,15 +430,8 @@ void TMainForm::FormResize() {
                  SWP_NOACTIVATE);
   }
   SetBounds(ebNow, 8, 32, (area.right - area.left) - 16, 21);
-  MeasureResults();
-  RECT b{};
-  GetWindowRect(btnKDetail, &b);
-  const int bw = b.right - b.left;
-  SetBounds(btnKDetail, (width - bw) / 2, 28, bw, 25);
-  GetWindowRect(btnNext, &b);
-  SetBounds(btnNext, width - 11 - (b.right - b.left), 28, b.right - b.left, 25);
+  fResults->Layout(width);
   if (fDetail) fDetail->FormResize();
-  InvalidateRect(lbResults, nullptr, TRUE);
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -489,6 +473,7 @@ void TMainForm::SetStatus(const TText& vText) {
 
 LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
   if (LRESULT r = 0; fDetail && fDetail->HandleMessage(vMsg, wParam, lParam, r)) return r;
+  if (LRESULT r = 0; fResults && fResults->HandleMessage(vMsg, wParam, lParam, r)) return r;
   switch (vMsg) {
     case WM_CREATE:
       FormCreate();
@@ -536,10 +521,6 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_MEASUREITEM: {
       auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (mi->CtlType == ODT_LISTBOX && int(mi->CtlID) == ids::lbResults) {
-        mi->itemHeight = UINT(RowHeight(int(mi->itemID)));
-        return TRUE;
-      }
       if (mi->CtlType == ODT_COMBOBOX) {
         mi->itemHeight = 19;
         return TRUE;
@@ -548,25 +529,12 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DRAWITEM: {
       const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (di->hwndItem == lbResults) {
-        lbResultsDrawItem(*di);
-        return TRUE;
-      }
       if (di->hwndItem == cbPerPage || di->hwndItem == cbMaxRslt) {
         cbPerPageDrawItem(*di);
         return TRUE;
       }
       break;
     }
-    case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == lbResults) {
-        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
-        acAllUpdate();
-        TrackPopupMenu(pmResults, TPM_RIGHTBUTTON, pt.x, pt.y, 0, Handle(), nullptr);
-        return 0;
-      }
-      break;
     case ids::kRunPendingMsg:
       // Hits that follow each other closely are taken without a message each.
       if (fSync) fSync->RunPendingFor(std::chrono::milliseconds(50));
@@ -613,15 +581,6 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
   switch (vId) {
     case ids::ebNow:
       if (vCode == EN_CHANGE) ClearResults();
-      break;
-    case ids::btnNext:
-      if (vCode == BN_CLICKED) btnNextClick();
-      break;
-    case ids::btnPrev:
-      if (vCode == BN_CLICKED) btnPrevClick();
-      break;
-    case ids::lbResults:
-      if (vCode == LBN_DBLCLK) fActions.Execute(ids::acKDetail);
       break;
     case ids::cbPerPage:
       if (vCode == CBN_SELCHANGE) cbPerPageClick();
@@ -696,10 +655,9 @@ void TMainForm::acAllUpdate() {
 void TMainForm::acRegeditExecute() {
   // The key detail page's key and selected value (DetKStr, DetVStr) come first.
   const TLaunchTarget detail = fDetail->LaunchTarget();
-  const LRESULT row = SendMessageW(lbResults, LB_GETCURSEL, 0, 0);
   const TRegeditTarget target =
-      RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName, Results,
-                    PageBeg, row == LB_ERR ? -1 : std::int32_t(row));
+      RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName,
+                    fResults->Hits(), fResults->PageBeg(), fResults->SelectedRow());
   // The result code is not shown: the editor shows how far the launch got.
   (void)LaunchRegedit(Handle(), fContext.RegEditExe, target.fKey, target.fValue);
 }
@@ -712,12 +670,11 @@ void TMainForm::acForwardExecute() {
 }
 
 void TMainForm::acKDetailExecute() {
-  const LRESULT sel = SendMessageW(lbResults, LB_GETCURSEL, 0, 0);
-  if (sel == LB_ERR) return;
-  const std::int64_t at = std::int64_t(PageBeg) + sel;
-  if (at < 0 || at >= std::int64_t(Results.size())) return;
+  const TResult* hit = fResults->SelectedHit();
+  if (!hit) return;
+  const TResult shown = *hit;
   ShowPage(2);
-  fDetail->acKDetailExecute(Results[std::size_t(at)]);
+  fDetail->acKDetailExecute(shown);
 }
 
 void TMainForm::acSearchExecute() {
@@ -750,7 +707,7 @@ void TMainForm::SearchNotStarted(const TText& vReason) {
   sThread.reset();
   SendMessageW(Animate1, ACM_STOP, 0, 0);
   SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
-  SetWindowTextW(lblSearch, L"");
+  fResults->SetCaption(u"");
   ClearResults();
   EnableCriteria(true);
   ShowPage(0);
@@ -758,18 +715,10 @@ void TMainForm::SearchNotStarted(const TText& vReason) {
   ShowError(Handle(), u"The search could not be started: " + vReason);
 }
 
-void TMainForm::CommonStart() {
-  SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
-  MeasureResults();
-  Results.clear();
+void TMainForm::CommonStart(bool vValues, bool vData) {
+  fResults->Start(vValues, vData);
   fDetail->ClearKey();
   SendMessageW(Animate1, ACM_PLAY, WPARAM(-1), MAKELPARAM(1, 7));
-  PageBeg = 0;
-  SetWindowTextT(btnPrev, PrevCaption(PerPage));
-  SetWindowTextT(btnNext, NextCaption(PerPage));
-  EnableWindow(btnPrev, FALSE);
-  EnableWindow(btnNext, FALSE);
-  SetWindowTextW(lblSearch, L"Searching...");
   FormResize();
   ShowPage(1);
 }
@@ -794,9 +743,7 @@ TProgProc TMainForm::ProgProc() {
 
 void TMainForm::StartSimpleSearch() {
   ReleaseEndedThread();
-  CommonStart();
-  RsltVal = true;
-  RsltDat = true;
+  CommonStart(true, true);
   auto thread = std::make_unique<TSearchThread>(WindowText(ebNow), fCaseChecked, MaxRslt,
                                                 FoundProc(), ProgProc(), SearchHost());
   StartThread(std::move(thread));
@@ -807,9 +754,8 @@ void TMainForm::ResultFound(const TText& gotKey, const TText& gotVal, const TTex
                             std::int32_t gotDatStart, std::int32_t gotKeyLen,
                             std::int32_t gotValLen, std::int32_t gotDatLen, TKeyHandle vRoot) {
   if (fDestroying) return;
-  Results.emplace_back(gotKey, gotVal, gotDat, gotKeyStart, gotValStart, gotDatStart, gotKeyLen,
-                       gotValLen, gotDatLen, vRoot);
-  AddHitRow(std::int32_t(Results.size()) - 1);
+  fResults->AddHit(TResult(gotKey, gotVal, gotDat, gotKeyStart, gotValStart, gotDatStart,
+                           gotKeyLen, gotValLen, gotDatLen, vRoot));
 }
 
 void TMainForm::SearchProgress(std::int32_t total, std::int32_t count) {
@@ -820,13 +766,11 @@ void TMainForm::SearchProgress(std::int32_t total, std::int32_t count) {
 void TMainForm::SearchDone(TThread& Sender) {
   if (fDestroying) return;
   const TStatus status = static_cast<TSearchThread&>(Sender).Status();
-  const TText text = EndText(status, std::int32_t(Results.size()));
-  SetWindowTextT(lblSearch, text);
+  const TText text = EndText(status, std::int32_t(fResults->Hits().size()));
+  fResults->Done(text);
   SetStatus(text);
   SendMessageW(Animate1, ACM_STOP, 0, 0);
   SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
-  MeasureResults();
-  InvalidateRect(lbResults, nullptr, TRUE);
   // The thread is still running this report: keep the object until its thread has ended.
   if (sThread.get() == &Sender) {
     fEndedThread = std::move(sThread);
@@ -884,197 +828,11 @@ void TMainForm::EnableCriteria(bool Value) {
   if (Value) fCrit->UpdateDeleteButtons();
 }
 
-// --- Results pages ----------------------------------------------------------------------
-
-std::int32_t TMainForm::RowHeight(int vRow) {
-  const std::int64_t at = std::int64_t(PageBeg) + vRow;
-  if (vRow < 0 || at >= std::int64_t(Results.size())) return 0;
-  const TResult& hit = Results[std::size_t(at)];
-  RECT r{};
-  if (SendMessageW(lbResults, LB_GETITEMRECT, WPARAM(vRow), reinterpret_cast<LPARAM>(&r)) ==
-          LB_ERR &&
-      SendMessageW(lbResults, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)) == LB_ERR) {
-    RECT w{};
-    GetWindowRect(Handle(), &w);
-    r = {0, 0, (w.right - w.left) - 4, 0};
-  }
-  const TRect rect{98, 0, r.right - 2, 0};
-  HDC dc = GetDC(lbResults);
-  if (!dc) return 22;
-  std::int32_t h = 0;
-  {
-    TGdiCanvas canvas(dc, HFONT(fFont.Get()));
-    h = DrawWrapped(false, canvas, rect, hit.fKeyStr, WordSeparators, hit.fKeyStart, hit.fKeyLen,
-                    18, kEmphasis);
-    if (RsltVal || RsltDat) {
-      const TText val = hit.fValStr.empty() ? TText(u"(default)") : hit.fValStr;
-      h += DrawWrapped(false, canvas, rect, val, WordSeparators, hit.fValStart, hit.fValLen, 18,
-                       kEmphasis);
-    }
-    if (RsltDat)
-      h += DrawWrapped(false, canvas, rect, hit.fDatStr, WordSeparators, hit.fDatStart, hit.fDatLen,
-                       18, kEmphasis);
-  }
-  ReleaseDC(lbResults, dc);
-  // A list box row is at most 255 pixels high.
-  return std::min<std::int32_t>(h + 4, 255);
-}
-
-void TMainForm::MeasureResults() {
-  const int n = int(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
-  for (int i = n - 1; i >= 0; --i)
-    SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(i), MAKELPARAM(RowHeight(i), 0));
-}
+// --- Results and options --------------------------------------------------------------
 
 void TMainForm::ClearResults() {
-  Results.clear();
-  SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
+  if (fResults) fResults->Clear();
   Searched = false;
-}
-
-void TMainForm::SetRows(std::int32_t vRows) {
-  int n = int(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
-  while (n < vRows) {
-    if (SendMessageW(lbResults, LB_ADDSTRING, 0, 0) < 0) return;
-    ++n;
-  }
-  while (n > vRows) SendMessageW(lbResults, LB_DELETESTRING, WPARAM(--n), 0);
-}
-
-void TMainForm::AddHitRow(std::int32_t n) {
-  const std::int32_t rows = std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
-  const THitStep step = AddHit(n, PageBeg, PerPage, rows);
-  if (step.fEnableNext) EnableWindow(btnNext, TRUE);
-  if (step.fShown) {
-    RECT before{}, client{}, area{};
-    GetClientRect(lbResults, &before);
-    SetRows(step.fRows);
-    const int r = n - PageBeg;
-    SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
-    // Only the new row and what lies below it: the rows drawn already stay as they are, and
-    // a row paints its whole rectangle, so nothing is erased first. A scroll bar that came
-    // or went changes every row's width: then all of them.
-    GetClientRect(lbResults, &client);
-    if (client.right == before.right && SendMessageW(lbResults, LB_GETITEMRECT, WPARAM(r),
-                                                     reinterpret_cast<LPARAM>(&area)) != LB_ERR) {
-      area.bottom = client.bottom;
-      InvalidateRect(lbResults, &area, FALSE);
-    } else {
-      InvalidateRect(lbResults, nullptr, TRUE);
-    }
-  }
-  if (step.fRow >= 0) SendMessageW(lbResults, LB_SETCURSEL, WPARAM(step.fRow), 0);
-}
-
-void TMainForm::ApplyPageState(const TPageState& vState) {
-  PageBeg = vState.fPageBeg;
-  EnableWindow(btnPrev, vState.fPrevEnabled);
-  EnableWindow(btnNext, vState.fNextEnabled);
-  SetRows(vState.fRows);
-  MeasureResults();
-  InvalidateRect(lbResults, nullptr, TRUE);
-}
-
-void TMainForm::btnNextClick() {
-  TPageState s{PageBeg, std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0)),
-               IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
-  ApplyPageState(NextPage(s, PerPage, std::int32_t(Results.size())));
-}
-
-void TMainForm::btnPrevClick() {
-  TPageState s{PageBeg, std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0)),
-               IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
-  ApplyPageState(PrevPage(s, PerPage));
-}
-
-void TMainForm::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
-  if (vItem.itemID == UINT(-1)) return;
-  HDC dc = vItem.hDC;
-  const bool selected = (vItem.itemState & ODS_SELECTED) != 0;
-  const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-  const COLORREF fore = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-  const RECT row = vItem.rcItem;
-  {
-    TGdiObject brush(CreateSolidBrush(back));
-    FillRect(dc, &row, HBRUSH(brush.Get()));
-  }
-  const int i = int(vItem.itemID);
-  const std::int64_t at = std::int64_t(PageBeg) + i;
-  if (at >= std::int64_t(Results.size())) return;
-  const TResult& hit = Results[std::size_t(at)];
-  const COLORREF oldFore = SetTextColor(dc, fore);
-  const int oldMode = SetBkMode(dc, TRANSPARENT);
-  {
-    TGdiCanvas canvas(dc, HFONT(fFont.Get()));
-    RECT label{row.left + 50, row.top, row.left + 90, row.top + 24};
-    TRect text{row.left + 98, row.top, row.right - 2, row.bottom};
-    auto line = [&](const wchar_t* vLabel, const TText& vText, std::int32_t vStart,
-                    std::int32_t vLen) {
-      DrawTextW(dc, vLabel, -1, &label, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-      return DrawWrapped(true, canvas, text, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
-    };
-    std::int32_t h = line(L"Key: ", hit.fKeyStr, hit.fKeyStart, hit.fKeyLen);
-    if (RsltVal || RsltDat) {
-      text.fTop += h;
-      label.top = text.fTop;
-      label.bottom = label.top + 24;
-      const TText val = hit.fValStr.empty() ? TText(u"(default)") : hit.fValStr;
-      h = line(L"Val: ", val, hit.fValStart, hit.fValLen);
-    }
-    if (RsltDat) {
-      text.fTop += h;
-      label.top = text.fTop;
-      label.bottom = label.top + 24;
-      line(L"Dat: ", hit.fDatStr, hit.fDatStart, hit.fDatLen);
-    }
-    RECT box{row.left + 1, row.top + 1, row.left + 1 + 48, row.bottom - 1};
-    TGdiObject pen(CreatePen(PS_SOLID, 1, fore));
-    {
-      TSelect use(dc, pen.Get());
-      MoveToEx(dc, box.right, box.top, nullptr);
-      LineTo(dc, box.right, box.bottom);
-      LineTo(dc, box.left - 1, box.bottom);
-    }
-    const TText number = RowNumberText(std::int32_t(at + 1));
-    DrawTextW(dc, W(number), -1, &box, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-  }
-  SetBkMode(dc, oldMode);
-  SetTextColor(dc, oldFore);
-}
-
-LRESULT CALLBACK TMainForm::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR vRef) noexcept {
-  // Enter on a selected hit opens it in the detail page, as a double click does.
-  const bool enter = (vMsg == WM_GETDLGCODE && lParam &&
-                      reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-                      reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) ||
-                     (vMsg == WM_KEYDOWN && wParam == VK_RETURN);
-  if (enter && SendMessageW(vWnd, LB_GETCURSEL, 0, 0) != LB_ERR) {
-    if (vMsg == WM_GETDLGCODE)
-      return DefSubclassProc(vWnd, vMsg, wParam, lParam) | DLGC_WANTMESSAGE;
-    try {
-      reinterpret_cast<TMainForm*>(vRef)->fActions.Execute(ids::acKDetail);
-    } catch (...) {
-      // The detail page reports its own faults; a key press has nothing to add.
-    }
-    return 0;
-  }
-  if (vMsg == WM_RBUTTONDOWN) {
-    try {
-      reinterpret_cast<TMainForm*>(vRef)->lbResultsMouseDown(lParam, wParam);
-    } catch (...) {
-      // Selection by the right button is a convenience; nothing to report.
-    }
-  }
-  return DefSubclassProc(vWnd, vMsg, wParam, lParam);
-}
-
-void TMainForm::lbResultsMouseDown(LPARAM lParam, WPARAM wParam) {
-  // The right button alone: no key held, no other button down.
-  if (wParam != MK_RBUTTON) return;
-  const LRESULT hit = SendMessageW(lbResults, LB_ITEMFROMPOINT, 0, lParam);
-  const bool outside = HIWORD(hit) != 0;
-  SendMessageW(lbResults, LB_SETCURSEL, outside ? WPARAM(-1) : WPARAM(LOWORD(hit)), 0);
 }
 
 void TMainForm::cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem) {
@@ -1169,10 +927,8 @@ void TMainForm::FormActivate() {
 
 void TMainForm::StartComplexSearch() {
   ReleaseEndedThread();
-  CommonStart();
   TComplexCriteria c = EncodeCriteria(CurrentCriteria());
-  RsltVal = c.RsltVal();
-  RsltDat = c.RsltDat();
+  CommonStart(c.RsltVal(), c.RsltDat());
   auto thread = std::make_unique<TSearchThread>(
       c.fKeyCrit, c.fValCrit, std::move(c.fDatCrit), c.fKeyAll, c.fValAll, c.fDatAll, c.fDatCase,
       MaxRslt, c.fRoots, FoundProc(), ProgProc(), SearchHost());

@@ -18,6 +18,7 @@
 #include "ui/detail/detailpage.h"
 #include "ui/crit/critboxes.h"
 #include "ui/main/mainlogic.h"
+#include "ui/results/resultspage.h"
 #include "ui/saved/savedsearchcmds.h"
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
@@ -62,7 +63,6 @@ class TMainForm final : public TWindow {
   void CreateActions();
   void CreateCoolBar();
   void CreateCriteriaPage();
-  void CreateResultsPage();
   HWND Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, DWORD vStyle = 0,
              int vId = 0);
   HWND Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
@@ -95,7 +95,8 @@ class TMainForm final : public TWindow {
   int Page() const { return fPage; }
 
   // Search.
-  void CommonStart();
+  // vValues, vData: the hits' rows show their value line, their data line.
+  void CommonStart(bool vValues, bool vData);
   void StartSimpleSearch();
   // What both kinds of search get: the registry, the hand-off and the two reports.
   TSearchHost SearchHost();
@@ -114,25 +115,14 @@ class TMainForm final : public TWindow {
   void SetStatus(const TText& vText);
   void ReleaseEndedThread();
 
-  // Results pages.
-  void MeasureResults();
-  std::int32_t RowHeight(int vRow);
+  // Results and options.
   void ClearResults();
-  void AddHitRow(std::int32_t n);
-  void SetRows(std::int32_t vRows);
-  void btnNextClick();
-  void btnPrevClick();
-  void ApplyPageState(const TPageState& vState);
-  void lbResultsDrawItem(const DRAWITEMSTRUCT& vItem);
-  void lbResultsMouseDown(LPARAM lParam, WPARAM wParam);
   void cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem);
   void mnuPClick(int vIndex);
   void mnuMClick(int vIndex);
   void cbPerPageClick();
   void cbMaxRsltClick();
   void mnuCaseClick();
-  static LRESULT CALLBACK ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR vId, DWORD_PTR vRef) noexcept;
 
   // Advanced tab and saved searches.
   void StartComplexSearch();
@@ -157,12 +147,9 @@ class TMainForm final : public TWindow {
   std::unique_ptr<TDetailPage> fDetail;
   std::int32_t MaxRslt = 1000;
   std::int32_t MaxRsltIdx = 2;
-  std::int32_t PageBeg = 0;
   std::int32_t PerPage = 10;
   std::int32_t PerPageIdx = 0;
-  std::vector<TResult> Results;
-  bool RsltDat = false;
-  bool RsltVal = false;
+  std::unique_ptr<TResultsPage> fResults;
   bool Searched = false;
   std::unique_ptr<TSearchThread> sThread;
   bool SearchBusy = false;
@@ -192,11 +179,10 @@ class TMainForm final : public TWindow {
   HWND pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr, ebNow = nullptr;
   HWND pnlBottom = nullptr, sbSearchE = nullptr, cbPerPage = nullptr, cbMaxRslt = nullptr;
   HWND scMain = nullptr;
-  HWND pnlSearch = nullptr, lblSearch = nullptr, btnPrev = nullptr, btnKDetail = nullptr,
-       btnNext = nullptr, lbResults = nullptr;
+  HWND lbResults = nullptr, btnKDetail = nullptr;  // the results page's
 
   // Layouts of the panels (the panels point at them).
-  TAlignList fPage0Align, fEasyAlign, fPage1Align, fAdvancedAlign;
+  TAlignList fPage0Align, fAdvancedAlign;
 };
 
 }  // namespace corvane

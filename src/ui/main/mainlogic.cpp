@@ -135,14 +135,20 @@ THitStep AddHit(std::int32_t vIndex, std::int32_t vPageBeg, std::int32_t vPerPag
 
 TActionStates ActionStates(const TWindowState& v) {
   TActionStates a;
-  a.fRegedit = v.fRegEditKnown;
+  const bool idle = !v.fThreadRunning && !v.fLoading;
+  // The keys of a searched export file are not in the live registry: no detail, no editor.
+  a.fRegedit = v.fRegEditKnown && !v.fFileSearched;
   a.fBack = v.fPage > 0;
   a.fForward = (v.fPage == 0 && v.fSearched) || (v.fPage == 1 && !v.fDetailEmpty);
-  a.fKDetail = v.fPage == 1 && v.fRowSelected;
-  a.fStop = v.fThreadRunning;
-  a.fSearch =
-      v.fPage == 0 && !v.fThreadRunning && (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
+  a.fKDetail = v.fPage == 1 && v.fRowSelected && !v.fFileSearched;
+  a.fStop = !idle;
+  a.fSearch = v.fPage == 0 && idle && (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
   a.fSave = v.fPage == 0 && v.fAdvancedTab && v.fAdvancedValid;
+  a.fExport = v.fHits && idle;
+  a.fSearchFile = idle;
+  a.fSearchRegistry = idle && v.fFileSearched;
+  a.fCopyKey = v.fPage > 0 && v.fCopyKey;
+  a.fCopyValue = a.fCopyData = a.fCopyKey && v.fCopyValue;
   return a;
 }
 

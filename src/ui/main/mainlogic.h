@@ -124,11 +124,18 @@ struct TWindowState {
   bool fRowSelected = false;    // a row of lbResults is selected
   bool fThreadRunning = false;  // sThread is set
   bool fRegEditKnown = false;   // RegEditExe is not empty
+  bool fHits = false;           // the last search found something
+  bool fLoading = false;        // an export file is being loaded
+  bool fFileSearched = false;   // searches run over a loaded export file
+  bool fCopyKey = false;        // the shown page has a key to copy (selected hit, detail key)
+  bool fCopyValue = false;      // ... and a value
 };
 
 struct TActionStates {
   bool fRegedit = false, fBack = false, fForward = false, fKDetail = false, fStop = false,
        fSearch = false, fSave = false;
+  bool fExport = false, fSearchFile = false, fSearchRegistry = false;
+  bool fCopyKey = false, fCopyValue = false, fCopyData = false;
   bool operator==(const TActionStates&) const = default;
 };
 

@@ -1,0 +1,99 @@
+// TResultsPage: the results page of the main window's page stack. It keeps every hit of the
+// last search, shows one page of them in an owner-drawn list (each row the key, value and
+// data lines with the match emphasised, row heights measured by the wrapped painter), and
+// pages through them with the Previous and Next buttons.
+//
+// The main window creates the page, hands it the messages of the page's controls
+// (HandleMessage), adds each hit as it arrives (AddHit) and tells it when the window was
+// resized (Layout). What a hit opens into (detail, pop-up menu, copy) the window decides
+// through the host's callbacks.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "search/types.h"
+#include "ui/main/mainlogic.h"
+#include "ui/window/window.h"
+
+namespace corvane {
+
+class TResultsPage {
+ public:
+  struct THost {
+    // Results per page, as the options give it now.
+    std::function<std::int32_t()> fPerPage;
+    // Enter or a double click on a selected hit.
+    std::function<void()> fOpen;
+    // The pop-up menu at screen point vAt (the keyboard's menu key: the cursor position).
+    std::function<void(POINT vAt)> fContextMenu;
+    // Ctrl+C on a selected hit.
+    std::function<void()> fCopy;
+  };
+
+  TResultsPage(HWND vMainWindow, HFONT vFont, THost vHost);
+  ~TResultsPage();
+  TResultsPage(const TResultsPage&) = delete;
+  TResultsPage& operator=(const TResultsPage&) = delete;
+
+  // Builds the page's controls in a new panel of vParent and returns the panel.
+  HWND Create(HWND vParent);
+  HWND List() const { return lbResults; }
+  HWND DetailButton() const { return btnKDetail; }
+
+  // A search starts: no hits, the first page, "Searching..."; vValues and vData say which
+  // lines the rows show besides the key.
+  void Start(bool vValues, bool vData);
+  // No hits and no rows (the page keeps its captions).
+  void Clear();
+  // The search's hit, shown at once when it lies on the shown page.
+  void AddHit(TResult vHit);
+  // The search ended with vText; rows are measured again.
+  void Done(const TText& vText);
+  // Sets the line above the buttons.
+  void SetCaption(const TText& vText);
+
+  const std::vector<TResult>& Hits() const { return Results; }
+  std::int32_t PageBeg() const { return fPageBeg; }
+  // The selected row of the shown page, -1 for none.
+  std::int32_t SelectedRow() const;
+  // The selected hit, nullptr for none.
+  const TResult* SelectedHit() const;
+
+  // After the main window was resized: the buttons placed, the rows measured again.
+  void Layout(int vWidth);
+
+  // WM_COMMAND, WM_MEASUREITEM, WM_DRAWITEM and WM_CONTEXTMENU of the page's controls, as
+  // they reach the main window. True when the message was the page's; vResult is its answer.
+  bool HandleMessage(UINT vMsg, WPARAM wParam, LPARAM lParam, LRESULT& vResult);
+
+ private:
+  HWND Button(HWND vParent, const wchar_t* vText, int vX, int vW, int vId);
+  void MeasureResults();
+  std::int32_t RowHeight(int vRow);
+  void SetRows(std::int32_t vRows);
+  void btnNextClick();
+  void btnPrevClick();
+  void ApplyPageState(const TPageState& vState);
+  void lbResultsDrawItem(const DRAWITEMSTRUCT& vItem);
+  void lbResultsMouseDown(LPARAM lParam, WPARAM wParam);
+  static LRESULT CALLBACK ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR vId, DWORD_PTR vRef) noexcept;
+
+  HWND fMain;
+  HFONT fFont;
+  THost fHost;
+  std::vector<TResult> Results;
+  std::int32_t fPageBeg = 0;
+  bool RsltVal = false;
+  bool RsltDat = false;
+
+  HWND pnlPage = nullptr, pnlSearch = nullptr, lblSearch = nullptr, btnPrev = nullptr,
+       btnKDetail = nullptr, btnNext = nullptr, lbResults = nullptr;
+  TAlignList fPageAlign;
+};
+
+}  // namespace corvane
