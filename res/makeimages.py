@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the window's images: tool bar bitmaps 10 to 18 (16x16, magenta background), the
+"""Draws the window's images: tool bar bitmaps 10 to 19 (16x16, magenta background), the
 validity light of the criterion rows (32x16: lit green at left, unlit grey at right, olive
 background), the search animation (25x25, 8 frames, uncompressed 8-bit AVI with an index),
 the About picture (48x48, 256 colours, magenta background) and the application icon (32x32
@@ -124,6 +124,16 @@ def toolbar_images():
     outline(img, 2, 1, 13, 14, black)
     for y in (4, 7, 10):
         line(img, 4, y, 11, y, grey)
+    imgs.append(img)
+    # 19: Export results, a page of lines with a green arrow leaving it to the right.
+    img = canvas(16, 16, MAGENTA)
+    rect(img, 1, 1, 10, 14, white)
+    outline(img, 1, 1, 10, 14, black)
+    for y in (4, 7, 10):
+        line(img, 3, y, 8, y, grey)
+    rect(img, 7, 7, 11, 8, green)
+    for i in range(4):
+        rect(img, 12 + i, 4 + i, 12 + i, 11 - i, green)
     imgs.append(img)
     return imgs
 

@@ -11,7 +11,7 @@ LOG="$ROOT/build/run-logs"
 mkdir -p "$LOG"
 cmake --preset windows >"$LOG/configure.log" 2>&1 &&
   cmake --build --preset windows -j2 --target corvane >"$LOG/build.log" 2>&1 ||
-  { tail -50 "$LOG/configure.log" "$LOG/build.log"; exit 1; }
+  { tail -n 50 "$LOG/configure.log" "$LOG/build.log"; exit 1; }
 if [ -n "${DISPLAY:-}" ]; then
   export CORVANE_GUI_DISPLAY="$DISPLAY"
   echo "Starting Corvane on display $DISPLAY"

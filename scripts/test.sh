@@ -16,12 +16,12 @@ status=0
 echo "== Native build"
 cmake --preset native >"$LOG/native-configure.log" 2>&1 &&
   cmake --build --preset native -j$JOBS >"$LOG/native-build.log" 2>&1 ||
-  { tail -50 "$LOG/native-configure.log" "$LOG/native-build.log"; exit 1; }
+  { tail -n 50 "$LOG/native-configure.log" "$LOG/native-build.log"; exit 1; }
 
 echo "== Windows build (MinGW-w64)"
 cmake --preset windows >"$LOG/windows-configure.log" 2>&1 &&
   cmake --build --preset windows -j$JOBS >"$LOG/windows-build.log" 2>&1 ||
-  { tail -50 "$LOG/windows-configure.log" "$LOG/windows-build.log"; exit 1; }
+  { tail -n 50 "$LOG/windows-configure.log" "$LOG/windows-build.log"; exit 1; }
 
 echo "== Native tests"
 ctest --preset native 2>&1 | tee "$LOG/native-test.log" | grep -E '^(.*\*\*\*|.*tests passed|.*Failed)' || true

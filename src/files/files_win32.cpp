@@ -4,24 +4,11 @@
 #include <vector>
 
 #include "files/files.h"
+#include "text/syserror_win32.h"
 #include "text/wide.h"
 
 namespace corvane {
 namespace {
-
-// The system's text for an error code, without its line break.
-TText SystemText(DWORD vCode) {
-  wchar_t* msg = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, vCode, 0, reinterpret_cast<wchar_t*>(&msg), 0, nullptr);
-  TText text = n ? TText(reinterpret_cast<const char16_t*>(msg), n)
-                 : u"Error " + FromUtf8(std::to_string(vCode));
-  if (msg) LocalFree(msg);
-  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' '))
-    text.pop_back();
-  return text;
-}
 
 class THandle {
  public:
@@ -62,7 +49,7 @@ class TWin32Files final : public TFileOps {
     THandle f(CreateFileW(W(vPath), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                           nullptr));
     if (!f.Valid()) {
-      vError = SystemText(GetLastError());
+      vError = SystemErrorText(GetLastError());
       return frOpenFailed;
     }
     vBytes.clear();
@@ -70,7 +57,7 @@ class TWin32Files final : public TFileOps {
     for (;;) {
       DWORD got = 0;
       if (!ReadFile(f.Get(), buf, sizeof buf, &got, nullptr)) {
-        vError = SystemText(GetLastError());
+        vError = SystemErrorText(GetLastError());
         return frTransferFailed;
       }
       if (got == 0) return frDone;
@@ -83,7 +70,7 @@ class TWin32Files final : public TFileOps {
                           nullptr));
     if (!f.Valid()) {
       const DWORD code = GetLastError();
-      vError = SystemText(code);
+      vError = SystemErrorText(code);
       return (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) ? frExists : frOpenFailed;
     }
     std::size_t at = 0;
@@ -91,13 +78,13 @@ class TWin32Files final : public TFileOps {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(vBytes.size() - at, 1 << 20));
       DWORD put = 0;
       if (!WriteFile(f.Get(), vBytes.data() + at, chunk, &put, nullptr) || put == 0) {
-        vError = SystemText(GetLastError());
+        vError = SystemErrorText(GetLastError());
         return frTransferFailed;
       }
       at += put;
     }
     if (!FlushFileBuffers(f.Get()) || !f.Close()) {
-      vError = SystemText(GetLastError());
+      vError = SystemErrorText(GetLastError());
       return frTransferFailed;
     }
     return frDone;
@@ -108,12 +95,12 @@ class TWin32Files final : public TFileOps {
     // replace it).
     const DWORD attr = GetFileAttributesW(W(vTo));
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
-      vError = SystemText(ERROR_ACCESS_DENIED);
+      vError = SystemErrorText(ERROR_ACCESS_DENIED);
       return false;
     }
     if (MoveFileExW(W(vFrom), W(vTo), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
-    vError = SystemText(GetLastError());
+    vError = SystemErrorText(GetLastError());
     return false;
   }
 

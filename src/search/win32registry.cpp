@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "text/syserror_win32.h"
 #include "text/wide.h"
 
 namespace corvane {
@@ -18,16 +19,7 @@ HKEY RootHandle(TKeyHandle vRoot) {
 
 
 std::string ErrorText(LONG code) {
-  wchar_t* msg = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(code), 0,
-                                 reinterpret_cast<wchar_t*>(&msg), 0, nullptr);
-  std::string text = n ? ToUtf8(FromW(msg, n)) : "error " + std::to_string(code);
-  if (msg) LocalFree(msg);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-    text.pop_back();
-  return text;
+  return ToUtf8(SystemErrorText(static_cast<unsigned long>(code)));
 }
 
 class TWin32Cursor final : public TRegCursor {

@@ -2,6 +2,7 @@
 
 // after windows.h
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -43,6 +44,7 @@ TDetailPage::~TDetailPage() {
     for (HWND r : {rbDText, rbDBinary, rbdDword})
       RemoveWindowSubclass(r, RadioSubclass, kSubclassId);
   if (sgData) RemoveWindowSubclass(sgData, GridSubclass, kSubclassId);
+  if (lbValues) RemoveWindowSubclass(lbValues, ValuesSubclass, kSubclassId);
   if (fGridFont) DeleteObject(fGridFont);
 }
 
@@ -95,6 +97,7 @@ HWND TDetailPage::Create(HWND vParent) {
                            0, 0, 100, 100, ids::lbValues, fFont, WS_EX_CLIENTEDGE);
   fApp.SetHint(lbValues,
                u"Values|Values for selected key - value from result emphasized, if relevant");
+  SetWindowSubclass(lbValues, ValuesSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   fValuesAlign.Add(valHeader, alTop, 25);
   fValuesAlign.Add(lbValues, alClient);
 
@@ -459,6 +462,30 @@ LRESULT CALLBACK TDetailPage::RadioSubclass(HWND vWnd, UINT vMsg, WPARAM wParam,
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 
+LRESULT CALLBACK TDetailPage::ValuesSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR, DWORD_PTR vRef) noexcept {
+  auto* page = reinterpret_cast<TDetailPage*>(vRef);
+  try {
+    // Ctrl+C (Alt not held) copies, as in the results list.
+    if (vMsg == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_MENU) >= 0) {
+      if (page->fOnCopy) page->fOnCopy();
+      return 0;
+    }
+    // The right button alone selects the entry under the pointer, for the pop-up menu.
+    if (vMsg == WM_RBUTTONDOWN && wParam == MK_RBUTTON) {
+      const LRESULT hit = SendMessageW(vWnd, LB_ITEMFROMPOINT, 0, lParam);
+      if (HIWORD(hit) == 0 && LRESULT(LOWORD(hit)) != SendMessageW(vWnd, LB_GETCURSEL, 0, 0)) {
+        SendMessageW(vWnd, LB_SETCURSEL, WPARAM(LOWORD(hit)), 0);
+        page->lbvaluesClick();
+      }
+    }
+  } catch (...) {
+    // The copy and the menu report their own faults.
+  }
+  return DefSubclassProc(vWnd, vMsg, wParam, lParam);
+}
+
 LRESULT CALLBACK TDetailPage::GridSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR) noexcept {
   // The grid scrolls vertically only: the horizontal bar never takes room.
@@ -504,6 +531,14 @@ bool TDetailPage::HandleMessage(UINT vMsg, WPARAM wParam, LPARAM lParam, LRESULT
         return false;
       }
       vResult = TRUE;
+      return true;
+    }
+    case WM_CONTEXTMENU: {
+      if (reinterpret_cast<HWND>(wParam) != lbValues) return false;
+      POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
+      if (fOnContextMenu) fOnContextMenu(pt);
+      vResult = 0;
       return true;
     }
     case WM_DRAWITEM: {

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,11 @@ class TDetailPage {
   // reach the main window. True when the message was the page's; vResult is its answer.
   bool HandleMessage(UINT vMsg, WPARAM wParam, LPARAM lParam, LRESULT& vResult);
 
+  // Ctrl+C in the values list.
+  std::function<void()> fOnCopy;
+  // The values list's pop-up menu at screen point vAt (the menu key: the cursor position).
+  std::function<void(POINT vAt)> fOnContextMenu;
+
  private:
   void lbvaluesClick();
   void lbValuesDrawItem(const DRAWITEMSTRUCT& vItem);
@@ -83,6 +89,8 @@ class TDetailPage {
   HWND Radio(const wchar_t* vText, int vX, int vW, int vId, DWORD vStyle);
   static LRESULT CALLBACK RadioSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR vId, DWORD_PTR vRef) noexcept;
+  static LRESULT CALLBACK ValuesSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR vId, DWORD_PTR vRef) noexcept;
   static LRESULT CALLBACK GridSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR vId, DWORD_PTR vRef) noexcept;
   void RadioKey(HWND vRadio, WPARAM vKey);

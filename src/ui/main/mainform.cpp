@@ -14,6 +14,7 @@
 #include "ui/gdicanvas.h"
 #include "ui/main/mainids.h"
 #include "ui/main/regeditcmd.h"
+#include "ui/regfile/regfilelogic.h"
 #include "ui/wrapped.h"
 
 namespace corvane {
@@ -165,6 +166,26 @@ void TMainForm::CreateActions() {
   add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", [this] {
     if (!sThread) fCrit->acCritDelExecute();
   });
+  add(ids::acExport, u"&Export results...", u"Ctrl+E", FCONTROL, 'E', 9,
+      u"Export results|Save every result to a CSV, JSON Lines or registry export file",
+      [this] { fExport->acExportExecute(); });
+  add(ids::acSearchFile, u"Search e&xport file...", u"", 0, 0, -1,
+      u"Search export file|Search a registry export (.reg) file instead of the Registry",
+      [this] { fRegFile->acSearchFileExecute(); });
+  add(ids::acSearchRegistry, u"Search the Re&gistry", u"", 0, 0, -1,
+      u"Search the Registry|Search the Registry again instead of the export file",
+      [this] { fRegFile->acSearchRegistryExecute(); });
+  // Ctrl+C is the lists' own key (copy the key path), not a shortcut of the whole window:
+  // the text boxes keep theirs.
+  add(ids::acCopyKey, u"Copy &key path", u"Ctrl+C", 0, 0, -1,
+      u"Copy key path|Copy the full path of the key to the clipboard",
+      [this] { fCopy->Copy(cwKeyPath); });
+  add(ids::acCopyValue, u"Copy &value name", u"", 0, 0, -1,
+      u"Copy value name|Copy the name of the value to the clipboard",
+      [this] { fCopy->Copy(cwValueName); });
+  add(ids::acCopyData, u"Copy d&ata", u"", 0, 0, -1,
+      u"Copy data|Copy the data of the value, read afresh, to the clipboard as text",
+      [this] { fCopy->Copy(cwData); });
   fActions.Find(ids::acStop)->fEnabled = false;
   fActions.fOnUpdate = [this] { acAllUpdate(); };
 }
@@ -176,6 +197,10 @@ void TMainForm::CreateMenus() {
   AddMenuItem(topFile, ids::acNew, caption(ids::acNew));
   AddMenuItem(topFile, ids::acLoad, caption(ids::acLoad));
   AddMenuItem(topFile, ids::acSave, caption(ids::acSave));
+  AppendMenuW(topFile, MF_SEPARATOR, 0, nullptr);
+  AddMenuItem(topFile, ids::acExport, caption(ids::acExport));
+  AddMenuItem(topFile, ids::acSearchFile, caption(ids::acSearchFile));
+  AddMenuItem(topFile, ids::acSearchRegistry, caption(ids::acSearchRegistry));
   AppendMenuW(topFile, MF_SEPARATOR, 0, nullptr);
   AddMenuItem(topFile, ids::mnuExit, u"E&xit");
   HMENU topAction = CreatePopupMenu();
@@ -207,6 +232,10 @@ void TMainForm::CreateMenus() {
   pmResults = CreatePopupMenu();
   AddMenuItem(pmResults, ids::acKDetail, caption(ids::acKDetail));
   AddMenuItem(pmResults, ids::acRegedit, caption(ids::acRegedit));
+  AppendMenuW(pmResults, MF_SEPARATOR, 0, nullptr);
+  AddMenuItem(pmResults, ids::acCopyKey, caption(ids::acCopyKey));
+  AddMenuItem(pmResults, ids::acCopyValue, caption(ids::acCopyValue));
+  AddMenuItem(pmResults, ids::acCopyData, caption(ids::acCopyData));
   SetMenuDefaultItem(pmResults, ids::acKDetail, FALSE);
   fActions.BindMenu(pmResults);
 }
@@ -224,7 +253,7 @@ void TMainForm::CreateCoolBar() {
   SendMessageW(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.Get()));
   SendMessageW(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
   SendMessageW(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(25, 25));
-  const int order[] = {ids::acNew,     ids::acLoad, ids::acSave,    0,
+  const int order[] = {ids::acNew,     ids::acLoad, ids::acSave,    ids::acExport, 0,
                        ids::acRegedit, ids::acBack, ids::acForward, ids::acStop};
   std::vector<TBBUTTON> buttons;
   for (int id : order) {
@@ -323,8 +352,8 @@ void TMainForm::FormCreate() {
                           DEFAULT_PITCH | FF_SWISS, L"Arial"));
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fFont.Get()), FALSE);
 
-  ImageList1.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 9, 0));
-  for (int id = 10; id <= 18; ++id) {
+  ImageList1.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0));
+  for (int id = 10; id <= 19; ++id) {
     TGdiObject bmp(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, 0));
     if (bmp && ImageList1)
@@ -346,6 +375,7 @@ void TMainForm::FormCreate() {
     ClearResults();
   };
   fSaved = std::make_unique<TSavedSearchCmds>(std::move(saved), fExeDir);
+  CreateLeavingCommands();
 
   CreateActions();
   CreateMenus();
@@ -358,11 +388,8 @@ void TMainForm::FormCreate() {
   TResultsPage::THost results;
   results.fPerPage = [this] { return PerPage; };
   results.fOpen = [this] { fActions.Execute(ids::acKDetail); };
-  results.fContextMenu = [this](POINT vAt) {
-    acAllUpdate();
-    TrackPopupMenu(pmResults, TPM_RIGHTBUTTON, vAt.x, vAt.y, 0, Handle(), nullptr);
-  };
-  results.fCopy = [] {};
+  results.fContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
+  results.fCopy = [this] { fActions.Execute(ids::acCopyKey); };
   fResults = std::make_unique<TResultsPage>(Handle(), HFONT(fFont.Get()), std::move(results));
   fPages[1] = fResults->Create(Handle());
   lbResults = fResults->List();
@@ -370,6 +397,8 @@ void TMainForm::FormCreate() {
   fActions.BindButton(ids::acKDetail, btnKDetail);
   Hint(btnKDetail, u"Detail|View detail for highlighted result");
   fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()), Win32CursorFactory());
+  fDetail->fOnCopy = [this] { fActions.Execute(ids::acCopyKey); };
+  fDetail->fOnContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
   fPages[2] = fDetail->Create(Handle());
   fApp.OnHint = [this](const TText& vHint) { AppEv1Hint(vHint); };
   fFocus.fFallback = [this] { return PageFirstControl(); };
@@ -393,6 +422,7 @@ void TMainForm::FormDestroy() {
     sThread.reset();
   }
   fEndedThread.reset();
+  fRegFile->Shutdown();
   SavePlacementToIni();
   WriteSettings();
   fApp.OnHint = nullptr;
@@ -435,7 +465,7 @@ void TMainForm::FormResize() {
 }
 
 bool TMainForm::FormCloseQuery() {
-  if (!SearchBusy) return true;
+  if (!SearchBusy && !fRegFile->Loading()) return true;
   MessageBoxW(Handle(), L"Please stop all operations!", kAppTitle, MB_OK);
   return false;
 }
@@ -642,6 +672,12 @@ void TMainForm::acAllUpdate() {
   s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
   s.fThreadRunning = sThread != nullptr;
   s.fRegEditKnown = !fContext.RegEditExe.empty();
+  s.fHits = !fResults->Hits().empty();
+  s.fLoading = fRegFile->Loading();
+  s.fFileSearched = fRegFile->FileSearched();
+  const TCopySource copy = CopySource();
+  s.fCopyKey = copy.fHasKey;
+  s.fCopyValue = copy.fHasValue;
   const TActionStates a = ActionStates(s);
   fActions.SetEnabled(ids::acRegedit, a.fRegedit);
   fActions.SetEnabled(ids::acBack, a.fBack);
@@ -650,6 +686,12 @@ void TMainForm::acAllUpdate() {
   fActions.SetEnabled(ids::acStop, a.fStop);
   fActions.SetEnabled(ids::acSearch, a.fSearch);
   fActions.SetEnabled(ids::acSave, a.fSave);
+  fActions.SetEnabled(ids::acExport, a.fExport);
+  fActions.SetEnabled(ids::acSearchFile, a.fSearchFile);
+  fActions.SetEnabled(ids::acSearchRegistry, a.fSearchRegistry);
+  fActions.SetEnabled(ids::acCopyKey, a.fCopyKey);
+  fActions.SetEnabled(ids::acCopyValue, a.fCopyValue);
+  fActions.SetEnabled(ids::acCopyData, a.fCopyData);
 }
 
 void TMainForm::acRegeditExecute() {
@@ -726,8 +768,9 @@ void TMainForm::CommonStart(bool vValues, bool vData) {
 TSearchHost TMainForm::SearchHost() {
   TSearchHost host;
   host.fSync = fSync.get();
-  host.fNewCursor = Win32CursorFactory();
-  host.fAliases = fContext.fAliases;
+  host.fNewCursor = fRegFile->Cursors();
+  // The alias list describes the live registry; an export file holds what it holds.
+  host.fAliases = fRegFile->FileSearched() ? nullptr : fContext.fAliases;
   return host;
 }
 
@@ -744,6 +787,7 @@ TProgProc TMainForm::ProgProc() {
 void TMainForm::StartSimpleSearch() {
   ReleaseEndedThread();
   CommonStart(true, true);
+  fHitsFrom = hfSimple;
   auto thread = std::make_unique<TSearchThread>(WindowText(ebNow), fCaseChecked, MaxRslt,
                                                 FoundProc(), ProgProc(), SearchHost());
   StartThread(std::move(thread));
@@ -786,6 +830,7 @@ void TMainForm::ReleaseEndedThread() {
 }
 
 void TMainForm::acStopExecute() {
+  fRegFile->Cancel();
   SearchBusy = false;
   if (sThread) {
     TSearchThread* t = sThread.get();
@@ -897,6 +942,65 @@ void TMainForm::mnuCaseClick() {
                 MF_BYCOMMAND | (fCaseChecked ? MF_CHECKED : MF_UNCHECKED));
 }
 
+// --- Results that leave the window ------------------------------------------------------
+
+void TMainForm::CreateLeavingCommands() {
+  TExportCmds::THost exportHost;
+  exportHost.fOwner = Handle();
+  exportHost.fHits = [this]() -> const std::vector<TResult>& { return fResults->Hits(); };
+  exportHost.fFrom = [this] { return fHitsFrom; };
+  exportHost.fCursors = [this] { return fRegFile->Cursors(); };
+  exportHost.fStatus = [this](const TText& vText) { SetStatus(vText); };
+  fExport = std::make_unique<TExportCmds>(std::move(exportHost), fExeDir);
+
+  TCopyCmds::THost copyHost;
+  copyHost.fOwner = Handle();
+  copyHost.fSource = [this] { return CopySource(); };
+  copyHost.fCursors = [this] { return fRegFile->Cursors(); };
+  fCopy = std::make_unique<TCopyCmds>(std::move(copyHost));
+
+  TRegFileCmds::THost fileHost;
+  fileHost.fOwner = Handle();
+  fileHost.fSync = fSync.get();
+  fileHost.fLiveCursors = Win32CursorFactory();
+  fileHost.fStatus = [this](const TText& vText) { SetStatus(vText); };
+  fileHost.fChanged = [this](bool vSourceChanged) { SourceChanged(vSourceChanged); };
+  fRegFile = std::make_unique<TRegFileCmds>(std::move(fileHost), fExeDir);
+}
+
+TCopySource TMainForm::CopySource() const {
+  if (fPage == 1) {
+    if (const TResult* hit = fResults->SelectedHit()) return CopySourceOfHit(*hit, fHitsFrom);
+  } else if (fPage == 2 && fDetail->HasKey()) {
+    const TLaunchTarget shown = fDetail->LaunchTarget();
+    TCopySource s;
+    s.fHasKey = true;
+    s.fKeyPath = shown.fKeyPath;
+    s.fRoot = fDetail->State().DetRoot;
+    s.fHasValue = shown.fHasValue;
+    s.fValueName = shown.fValueName;
+    return s;
+  }
+  return {};
+}
+
+void TMainForm::SourceChanged(bool vSourceChanged) {
+  SetWindowTextT(Handle(), SearchedCaption(fRegFile->FileSearched(), fRegFile->FilePath()));
+  if (vSourceChanged) {
+    // The hits and the opened key belong to what was searched before.
+    fResults->SetCaption(u"");
+    ClearResults();
+    fDetail->ClearKey();
+    if (fPage > 0) ShowPage(0);
+  }
+  acAllUpdate();
+}
+
+void TMainForm::ShowPopupMenu(POINT vAt) {
+  acAllUpdate();
+  TrackPopupMenu(pmResults, TPM_RIGHTBUTTON, vAt.x, vAt.y, 0, Handle(), nullptr);
+}
+
 // --- Advanced tab and saved searches ---------------------------------------------------
 
 bool TMainForm::AdvancedShown() const {
@@ -929,6 +1033,7 @@ void TMainForm::StartComplexSearch() {
   ReleaseEndedThread();
   TComplexCriteria c = EncodeCriteria(CurrentCriteria());
   CommonStart(c.RsltVal(), c.RsltDat());
+  fHitsFrom = c.RsltVal() || c.RsltDat() ? hfCriteria : hfKeyCriteria;
   auto thread = std::make_unique<TSearchThread>(
       c.fKeyCrit, c.fValCrit, std::move(c.fDatCrit), c.fKeyAll, c.fValAll, c.fDatAll, c.fDatCase,
       MaxRslt, c.fRoots, FoundProc(), ProgProc(), SearchHost());

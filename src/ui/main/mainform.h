@@ -15,8 +15,12 @@
 #include "search/guisync.h"
 #include "search/searchthread.h"
 #include "search/types.h"
-#include "ui/detail/detailpage.h"
+#include "export/reghits.h"
+#include "ui/copy/copycmds.h"
 #include "ui/crit/critboxes.h"
+#include "ui/detail/detailpage.h"
+#include "ui/export/exportcmds.h"
+#include "ui/regfile/regfilecmds.h"
 #include "ui/main/mainlogic.h"
 #include "ui/results/resultspage.h"
 #include "ui/saved/savedsearchcmds.h"
@@ -90,6 +94,7 @@ class TMainForm final : public TWindow {
   void acBackExecute();
   void acForwardExecute();
   void acKDetailExecute();
+  void ShowPopupMenu(POINT vAt);
   void ShowPage(int vPage);
   HWND PageFirstControl() const;
   int Page() const { return fPage; }
@@ -123,6 +128,11 @@ class TMainForm final : public TWindow {
   void cbPerPageClick();
   void cbMaxRsltClick();
   void mnuCaseClick();
+
+  // Results that leave the window, and the export file searched instead of the registry.
+  void CreateLeavingCommands();
+  TCopySource CopySource() const;
+  void SourceChanged(bool vSourceChanged);
 
   // Advanced tab and saved searches.
   void StartComplexSearch();
@@ -160,6 +170,10 @@ class TMainForm final : public TWindow {
   bool FirstActivation = true;
   std::unique_ptr<TCritBoxes> fCrit;
   std::unique_ptr<TSavedSearchCmds> fSaved;
+  std::unique_ptr<TExportCmds> fExport;
+  std::unique_ptr<TCopyCmds> fCopy;
+  std::unique_ptr<TRegFileCmds> fRegFile;
+  THitsFrom fHitsFrom = hfSimple;  // the kind of the last search
   TText fExeDir;
 
   // GDI objects and images.

@@ -18,6 +18,12 @@ enum : int {
   acKDetail,
   acCritAdd,
   acCritDel,
+  acExport,
+  acSearchFile,
+  acSearchRegistry,
+  acCopyKey,
+  acCopyValue,
+  acCopyData,
 };
 
 enum : int {

@@ -1,0 +1,109 @@
+#include "ui/regfile/regfilecmds.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "text/wide.h"
+#include "ui/regfile/regfilelogic.h"
+#include "ui/window/window.h"
+
+namespace corvane {
+
+TRegFileCmds::TRegFileCmds(THost vHost, TText vInitialDir, TFileOps& vFiles)
+    : fHost(std::move(vHost)), fInitialDir(std::move(vInitialDir)), fFiles(vFiles) {}
+
+TRegFileCmds::~TRegFileCmds() {
+  Shutdown();
+}
+
+void TRegFileCmds::Shutdown() {
+  // The window is going: a load's last reports find fClosing and do nothing.
+  fClosing = true;
+  if (fLoader) fLoader->Terminate();
+  fLoader.reset();
+  fEndedLoader.reset();
+}
+
+TCursorFactory TRegFileCmds::Cursors() const {
+  if (!fRegistry) return fHost.fLiveCursors;
+  // The factory keeps the registry alive for as long as a search holds it.
+  return [registry = fRegistry] { return registry->NewCursor(); };
+}
+
+void TRegFileCmds::acSearchFileExecute() {
+  if (Loading()) return;
+  std::wstring buf(32768, L'\0');
+  if (fLastName.size() < buf.size()) std::copy(fLastName.begin(), fLastName.end(), buf.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = fHost.fOwner;
+  ofn.lpstrFilter = L"Registry export files (*.reg)\0*.reg\0All files (*.*)\0*.*\0";
+  ofn.lpstrFile = buf.data();
+  ofn.nMaxFile = DWORD(buf.size());
+  ofn.lpstrInitialDir = fInitialDir.empty() ? nullptr : W(fInitialDir);
+  ofn.lpstrTitle = L"Search export file";
+  ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+              OFN_FILEMUSTEXIST;
+  if (!GetOpenFileNameW(&ofn)) return;
+  fLastName = FromW(buf.c_str());
+  Load(fLastName);
+}
+
+void TRegFileCmds::acSearchRegistryExecute() {
+  if (Loading() || !FileSearched()) return;
+  fRegistry.reset();
+  fPath.clear();
+  fHost.fStatus(RegistrySearchedText());
+  fHost.fChanged(true);
+}
+
+void TRegFileCmds::Load(const TText& vPath) {
+  if (fClosing || Loading() || vPath.empty()) return;
+  fEndedLoader.reset();  // its thread has ended: its end report ran before this command could
+  auto loader = std::make_unique<TRegLoadThread>(
+      vPath, *fHost.fSync,
+      [this, path = fFiles.FullPath(vPath)](std::uint64_t vDone, std::uint64_t vTotal) {
+        if (!fClosing) fHost.fStatus(LoadProgressText(path, vDone, vTotal));
+      },
+      fFiles);
+  loader->OnTerminate = [this](TThread& t) { LoadEnded(t); };
+  fHost.fStatus(LoadProgressText(loader->Path(), 0, 1));
+  loader->Start();
+  fLoader = std::move(loader);
+  fHost.fChanged(false);
+}
+
+void TRegFileCmds::Cancel() {
+  if (!fLoader) return;
+  TRegLoadThread* loader = fLoader.get();
+  loader->Terminate();
+  loader->WaitFor();  // runs the pending reports; LoadEnded among them moves the loader away
+}
+
+void TRegFileCmds::LoadEnded(TThread& vThread) {
+  if (fClosing) return;
+  auto& loader = static_cast<TRegLoadThread&>(vThread);
+  // The thread is still running this report: keep the object until the next load.
+  if (fLoader.get() == &loader) fEndedLoader = std::move(fLoader);
+  switch (loader.Outcome()) {
+    case TRegLoadThread::loDone: {
+      fRegistry = std::shared_ptr<TMemRegistry>(loader.TakeRegistry());
+      fPath = loader.Path();
+      fHost.fStatus(LoadDoneText(fPath, fRegistry->KeyCount(), fRegistry->ValueCount()));
+      fHost.fChanged(true);
+      return;
+    }
+    case TRegLoadThread::loCancelled:
+      fHost.fStatus(LoadCancelledText(loader.Path()));
+      fHost.fChanged(false);
+      return;
+    default:
+      fHost.fStatus(u"");
+      fHost.fChanged(false);
+      ShowError(fHost.fOwner, LoadFailedText(loader.Outcome(), loader.Path(), loader.Error()));
+      return;
+  }
+}
+
+}  // namespace corvane

@@ -1,0 +1,70 @@
+// The window's "Search export file..." and "Search the registry" commands. The first loads a
+// registry export file on a worker thread (progress in the status bar, Stop gives it up);
+// once it has loaded, searches run over the file's keys until the second command goes back
+// to the live registry. A file that cannot be loaded changes nothing: its message is shown
+// in one error box and the registry (or file) searched before stays.
+//
+// Threads: everything here runs on the GUI thread; the loader's progress and end reports
+// arrive through the window's TGuiSync like the search's.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "export/regloadthread.h"
+#include "search/registry.h"
+#include "text/text.h"
+
+namespace corvane {
+
+class TRegFileCmds {
+ public:
+  struct THost {
+    HWND fOwner = nullptr;
+    TGuiSync* fSync = nullptr;
+    // The live registry's cursors.
+    TCursorFactory fLiveCursors;
+    std::function<void(const TText&)> fStatus;
+    // A load started or ended, or the searched registry changed (vSourceChanged): the window
+    // updates its caption and actions, and drops results that came from the other source.
+    std::function<void(bool vSourceChanged)> fChanged;
+  };
+
+  TRegFileCmds(THost vHost, TText vInitialDir, TFileOps& vFiles = PlatformFiles());
+  ~TRegFileCmds();
+  TRegFileCmds(const TRegFileCmds&) = delete;
+  TRegFileCmds& operator=(const TRegFileCmds&) = delete;
+
+  void acSearchFileExecute();
+  void acSearchRegistryExecute();
+  // Starts loading vPath; does nothing while a load runs.
+  void Load(const TText& vPath);
+  // Gives a running load up and waits for its thread; nothing changes.
+  void Cancel();
+  // The window closes: a running load is given up without reports.
+  void Shutdown();
+
+  bool Loading() const { return fLoader != nullptr; }
+  bool FileSearched() const { return fRegistry != nullptr; }
+  // The file searched now; empty while the registry is.
+  const TText& FilePath() const { return fPath; }
+  // The cursors of what is searched now: the loaded file's or the live registry's.
+  TCursorFactory Cursors() const;
+
+ private:
+  void LoadEnded(TThread& vThread);
+
+  THost fHost;
+  TText fInitialDir;
+  TFileOps& fFiles;
+  std::unique_ptr<TRegLoadThread> fLoader;       // the running load
+  std::unique_ptr<TRegLoadThread> fEndedLoader;  // ended or ending; released at the next load
+  std::shared_ptr<TMemRegistry> fRegistry;
+  TText fPath;
+  TText fLastName;
+  bool fClosing = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,55 @@
+#include "ui/regfile/regfilelogic.h"
+
+#include <string>
+
+namespace corvane {
+
+namespace {
+
+TText Number(std::uint64_t vValue) {
+  return FromUtf8(std::to_string(vValue));
+}
+
+}  // namespace
+
+TText FileNameOf(const TText& vPath) {
+  const auto slash = vPath.find_last_of(u"\\/");
+  return slash == TText::npos ? vPath : vPath.substr(slash + 1);
+}
+
+TText SearchedCaption(bool vFileSearched, const TText& vPath) {
+  return vFileSearched ? u"Corvane - " + FileNameOf(vPath) : TText(u"Corvane");
+}
+
+TText LoadProgressText(const TText& vPath, std::uint64_t vDone, std::uint64_t vTotal) {
+  // Files are far below 2^57 bytes: the product cannot overflow.
+  const std::uint64_t percent = vDone >= vTotal ? 100 : vDone * 100 / vTotal;
+  return u"Loading " + FileNameOf(vPath) + u": " + Number(percent) +
+         u"% (Esc cancels)";
+}
+
+TText LoadDoneText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues) {
+  return u"Searching the export file " + vPath + u" (" + Number(vKeys) + u" keys, " +
+         Number(vValues) + u" values)";
+}
+
+TText RegistrySearchedText() {
+  return u"Searching the registry";
+}
+
+TText LoadCancelledText(const TText& vPath) {
+  return u"Loading " + FileNameOf(vPath) + u" cancelled; the search goes on as before";
+}
+
+TText LoadFailedText(TRegLoadThread::TOutcome vOutcome, const TText& vPath, const TText& vError) {
+  switch (vOutcome) {
+    case TRegLoadThread::loMalformed:
+      return u"The file " + vPath + u" is not a registry export that can be read: " + vError;
+    case TRegLoadThread::loOpenFailed:
+      return u"The file " + vPath + u" could not be opened: " + vError;
+    default:
+      return u"The file " + vPath + u" could not be read: " + vError;
+  }
+}
+
+}  // namespace corvane
