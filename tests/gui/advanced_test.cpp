@@ -394,6 +394,7 @@ TEST_F(AdvancedGui, CriteriaBuiltFromTheKeyboardFindWhatCorvaneFindFindsAndSurvi
   ASSERT_TRUE(ToFront(main));
   ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(2, 1, ids::ebCrit); }, 5s))
       << "the last row loaded has the focus";
+  app.ForgetFound();
   Press(VK_RETURN);
   ASSERT_TRUE(app.WaitFound());
   EXPECT_EQ(app.SearchText(), expected) << "the loaded search finds the same";

@@ -85,7 +85,7 @@ TEST_F(GuiTest, BasicSearchPagesThroughHitsAndStopsAtTheMaximum) {
       << "Forward after a search";
   EXPECT_FALSE(app.ToolEnabled(ids::acBack));
   app.SelectItem(ids::cbMaxRslt, 0);
-  app.Command(ids::acSearch);
+  app.Search();
   ASSERT_TRUE(app.WaitFound());
   EXPECT_EQ(app.SearchText(), L"Found 10 items (the maximum)");
   EXPECT_EQ(app.Rows(), 10);

@@ -306,6 +306,16 @@ class TCorvane {
     SendMessageW(cb, CB_SETCURSEL, WPARAM(vIndex), 0);
     SendMessageW(GetParent(cb), WM_COMMAND, MAKEWPARAM(vId, CBN_SELCHANGE), LPARAM(cb));
   }
+  // Empties the results page's summary line, so that WaitFound waits for the end of the
+  // search started next, not the summary of the one before.
+  void ForgetFound() const {
+    SendMessageW(Control(ids::lblSearch), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  }
+  // Forgets the last summary and runs Search as the menu item does.
+  void Search() const {
+    ForgetFound();
+    Command(ids::acSearch);
+  }
   bool WaitFound(std::chrono::milliseconds vTimeout = 120s) const {
     return WaitUntil([&] { return SearchText().rfind(L"Found ", 0) == 0; }, vTimeout);
   }

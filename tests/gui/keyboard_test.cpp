@@ -91,6 +91,7 @@ TEST_F(GuiTest, TabMnemonicsAndEnterDriveTheSearchAndItsPages) {
       << "focus after Back: " << Describe(FocusOf(main));
 
   // Enter in the text box still runs Search.
+  app.ForgetFound();
   Press(VK_RETURN);
   EXPECT_TRUE(WaitUntil([&] { return Visible(app.Control(ids::lbResults)); }, 5s));
   EXPECT_TRUE(app.WaitFound());
@@ -207,6 +208,7 @@ TEST_F(GuiTest, EscRightAfterEnterStopsTheSearch) {
     ASSERT_TRUE(ToFront(main));
     ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s));
     ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+    app.ForgetFound();
     Tap(VK_RETURN);
     std::this_thread::sleep_for(50ms);
     Tap(VK_ESCAPE);

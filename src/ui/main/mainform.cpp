@@ -169,7 +169,7 @@ void TMainForm::CreateActions() {
   add(ids::acExport, u"&Export results...", u"Ctrl+E", FCONTROL, 'E', 9,
       u"Export results|Save every result to a CSV, JSON Lines or registry export file",
       [this] { fExport->acExportExecute(); });
-  add(ids::acSearchFile, u"Search e&xport file...", u"", 0, 0, -1,
+  add(ids::acSearchFile, u"Search export &file...", u"", 0, 0, -1,
       u"Search export file|Search a registry export (.reg) file instead of the Registry",
       [this] { fRegFile->acSearchFileExecute(); });
   add(ids::acSearchRegistry, u"Search the Re&gistry", u"", 0, 0, -1,
