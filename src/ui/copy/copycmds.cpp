@@ -14,7 +14,8 @@ void TCopyCmds::Copy(TCopyWhat vWhat) {
   if (!corvane::CanCopy(source, vWhat)) return;
   TText text;
   const auto cursor = fHost.fCursors()();
-  if (!CopyText(source, vWhat, *cursor, text)) return ShowError(fHost.fOwner, CopyFailedText(source));
+  if (!CopyText(source, vWhat, *cursor, text))
+    return ShowError(fHost.fOwner, CopyFailedText(source));
   TText error;
   if (!SetClipboardText(fHost.fOwner, text, error))
     ShowError(fHost.fOwner, u"The text could not be put on the clipboard: " + error);

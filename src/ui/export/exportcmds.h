@@ -38,7 +38,7 @@ class TExportCmds {
   TText fInitialDir;
   TFileOps& fFiles;
   TText fLastName;
-  int fLastType = 1;
+  std::uint32_t fLastType = 1;
 };
 
 }  // namespace corvane

@@ -1,11 +1,7 @@
 #include "ui/regfile/regfilecmds.h"
 
-#include <commdlg.h>
-
-#include <string>
-
-#include "text/wide.h"
 #include "ui/regfile/regfilelogic.h"
+#include "ui/window/filedialog.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -33,20 +29,15 @@ TCursorFactory TRegFileCmds::Cursors() const {
 
 void TRegFileCmds::acSearchFileExecute() {
   if (Loading()) return;
-  std::wstring buf(32768, L'\0');
-  if (fLastName.size() < buf.size()) std::copy(fLastName.begin(), fLastName.end(), buf.begin());
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = fHost.fOwner;
-  ofn.lpstrFilter = L"Registry export files (*.reg)\0*.reg\0All files (*.*)\0*.*\0";
-  ofn.lpstrFile = buf.data();
-  ofn.nMaxFile = DWORD(buf.size());
-  ofn.lpstrInitialDir = fInitialDir.empty() ? nullptr : W(fInitialDir);
-  ofn.lpstrTitle = L"Search export file";
-  ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-              OFN_FILEMUSTEXIST;
-  if (!GetOpenFileNameW(&ofn)) return;
-  fLastName = FromW(buf.c_str());
+  TFileDialog d;
+  d.fOwner = fHost.fOwner;
+  d.fTitle = L"Search export file";
+  d.AddType(u"Registry export files (*.reg)", u"*.reg");
+  d.AddType(u"All files (*.*)", u"*.*");
+  d.fInitialDir = fInitialDir;
+  d.fName = fLastName;
+  if (!RunFileDialog(d)) return;
+  fLastName = d.fName;
   Load(fLastName);
 }
 

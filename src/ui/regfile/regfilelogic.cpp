@@ -24,8 +24,7 @@ TText SearchedCaption(bool vFileSearched, const TText& vPath) {
 TText LoadProgressText(const TText& vPath, std::uint64_t vDone, std::uint64_t vTotal) {
   // Files are far below 2^57 bytes: the product cannot overflow.
   const std::uint64_t percent = vDone >= vTotal ? 100 : vDone * 100 / vTotal;
-  return u"Loading " + FileNameOf(vPath) + u": " + Number(percent) +
-         u"% (Esc cancels)";
+  return u"Loading " + FileNameOf(vPath) + u": " + Number(percent) + u"% (Esc cancels)";
 }
 
 TText LoadDoneText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues) {

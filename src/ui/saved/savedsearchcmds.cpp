@@ -1,11 +1,7 @@
 #include "ui/saved/savedsearchcmds.h"
 
-#include <commdlg.h>
-
-#include <string>
-
-#include "text/wide.h"
 #include "ui/saved/savedload.h"
+#include "ui/window/filedialog.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -14,23 +10,16 @@ TSavedSearchCmds::TSavedSearchCmds(THost vHost, TText vInitialDir, TQmxFiles& vF
     : fHost(std::move(vHost)), fInitialDir(std::move(vInitialDir)), fFiles(vFiles) {}
 
 bool TSavedSearchCmds::RunDialog(bool vSave, TText& vPath) {
-  std::wstring buf(32768, L'\0');
-  const TText& last = vSave ? fSaveName : fOpenName;
-  if (last.size() < buf.size()) std::copy(last.begin(), last.end(), buf.begin());
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = fHost.fOwner;
-  ofn.lpstrFilter = L"Brackwater Searches (*.QMX)\0*.QMX\0";
-  ofn.lpstrFile = buf.data();
-  ofn.nMaxFile = DWORD(buf.size());
-  ofn.lpstrInitialDir = fInitialDir.empty() ? nullptr : W(fInitialDir);
-  ofn.lpstrDefExt = L"QMX";
-  ofn.lpstrTitle = vSave ? L"Save current search" : L"Load saved search";
-  ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-              (vSave ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  const BOOL ok = vSave ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!ok) return false;
-  vPath = FromW(buf.c_str());
+  TFileDialog d;
+  d.fOwner = fHost.fOwner;
+  d.fTitle = vSave ? L"Save current search" : L"Load saved search";
+  d.AddType(u"Brackwater Searches (*.QMX)", u"*.QMX");
+  d.fDefaultExt = L"QMX";
+  d.fInitialDir = fInitialDir;
+  d.fSave = vSave;
+  d.fName = vSave ? fSaveName : fOpenName;
+  if (!RunFileDialog(d)) return false;
+  vPath = d.fName;
   (vSave ? fSaveName : fOpenName) = vPath;
   return true;
 }
