@@ -39,56 +39,6 @@ void SetValue(HKEY vKey, const wchar_t* vName, DWORD vType, const void* vData, D
   RegSetValueExW(vKey, vName, 0, vType, static_cast<const BYTE*>(vData), vSize);
 }
 
-// A folder of its own below the temporary folder, removed with the test.
-class TTempDir {
- public:
-  explicit TTempDir(const wchar_t* vName) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    fPath = std::wstring(temp) + vName;
-    CreateDirectoryW(fPath.c_str(), nullptr);
-  }
-  ~TTempDir() {
-    WIN32_FIND_DATAW fd{};
-    HANDLE h = FindFirstFileW((fPath + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        DeleteFileW((fPath + L"\\" + fd.cFileName).c_str());
-      } while (FindNextFileW(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryW(fPath.c_str());
-  }
-  std::wstring File(const wchar_t* vName) const { return fPath + L"\\" + vName; }
-  const std::wstring& Path() const { return fPath; }
-
- private:
-  std::wstring fPath;
-};
-
-void WriteFileBytes(const std::wstring& vPath, const std::string& vBytes) {
-  HANDLE f = CreateFileW(vPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n = 0;
-  WriteFile(f, vBytes.data(), DWORD(vBytes.size()), &n, nullptr);
-  CloseHandle(f);
-}
-
-std::string ReadFileBytes(const std::wstring& vPath) {
-  HANDLE f =
-      CreateFileW(vPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return {};
-  std::string bytes(1 << 16, '\0');
-  DWORD n = 0;
-  ReadFile(f, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-  CloseHandle(f);
-  bytes.resize(n);
-  return bytes;
-}
-
-bool Exists(const std::wstring& vPath) {
-  return GetFileAttributesW(vPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Runs corvane-find with vArgs and returns what it wrote to its standard output.
 std::string RunFind(const std::wstring& vArgs) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -217,29 +167,6 @@ bool KeysToAdvanced(const TCorvane& vApp, const TAdvanced& vAdv) {
   if (!TabTo(vApp.Main(), vApp.Control(ids::pcMain))) return false;
   Press(VK_RIGHT);
   return WaitUntil([&] { return vAdv.AdvancedTab(); }, 5s);
-}
-
-// The visible dialog of the program whose caption is vTitle.
-HWND DialogOf(DWORD vPid, const wchar_t* vTitle) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = VisibleWindowOf(vPid, L"#32770");
-        return found && Text(found) == vTitle;
-      },
-      20s);
-  return found && Text(found) == vTitle ? found : nullptr;
-}
-
-// Types a path into the open file dialog vDialog, which has the focus on its name, and
-// presses Enter.
-bool EnterFileName(HWND vDialog, const std::wstring& vPath) {
-  if (!ToFront(vDialog)) return false;
-  std::this_thread::sleep_for(300ms);
-  PressWith({VK_CONTROL}, 'A');
-  TypeText(vPath.c_str());
-  Press(VK_RETURN);
-  return WaitUntil([&] { return !IsWindow(vDialog) || !IsWindowVisible(vDialog); }, 20s);
 }
 
 class AdvancedGui : public ::testing::Test {

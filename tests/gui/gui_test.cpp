@@ -265,16 +265,6 @@ TEST_F(GuiTest, HintsOfControlsAndMenuItemsGoToTheStatusBar) {
   EXPECT_TRUE(app.Running());
 }
 
-// The screen point inside row vRow of a list box, found from the rows' heights.
-POINT ListRowPoint(HWND vList, int vRow) {
-  const int top = int(SendMessageW(vList, LB_GETTOPINDEX, 0, 0));
-  int y = 0;
-  for (int i = top; i < vRow; ++i) y += int(SendMessageW(vList, LB_GETITEMHEIGHT, WPARAM(i), 0));
-  POINT p{30, y + int(SendMessageW(vList, LB_GETITEMHEIGHT, WPARAM(vRow), 0)) / 2};
-  ClientToScreen(vList, &p);
-  return p;
-}
-
 TEST_F(GuiTest, RightClickSelectsTheRowUnderThePointerAndOpensThePopUpMenu) {
   TCorvane app;
   ASSERT_NE(app.Main(), nullptr);
@@ -430,16 +420,6 @@ TEST_F(GuiTest, CtrlROnAHitOpensTheRegistryEditorOnItsKeyAndValue) {
 const wchar_t kDetailKey[] =
     L"Software\\CorvaneGuiTest\\QzdDetail, a key whose name is long enough to wrap in a "
     L"narrow window";
-
-void DoubleClick(POINT vAt) {
-  MouseTo(vAt);
-  for (int i = 0; i < 2; ++i) {
-    SendMouse(MOUSEEVENTF_LEFTDOWN, vAt);
-    std::this_thread::sleep_for(20ms);
-    SendMouse(MOUSEEVENTF_LEFTUP, vAt);
-    std::this_thread::sleep_for(20ms);
-  }
-}
 
 void AltKey(WORD vKey) {
   KeyEvent(VK_MENU, false);

@@ -234,20 +234,20 @@ inline void Screenshot(const std::wstring& vName) {
 
 // The first descendant of vParent with the control identifier vId; null when none has it.
 inline HWND ChildById(HWND vParent, int vId) {
-    struct TFind {
-      int fId;
-      HWND fFound;
-    } find{vId, nullptr};
-    EnumChildWindows(
-        vParent,
-        [](HWND w, LPARAM l) -> BOOL {
-          auto* f = reinterpret_cast<TFind*>(l);
-          if (GetDlgCtrlID(w) != f->fId) return TRUE;
-          f->fFound = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.fFound;
+  struct TFind {
+    int fId;
+    HWND fFound;
+  } find{vId, nullptr};
+  EnumChildWindows(
+      vParent,
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* f = reinterpret_cast<TFind*>(l);
+        if (GetDlgCtrlID(w) != f->fId) return TRUE;
+        f->fFound = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.fFound;
 }
 
 // One running corvane.exe.
@@ -471,5 +471,140 @@ class TLocalForm {
   std::unique_ptr<corvane::TMainForm> fForm;
   bool fCreated = false;
 };
+
+// --- Files, file dialogs, list rows and the clipboard ------------------------------------
+
+// A folder of its own below the temporary folder, removed with the test.
+class TTempDir {
+ public:
+  explicit TTempDir(const wchar_t* vName) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    fPath = std::wstring(temp) + vName;
+    CreateDirectoryW(fPath.c_str(), nullptr);
+  }
+  ~TTempDir() {
+    WIN32_FIND_DATAW fd{};
+    HANDLE h = FindFirstFileW((fPath + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        DeleteFileW((fPath + L"\\" + fd.cFileName).c_str());
+      } while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryW(fPath.c_str());
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  std::wstring File(const wchar_t* vName) const { return fPath + L"\\" + vName; }
+  const std::wstring& Path() const { return fPath; }
+
+ private:
+  std::wstring fPath;
+};
+
+inline void WriteFileBytes(const std::wstring& vPath, const std::string& vBytes) {
+  HANDLE f = CreateFileW(vPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(f, vBytes.data(), DWORD(vBytes.size()), &n, nullptr);
+  CloseHandle(f);
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadFileBytes(const std::wstring& vPath) {
+  HANDLE f =
+      CreateFileW(vPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  std::vector<char> buf(1 << 16);
+  DWORD n = 0;
+  while (ReadFile(f, buf.data(), DWORD(buf.size()), &n, nullptr) && n > 0)
+    bytes.append(buf.data(), n);
+  CloseHandle(f);
+  return bytes;
+}
+
+inline bool Exists(const std::wstring& vPath) {
+  return GetFileAttributesW(vPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The visible dialog of the program whose caption is vTitle.
+inline HWND DialogOf(DWORD vPid, const wchar_t* vTitle) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = VisibleWindowOf(vPid, L"#32770");
+        return found && Text(found) == vTitle;
+      },
+      20s);
+  return found && Text(found) == vTitle ? found : nullptr;
+}
+
+// Types a path into the open file dialog vDialog, which has the focus on its name, and
+// presses Enter; true once the dialog has gone.
+inline bool EnterFileName(HWND vDialog, const std::wstring& vPath) {
+  if (!ToFront(vDialog)) return false;
+  std::this_thread::sleep_for(300ms);
+  PressWith({VK_CONTROL}, 'A');
+  TypeText(vPath.c_str());
+  Press(VK_RETURN);
+  return WaitUntil([&] { return !IsWindow(vDialog) || !IsWindowVisible(vDialog); }, 20s);
+}
+
+// The screen point inside row vRow of a list box, found from the rows' heights.
+inline POINT ListRowPoint(HWND vList, int vRow) {
+  const int top = int(SendMessageW(vList, LB_GETTOPINDEX, 0, 0));
+  int y = 0;
+  for (int i = top; i < vRow; ++i) y += int(SendMessageW(vList, LB_GETITEMHEIGHT, WPARAM(i), 0));
+  POINT p{30, y + int(SendMessageW(vList, LB_GETITEMHEIGHT, WPARAM(vRow), 0)) / 2};
+  ClientToScreen(vList, &p);
+  return p;
+}
+
+inline void DoubleClick(POINT vAt) {
+  MouseTo(vAt);
+  for (int i = 0; i < 2; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN, vAt);
+    std::this_thread::sleep_for(20ms);
+    SendMouse(MOUSEEVENTF_LEFTUP, vAt);
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+// The clipboard's text (CF_UNICODETEXT); false when it holds none. Another process may hold
+// the clipboard for a moment: opening is tried a few times.
+inline bool ClipboardText(std::wstring& vText) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (!OpenClipboard(nullptr)) {
+      std::this_thread::sleep_for(20ms);
+      continue;
+    }
+    bool got = false;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+        vText = p;
+        got = true;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+    return got;
+  }
+  return false;
+}
+
+// Empties the clipboard, runs vCopy and returns the text that then arrives on the clipboard
+// ("<nothing copied>" when none comes).
+inline std::wstring CopiedBy(const std::function<void()>& vCopy,
+                             std::chrono::milliseconds vTimeout = 5s) {
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  vCopy();
+  std::wstring text;
+  if (!WaitUntil([&] { return ClipboardText(text); }, vTimeout)) return L"<nothing copied>";
+  return text;
+}
 
 }  // namespace guitest

@@ -1,5 +1,8 @@
 #include "ui/regfile/regfilecmds.h"
 
+#include <iterator>
+
+#include "search/types.h"
 #include "ui/regfile/regfilelogic.h"
 #include "ui/window/filedialog.h"
 #include "ui/window/window.h"
@@ -81,7 +84,9 @@ void TRegFileCmds::LoadEnded(TThread& vThread) {
     case TRegLoadThread::loDone: {
       fRegistry = std::shared_ptr<TMemRegistry>(loader.TakeRegistry());
       fPath = loader.Path();
-      fHost.fStatus(LoadDoneText(fPath, fRegistry->KeyCount(), fRegistry->ValueCount()));
+      // The keys the file holds: the five roots are there in every registry.
+      const std::uint64_t keys = fRegistry->KeyCount() - std::size(kSearchOrder);
+      fHost.fStatus(LoadDoneText(fPath, keys, fRegistry->ValueCount()));
       fHost.fChanged(true);
       return;
     }
