@@ -412,31 +412,6 @@ void ExpectRegExportFile(const std::string& vBytes) {
   }
 }
 
-// A visible dialog window of process vPid other than vNot, such as a question a file dialog
-// asks.
-HWND OtherDialogOf(DWORD vPid, HWND vNot) {
-  struct TFind {
-    DWORD fPid;
-    HWND fNot, fFound;
-  } find{vPid, vNot, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* f = reinterpret_cast<TFind*>(l);
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (w != f->fNot && pid == f->fPid && std::wstring(cls) == L"#32770" &&
-            IsWindowVisible(w)) {
-          f->fFound = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.fFound;
-}
-
 class ExportGui : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -544,7 +519,8 @@ TEST_F(ExportGui, ThousandHitsExportAsCsvJsonLinesAndRegistryExportThatReadBackA
   TypeText(csv.c_str());
   Press(VK_RETURN);
   HWND ask = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (ask = OtherDialogOf(app.Pid(), dialog)) != nullptr; }, 10s))
+  ASSERT_TRUE(WaitUntil(
+      [&] { return (ask = VisibleWindowOf(app.Pid(), L"#32770", dialog)) != nullptr; }, 10s))
       << "the dialog asks before it replaces a file";
   ASSERT_TRUE(ToFront(ask));
   Press('Y');

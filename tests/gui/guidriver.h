@@ -143,13 +143,15 @@ inline std::wstring ListText(HWND vList, int vIndex) {
   return buf;
 }
 
-// The first visible top-level window of class vClass that belongs to process vPid.
-inline HWND VisibleWindowOf(DWORD vPid, const wchar_t* vClass) {
+// The first visible top-level window of class vClass that belongs to process vPid, other
+// than vNot.
+inline HWND VisibleWindowOf(DWORD vPid, const wchar_t* vClass, HWND vNot = nullptr) {
   struct TFind {
     DWORD fPid;
     const wchar_t* fClass;
+    HWND fNot;
     HWND fFound;
-  } find{vPid, vClass, nullptr};
+  } find{vPid, vClass, vNot, nullptr};
   EnumWindows(
       [](HWND w, LPARAM l) -> BOOL {
         auto* f = reinterpret_cast<TFind*>(l);
@@ -157,7 +159,8 @@ inline HWND VisibleWindowOf(DWORD vPid, const wchar_t* vClass) {
         GetClassNameW(w, cls, 16);
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == f->fPid && std::wstring(cls) == f->fClass && IsWindowVisible(w)) {
+        if (w != f->fNot && pid == f->fPid && std::wstring(cls) == f->fClass &&
+            IsWindowVisible(w)) {
           f->fFound = w;
           return FALSE;
         }
