@@ -750,4 +750,57 @@ TEST_F(ExportGui, AMalformedExportFileIsRefusedByItsLineAndTheSearchedRegistrySt
   EXPECT_TRUE(app.ToolEnabled(ids::acExport)) << "its hits can still be exported";
 }
 
+// About 100 MB of export: 100,000 values of 1,000 characters, one of them named apart.
+std::string BigExport() {
+  std::string text = "REGEDIT4\r\n";
+  text.reserve(105'000'000);
+  const std::string data(1000, 'x');
+  for (int k = 0; k < 1000; ++k) {
+    text += "\r\n[HKEY_CURRENT_USER\\QzBig\\Key " + std::to_string(k) + "]\r\n";
+    for (int v = 0; v < 100; ++v)
+      text += "\"" + std::string(k == 999 && v == 99 ? "qzbigone" : "value") + std::to_string(v) +
+              "\"=\"" + data + "\"\r\n";
+  }
+  return text;
+}
+
+TEST_F(ExportGui, ALargeExportFileLoadsBehindAnAnsweringWindowAndEscGivesTheLoadUp) {
+  TTempDir dir(L"cvx-e");
+  const std::wstring file = dir.File(L"big.reg");
+  WriteFileBytes(file, BigExport());
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  HWND main = app.Main();
+  const auto answers = [&] {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+  };
+
+  // Esc while the file loads gives the load up; nothing changes.
+  ASSERT_NO_FATAL_FAILURE(OpenExportFile(app, file));
+  ASSERT_TRUE(WaitUntil([&] { return app.Status().rfind(L"Loading big.reg: ", 0) == 0; }, 20s))
+      << Utf8(app.Status());
+  EXPECT_TRUE(answers()) << "the window answers while the file loads";
+  EXPECT_TRUE(app.ToolEnabled(ids::acStop)) << "Stop gives a load up";
+  EXPECT_FALSE(app.Enabled(ids::acSearch)) << "no search while a file loads";
+  ASSERT_TRUE(ToFront(main));
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return app.Status().rfind(L"Loading big.reg: ", 0) != 0; }, 60s));
+  // The load takes a second and more; Esc comes within a fraction of that.
+  EXPECT_EQ(Text(main), L"Corvane") << "the file loaded all the same";
+  EXPECT_EQ(Utf8(app.Status()), "Loading big.reg cancelled; the search goes on as before");
+  EXPECT_FALSE(app.ToolEnabled(ids::acStop));
+
+  // Loaded to its end, the file is searched.
+  ASSERT_NO_FATAL_FAILURE(OpenExportFile(app, file));
+  ASSERT_TRUE(WaitUntil([&] { return Text(main) == L"Corvane - big.reg"; }, 120s))
+      << Utf8(app.Status());
+  EXPECT_EQ(Utf8(app.Status()),
+            Utf8(L"Searching the export file " + file + L" (1001 keys, 100000 values)"));
+  SendMessageW(app.Control(ids::ebNow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"qzbigone"));
+  app.Search();
+  ASSERT_TRUE(app.WaitFound());
+  EXPECT_EQ(app.SearchText(), L"Found 1 items");
+}
+
 }  // namespace
