@@ -55,6 +55,16 @@ TEST_F(GuiTest, EveryToolBarButtonRunsItsActionWhenClicked) {
   ASSERT_TRUE(app.WaitFound(60s)) << "Stop";
   EXPECT_NE(app.SearchText().find(L"before being stopped"), std::wstring::npos) << app.SearchText();
 
+  click(ids::acExport);
+  HWND exported = nullptr;
+  EXPECT_TRUE(
+      WaitUntil([&] { return (exported = DialogTitled(app.Pid(), L"Export results")); }, 10s))
+      << "Export results";
+  if (exported) {
+    PostMessageW(exported, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(app.Pid()) == nullptr; }, 10s));
+  }
+
   click(ids::acBack);
   EXPECT_TRUE(WaitUntil([&] { return Visible(edit); }, 5s)) << "Back";
   click(ids::acForward);
