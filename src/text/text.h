@@ -43,5 +43,7 @@ std::string ToUtf8(TTextView s);
 // The code units of s that ToUtf8 turns into U+FFFD: surrogates that are not part of a pair.
 std::size_t UnpairedSurrogates(TTextView s);
 TText FromUtf8(std::string_view s);
+// A number in decimal digits.
+inline TText DecimalText(std::uint64_t v) { return FromUtf8(std::to_string(v)); }
 
 }  // namespace corvane

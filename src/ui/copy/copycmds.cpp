@@ -5,10 +5,6 @@
 
 namespace corvane {
 
-bool TCopyCmds::CanCopy(TCopyWhat vWhat) const {
-  return corvane::CanCopy(fHost.fSource(), vWhat);
-}
-
 void TCopyCmds::Copy(TCopyWhat vWhat) {
   const TCopySource source = fHost.fSource();
   if (!corvane::CanCopy(source, vWhat)) return;

@@ -24,7 +24,6 @@ class TCopyCmds {
 
   explicit TCopyCmds(THost vHost) : fHost(std::move(vHost)) {}
 
-  bool CanCopy(TCopyWhat vWhat) const;
   // Puts the text on the clipboard; a value that can no longer be read, or a clipboard that
   // refuses, is shown in one error box.
   void Copy(TCopyWhat vWhat);

@@ -2,19 +2,13 @@
 
 #include <vector>
 
+#include "search/dataview.h"
 #include "search/number.h"
 #include "ui/detail/detaillogic.h"
 
 namespace corvane {
 
 namespace {
-
-TText Units(const std::uint8_t* vBytes, std::size_t vSize) {
-  TText t(vSize / 2, u'\0');
-  for (std::size_t i = 0; i < t.size(); ++i)
-    t[i] = char16_t(vBytes[2 * i] | (vBytes[2 * i + 1] << 8));
-  return t;
-}
 
 TText HexBytes(const std::uint8_t* vBytes, std::size_t vSize) {
   static constexpr char16_t kDigits[] = u"0123456789abcdef";
@@ -34,12 +28,7 @@ TText QwordForm(const std::uint8_t* vBytes) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   TText t = u"0x";
   for (int shift = 60; shift >= 0; shift -= 4) t += kDigits[(n >> shift) & 15];
-  TText dec;
-  do {
-    dec.insert(dec.begin(), char16_t(u'0' + n % 10));
-    n /= 10;
-  } while (n != 0);
-  return t + u" (" + dec + u")";
+  return t + u" (" + DecimalText(n) + u")";
 }
 
 }  // namespace
@@ -59,18 +48,21 @@ bool CanCopy(const TCopySource& vSource, TCopyWhat vWhat) {
 }
 
 TText DataClipText(std::uint32_t vType, const std::uint8_t* vBytes, std::size_t vSize) {
+  // The text and number the search matches on: units little-endian, a 4-byte number in the
+  // byte order of its type.
+  const TDataView view = MakeDataView(vType, vBytes, vSize);
   switch (vType) {
     case kRegSz:
     case kRegExpandSz:
     case kRegLink: {
-      TText t = Units(vBytes, vSize);
+      TText t = view.fText;
       const auto zero = t.find(u'\0');
       if (zero != TText::npos) t.resize(zero);
       return t;
     }
     case kRegMultiSz: {
       // The strings end at their zeros; the list ends at an empty string or the data's end.
-      const TText all = Units(vBytes, vSize);
+      const TText& all = view.fText;
       TText t;
       std::size_t at = 0;
       while (at < all.size()) {
@@ -85,15 +77,7 @@ TText DataClipText(std::uint32_t vType, const std::uint8_t* vBytes, std::size_t 
     }
     case kRegDword:
     case kRegDwordBigEndian:
-      if (vSize == 4) {
-        const std::uint32_t n =
-            vType == kRegDword
-                ? std::uint32_t(vBytes[0]) | (std::uint32_t(vBytes[1]) << 8) |
-                      (std::uint32_t(vBytes[2]) << 16) | (std::uint32_t(vBytes[3]) << 24)
-                : (std::uint32_t(vBytes[0]) << 24) | (std::uint32_t(vBytes[1]) << 16) |
-                      (std::uint32_t(vBytes[2]) << 8) | std::uint32_t(vBytes[3]);
-        return NumberForm(n);
-      }
+      if (view.fHasNumber) return NumberForm(view.fNumber);
       break;
     case kRegQword:
       if (vSize == 8) return QwordForm(vBytes);

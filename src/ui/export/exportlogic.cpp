@@ -1,17 +1,11 @@
 #include "ui/export/exportlogic.h"
 
-#include <string>
-
 namespace corvane {
 
 namespace {
 
-TText Number(std::size_t vValue) {
-  return FromUtf8(std::to_string(vValue));
-}
-
 TText Counted(std::size_t vValue, const char16_t* vOne, const char16_t* vMany) {
-  return Number(vValue) + u" " + (vValue == 1 ? vOne : vMany);
+  return DecimalText(vValue) + u" " + (vValue == 1 ? vOne : vMany);
 }
 
 // The extension of the last path component, lower-cased (a to z); empty for none.
@@ -19,10 +13,7 @@ TText Extension(const TText& vPath) {
   const auto slash = vPath.find_last_of(u"\\/");
   const auto dot = vPath.find_last_of(u'.');
   if (dot == TText::npos || (slash != TText::npos && dot < slash)) return TText();
-  TText ext = vPath.substr(dot + 1);
-  for (char16_t& c : ext)
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-  return ext;
+  return LowerAZ(TTextView(vPath).substr(dot + 1));
 }
 
 }  // namespace
@@ -56,11 +47,11 @@ TText ExportDoneText(const TExportCounts& vCounts, TExportFormat vFormat, const 
             Counted(vCounts.fValues, u"value", u"values") + u")";
   text += u" to " + vPath;
   if (vCounts.fReplaced > 0)
-    text += u"; " + Number(vCounts.fReplaced) + u" unpaired surrogates written as U+FFFD";
+    text += u"; " + DecimalText(vCounts.fReplaced) + u" unpaired surrogates written as U+FFFD";
   if (vCounts.fGone > 0)
-    text += u"; " + Number(vCounts.fGone) + u" no longer in the registry, left out";
+    text += u"; " + DecimalText(vCounts.fGone) + u" no longer in the registry, left out";
   if (vCounts.fUnwritable > 0)
-    text += u"; " + Number(vCounts.fUnwritable) + u" with a line break in the name, left out";
+    text += u"; " + DecimalText(vCounts.fUnwritable) + u" with a line break in the name, left out";
   return text;
 }
 

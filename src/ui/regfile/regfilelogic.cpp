@@ -1,16 +1,6 @@
 #include "ui/regfile/regfilelogic.h"
 
-#include <string>
-
 namespace corvane {
-
-namespace {
-
-TText Number(std::uint64_t vValue) {
-  return FromUtf8(std::to_string(vValue));
-}
-
-}  // namespace
 
 TText FileNameOf(const TText& vPath) {
   const auto slash = vPath.find_last_of(u"\\/");
@@ -24,12 +14,12 @@ TText SearchedCaption(bool vFileSearched, const TText& vPath) {
 TText LoadProgressText(const TText& vPath, std::uint64_t vDone, std::uint64_t vTotal) {
   // Files are far below 2^57 bytes: the product cannot overflow.
   const std::uint64_t percent = vDone >= vTotal ? 100 : vDone * 100 / vTotal;
-  return u"Loading " + FileNameOf(vPath) + u": " + Number(percent) + u"% (Esc cancels)";
+  return u"Loading " + FileNameOf(vPath) + u": " + DecimalText(percent) + u"% (Esc cancels)";
 }
 
 TText LoadDoneText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues) {
-  return u"Searching the export file " + vPath + u" (" + Number(vKeys) + u" keys, " +
-         Number(vValues) + u" values)";
+  return u"Searching the export file " + vPath + u" (" + DecimalText(vKeys) + u" keys, " +
+         DecimalText(vValues) + u" values)";
 }
 
 TText RegistrySearchedText() {
