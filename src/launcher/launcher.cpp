@@ -111,14 +111,15 @@ bool SelectValue(TEditorChannel& vChannel, TTextView vValueName, const TLocaleCo
   return false;
 }
 
-TLaunchResult LaunchRegedit(TEditorChannel& vChannel, TTextView vKeyPath, TTextView vValueName,
-                            const TLocaleCompare& vCompare, TLaunchClock& vClock) {
+TLaunchResult LaunchRegedit(TEditorChannel& vChannel, TTextView vKeyPath,
+                            std::optional<TTextView> vValueName, const TLocaleCompare& vCompare,
+                            TLaunchClock& vClock) {
   const TReleaseAtEnd release(vChannel);
   if (!vChannel.FindOrStart()) return lrNoEditor;
   if (vKeyPath.empty()) return lrDone;
   if (!vChannel.ObtainBuffers()) return lrNoBuffers;
   if (!WalkKeyPath(vChannel, SplitKeyPath(vKeyPath, vCompare), vCompare)) return lrNoKey;
-  if (!SelectValue(vChannel, vValueName, vCompare, vClock)) return lrNoValue;
+  if (vValueName && !SelectValue(vChannel, *vValueName, vCompare, vClock)) return lrNoValue;
   return lrDone;
 }
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "text/compare.h"
@@ -113,9 +114,10 @@ TEditorItem FindChild(TEditorChannel& vChannel, TEditorItem vParent, TTextView v
 [[nodiscard]] bool SelectValue(TEditorChannel& vChannel, TTextView vValueName,
                                const TLocaleCompare& vCompare, TLaunchClock& vClock);
 
-// One launch through vChannel. An empty key path only finds or starts the editor.
+// One launch through vChannel. An empty key path only finds or starts the editor; no value
+// name (std::nullopt) selects the key alone, with no value row.
 [[nodiscard]] TLaunchResult LaunchRegedit(TEditorChannel& vChannel, TTextView vKeyPath,
-                                          TTextView vValueName, const TLocaleCompare& vCompare,
-                                          TLaunchClock& vClock);
+                                          std::optional<TTextView> vValueName,
+                                          const TLocaleCompare& vCompare, TLaunchClock& vClock);
 
 }  // namespace corvane

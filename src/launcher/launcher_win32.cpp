@@ -259,7 +259,7 @@ void TWin32EditorChannel::FocusList() {
 }
 
 TLaunchResult LaunchRegedit(HWND vOwner, const TText& vRegEditExe, TTextView vKeyPath,
-                            TTextView vValueName) {
+                            std::optional<TTextView> vValueName) {
   TWin32EditorChannel channel(vOwner, vRegEditExe);
   return LaunchRegedit(channel, vKeyPath, vValueName, PlatformCompare(), SystemClock());
 }

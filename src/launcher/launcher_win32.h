@@ -93,8 +93,9 @@ class TWin32EditorChannel final : public TEditorChannel {
 };
 
 // One launch with the cross-process channel, the platform's locale comparison and the
-// system clock. vRegEditExe is the editor's full path (empty: only a running editor helps).
+// system clock. vRegEditExe is the editor's full path (empty: only a running editor helps);
+// no value name: the key alone.
 [[nodiscard]] TLaunchResult LaunchRegedit(HWND vOwner, const TText& vRegEditExe, TTextView vKeyPath,
-                                          TTextView vValueName);
+                                          std::optional<TTextView> vValueName);
 
 }  // namespace corvane

@@ -658,4 +658,43 @@ TEST_F(AdvancedGui, ARunningSearchLocksTheRowsAndTheirButtonsUntilItEnds) {
   EXPECT_TRUE(IsWindowEnabled(adv.Root(corvane::rHKCU)));
 }
 
+TEST_F(AdvancedGui, AChangeOfAnyOrAllClearsTheResults) {
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  TAdvanced adv(app);
+  HWND main = app.Main();
+  ASSERT_TRUE(ToFront(main));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::ebNow); }, 5s));
+  ASSERT_TRUE(KeysToAdvanced(app, adv));
+  LeftClick(CentreOf(adv.Add(0)));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(0, 0, ids::ebCrit); }, 5s));
+  TypeText(L"qzadv");
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  HWND any = app.Control(ids::rbKeyAny), all = app.Control(ids::rbKeyAll);
+  // "all" and back to "any", each after a search: a user who changes a criterion never sees
+  // the hits of the criteria before.
+  for (HWND choice : {all, any}) {
+    app.Search();
+    ASSERT_TRUE(app.WaitFound());
+    ASSERT_GT(app.Rows(), 0);
+    app.Command(ids::acBack);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(choice) != FALSE; }, 5s));
+    ASSERT_TRUE(ToFront(main));
+    LeftClick(CentreOf(choice));
+    ASSERT_TRUE(
+        WaitUntil([&] { return SendMessageW(choice, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return app.Rows() == 0; }, 5s)) << "hits of other criteria";
+    EXPECT_TRUE(WaitUntil([&] { return !app.ToolEnabled(ids::acForward); }, 5s));
+  }
+  // A click on the choice already made changes no criterion and keeps the hits.
+  app.Search();
+  ASSERT_TRUE(app.WaitFound());
+  app.Command(ids::acBack);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(any) != FALSE; }, 5s));
+  ASSERT_TRUE(ToFront(main));
+  LeftClick(CentreOf(any));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_GT(app.Rows(), 0);
+}
+
 }  // namespace

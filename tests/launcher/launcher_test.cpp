@@ -275,6 +275,20 @@ TEST(LauncherValue, AMissingValueCostsTwentyFiveAttemptsAndClearsEarlierSelectio
   EXPECT_EQ(editor.fReleases, 1);
 }
 
+TEST(LauncherValue, AKeyAloneSelectsTheKeyWithNoValueAttempt) {
+  // A key hit: no value row is looked for, so no attempts and no waits.
+  TFakeEditor editor;
+  editor.AddPath(u"HKEY_CURRENT_USER\\Software");
+  editor.fRows = {u"(Default)", u"a"};
+  TFakeClock clock;
+  EXPECT_EQ(LaunchRegedit(editor, u"HKEY_CURRENT_USER\\Software", std::nullopt, kCompare, clock),
+            lrDone);
+  EXPECT_EQ(editor.fCountReads, 0);
+  EXPECT_TRUE(clock.fSleeps.empty());
+  EXPECT_EQ(editor.CaretPath(), "My Computer\\HKEY_CURRENT_USER\\Software");
+  EXPECT_EQ(editor.fReleases, 1);
+}
+
 TEST(LauncherValue, ARowThatAppearsLateIsFoundOnALaterAttempt) {
   TFakeEditor editor;
   editor.AddPath(u"HKEY_CURRENT_USER\\Software");

@@ -282,6 +282,7 @@ void TCritBoxes::NewSearch() {
   for (std::size_t i = 0; i < pnlCrit.size(); ++i) {
     Check(rbAny[i], true);
     Check(rbAll[i], false);
+    fAllShown[i] = false;
     EnableWindow(btnDel[i], FALSE);
   }
   StackCritPanels();
@@ -309,6 +310,7 @@ void TCritBoxes::Apply(const TSearchCriteria& vCrit) {
   for (std::size_t i = 0; i < pnlCrit.size(); ++i) {
     Check(rbAny[i], !all[i]);
     Check(rbAll[i], all[i]);
+    fAllShown[i] = all[i];
   }
   const std::vector<TCritRow>* lists[3] = {&vCrit.fKeyRows, &vCrit.fValRows, &vCrit.fDatRows};
   for (int b = 0; b < kCritBoxCount; ++b)
@@ -332,6 +334,16 @@ bool TCritBoxes::OnCommand(int vId, int vCode, HWND vControl) {
   for (int b = 0; b < kCritBoxCount; ++b) {
     if (vId == BoxId(b, ids::btnAddKey)) return btnAddKeyClick(b), true;
     if (vId == BoxId(b, ids::btnDelKey)) return btnDelKeyClick(b), true;
+  }
+  for (std::size_t i = 0; i < rbAll.size(); ++i) {
+    if (vId != BoxId(int(i), ids::rbKeyAny) && vId != BoxId(int(i), ids::rbKeyAll)) continue;
+    // A click on the choice already made changes nothing; a new choice is a new criterion.
+    const bool all = Checked(rbAll[i]);
+    if (all != fAllShown[i]) {
+      fAllShown[i] = all;
+      fClearResults();
+    }
+    return true;
   }
   if (vId == ids::btnAllRoot || vId == ids::btnNoRoot) {
     SetRootBits(vId == ids::btnAllRoot ? DefaultRoots : 0);

@@ -85,6 +85,7 @@ class TCritBoxes {
   HWND pnlRoot = nullptr, btnAllRoot = nullptr, btnNoRoot = nullptr;
   std::array<HWND, 5> fRootBoxes{};  // by root bit
   std::array<HWND, 3> pnlCrit{}, fStrip{}, rbAny{}, rbAll{}, btnAdd{}, btnDel{};
+  std::array<bool, 3> fAllShown{};  // "all" chosen in each box, as the criteria last stood
   std::array<std::vector<std::unique_ptr<TCritFrame>>, 3> fRows;
 };
 

@@ -699,9 +699,11 @@ void TMainForm::acRegeditExecute() {
   const TLaunchTarget detail = fDetail->LaunchTarget();
   const TRegeditTarget target =
       RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName,
-                    fResults->Hits(), fResults->PageBeg(), fResults->SelectedRow());
+                    fResults->Hits(), fResults->PageBeg(), fResults->SelectedRow(), fHitsFrom);
   // The result code is not shown: the editor shows how far the launch got.
-  (void)LaunchRegedit(Handle(), fContext.RegEditExe, target.fKey, target.fValue);
+  const std::optional<TTextView> value =
+      target.fKeyOnly ? std::nullopt : std::optional<TTextView>(target.fValue);
+  (void)LaunchRegedit(Handle(), fContext.RegEditExe, target.fKey, value);
 }
 
 void TMainForm::acBackExecute() {
@@ -842,7 +844,9 @@ void TMainForm::acStopExecute() {
 }
 
 void TMainForm::acNewExecute() {
-  if (sThread) sThread->Terminate();
+  // A running search ends first, as Stop ends it: a hit still in the hand-off would land in
+  // the emptied list.
+  if (sThread) acStopExecute();
   fCrit->SetRootBits(DefaultRoots);
   SetWindowTextW(ebNow, L"");
   fCrit->NewSearch();

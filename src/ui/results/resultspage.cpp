@@ -57,6 +57,7 @@ HWND TResultsPage::Create(HWND vParent) {
 
 void TResultsPage::Start(bool vValues, bool vData) {
   SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
+  fRowCount = 0;
   Results.clear();
   RsltVal = vValues;
   RsltDat = vData;
@@ -72,6 +73,8 @@ void TResultsPage::Start(bool vValues, bool vData) {
 void TResultsPage::Clear() {
   Results.clear();
   SendMessageW(lbResults, LB_RESETCONTENT, 0, 0);
+  fRowCount = 0;
+  fPageBeg = 0;
 }
 
 void TResultsPage::SetCaption(const TText& vText) {
@@ -98,6 +101,7 @@ const TResult* TResultsPage::SelectedHit() const {
 
 void TResultsPage::Layout(int vWidth) {
   MeasureResults();
+  KeepRowsFilled();
   RECT b{};
   GetWindowRect(btnKDetail, &b);
   const int bw = b.right - b.left;
@@ -167,6 +171,7 @@ std::int32_t TResultsPage::RowHeight(int vRow) {
     r = {0, 0, (w.right - w.left) - 4, 0};
   }
   const TRect rect{98, 0, r.right - 2, 0};
+  ++fWork.fRowsMeasured;
   HDC dc = GetDC(lbResults);
   if (!dc) return 22;
   std::int32_t h = 0;
@@ -187,32 +192,54 @@ std::int32_t TResultsPage::RowHeight(int vRow) {
 }
 
 void TResultsPage::MeasureResults() {
-  const int n = int(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
+  const int n = fRowCount;
   for (int i = n - 1; i >= 0; --i)
     SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(i), MAKELPARAM(RowHeight(i), 0));
 }
 
-void TResultsPage::SetRows(std::int32_t vRows) {
-  int n = int(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
-  while (n < vRows) {
-    if (SendMessageW(lbResults, LB_ADDSTRING, 0, 0) < 0) return;
-    ++n;
+void TResultsPage::KeepRowsFilled() {
+  // A list made taller keeps its first shown row, which would leave empty space below the
+  // last row while rows are hidden above: show as many of those as now fit.
+  int top = int(SendMessageW(lbResults, LB_GETTOPINDEX, 0, 0));
+  if (top <= 0) return;
+  const int n = fRowCount;
+  const int space = int(ClientRect(lbResults).bottom);
+  int used = 0;
+  for (int i = top; i < n && used <= space; ++i)
+    used += int(SendMessageW(lbResults, LB_GETITEMHEIGHT, WPARAM(i), 0));
+  const int first = top;
+  while (top > 0) {
+    const int h = int(SendMessageW(lbResults, LB_GETITEMHEIGHT, WPARAM(top - 1), 0));
+    if (used + h > space) break;
+    used += h;
+    --top;
   }
-  while (n > vRows) SendMessageW(lbResults, LB_DELETESTRING, WPARAM(--n), 0);
+  if (top != first) SendMessageW(lbResults, LB_SETTOPINDEX, WPARAM(top), 0);
+}
+
+void TResultsPage::SetRows(std::int32_t vRows) {
+  while (fRowCount < vRows) {
+    if (SendMessageW(lbResults, LB_ADDSTRING, 0, 0) < 0) return;
+    ++fRowCount;
+  }
+  while (fRowCount > vRows) SendMessageW(lbResults, LB_DELETESTRING, WPARAM(--fRowCount), 0);
 }
 
 void TResultsPage::AddHit(TResult vHit) {
   Results.push_back(std::move(vHit));
   const std::int32_t n = std::int32_t(Results.size()) - 1;
-  const std::int32_t rows = std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0));
+  const std::int32_t rows = fRowCount;
   const THitStep step = corvane::AddHit(n, fPageBeg, fHost.fPerPage(), rows);
-  if (step.fEnableNext) EnableWindow(btnNext, TRUE);
+  if (step.fEnableNext && !IsWindowEnabled(btnNext)) EnableWindow(btnNext, TRUE);
   if (step.fShown) {
     RECT before{}, client{}, area{};
     GetClientRect(lbResults, &before);
-    SetRows(step.fRows);
     const int r = n - fPageBeg;
-    SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
+    // A row the list adds asks for its height itself (WM_MEASUREITEM): measure only a row
+    // that was there already.
+    if (r < rows)
+      SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
+    SetRows(step.fRows);
     // Only the new row and what lies below it: the rows drawn already stay as they are, and
     // a row paints its whole rectangle, so nothing is erased first. A scroll bar that came
     // or went changes every row's width: then all of them.
@@ -238,19 +265,20 @@ void TResultsPage::ApplyPageState(const TPageState& vState) {
 }
 
 void TResultsPage::btnNextClick() {
-  TPageState s{fPageBeg, std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0)),
+  TPageState s{fPageBeg, fRowCount,
                IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
   ApplyPageState(NextPage(s, fHost.fPerPage(), std::int32_t(Results.size())));
 }
 
 void TResultsPage::btnPrevClick() {
-  TPageState s{fPageBeg, std::int32_t(SendMessageW(lbResults, LB_GETCOUNT, 0, 0)),
+  TPageState s{fPageBeg, fRowCount,
                IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
   ApplyPageState(PrevPage(s, fHost.fPerPage()));
 }
 
 void TResultsPage::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
   if (vItem.itemID == UINT(-1)) return;
+  ++fWork.fRowsDrawn;
   HDC dc = vItem.hDC;
   const bool selected = (vItem.itemState & ODS_SELECTED) != 0;
   const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
@@ -307,13 +335,16 @@ void TResultsPage::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
 LRESULT CALLBACK TResultsPage::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                                UINT_PTR, DWORD_PTR vRef) noexcept {
   auto* page = reinterpret_cast<TResultsPage*>(vRef);
+  // Every message to the list passes here, those the page sends itself for each hit among
+  // them: ask the list for its selection only for the keys that need it. A message sent from
+  // here comes back through here, so asking for every message multiplies the list's work.
+  const auto selected = [vWnd] { return SendMessageW(vWnd, LB_GETCURSEL, 0, 0) != LB_ERR; };
   // Enter on a selected hit opens it in the detail page, as a double click does.
   const bool enter = (vMsg == WM_GETDLGCODE && lParam &&
                       reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
                       reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) ||
                      (vMsg == WM_KEYDOWN && wParam == VK_RETURN);
-  const bool selected = SendMessageW(vWnd, LB_GETCURSEL, 0, 0) != LB_ERR;
-  if (enter && selected) {
+  if (enter && selected()) {
     if (vMsg == WM_GETDLGCODE)
       return DefSubclassProc(vWnd, vMsg, wParam, lParam) | DLGC_WANTMESSAGE;
     try {
@@ -324,8 +355,8 @@ LRESULT CALLBACK TResultsPage::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wPar
     return 0;
   }
   // Ctrl+C (Alt not held) copies from the selected hit.
-  if (vMsg == WM_KEYDOWN && wParam == 'C' && selected && GetKeyState(VK_CONTROL) < 0 &&
-      GetKeyState(VK_MENU) >= 0) {
+  if (vMsg == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+      GetKeyState(VK_MENU) >= 0 && selected()) {
     try {
       page->fHost.fCopy();
     } catch (...) {

@@ -47,7 +47,7 @@ class TResultsPage {
   // A search starts: no hits, the first page, "Searching..."; vValues and vData say which
   // lines the rows show besides the key.
   void Start(bool vValues, bool vData);
-  // No hits and no rows (the page keeps its captions).
+  // No hits, no rows, the first page (the page keeps its captions and buttons).
   void Clear();
   // The search's hit, shown at once when it lies on the shown page.
   void AddHit(TResult vHit);
@@ -63,8 +63,17 @@ class TResultsPage {
   // The selected hit, nullptr for none.
   const TResult* SelectedHit() const;
 
-  // After the main window was resized: the buttons placed, the rows measured again.
+  // After the main window was resized: the buttons placed, the rows measured again, and the
+  // list scrolled so that no empty space shows below the last row while rows are hidden above.
   void Layout(int vWidth);
+
+  // The work done on rows since the page was made: what keeps a hit cheap is that it
+  // measures and draws its own row only, and nothing when it lies on another page.
+  struct TWork {
+    std::int64_t fRowsMeasured = 0;
+    std::int64_t fRowsDrawn = 0;
+  };
+  const TWork& Work() const { return fWork; }
 
   // WM_COMMAND, WM_MEASUREITEM, WM_DRAWITEM and WM_CONTEXTMENU of the page's controls, as
   // they reach the main window. True when the message was the page's; vResult is its answer.
@@ -75,6 +84,7 @@ class TResultsPage {
   void MeasureResults();
   std::int32_t RowHeight(int vRow);
   void SetRows(std::int32_t vRows);
+  void KeepRowsFilled();
   void btnNextClick();
   void btnPrevClick();
   void ApplyPageState(const TPageState& vState);
@@ -90,6 +100,11 @@ class TResultsPage {
   std::int32_t fPageBeg = 0;
   bool RsltVal = false;
   bool RsltDat = false;
+  // The list's row count, kept here: a hit off the shown page then sends the list nothing.
+  // Under Wine every message to the subclassed list asks the server for the subclass, in
+  // the queue behind the walk's registry calls.
+  std::int32_t fRowCount = 0;
+  TWork fWork;
 
   HWND pnlPage = nullptr, pnlSearch = nullptr, lblSearch = nullptr, btnPrev = nullptr,
        btnKDetail = nullptr, btnNext = nullptr, lbResults = nullptr;
