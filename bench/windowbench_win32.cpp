@@ -11,7 +11,7 @@
 #include <cwchar>
 #include <string>
 
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 
 namespace {
 

@@ -30,6 +30,7 @@ endfunction()
 function(corvane_add_library name)
   add_library(${name} STATIC ${ARGN})
   corvane_target_defaults(${name})
+  set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CORVANE_LIBRARIES ${name})
 endfunction()
 
 # corvane_add_executable(<name> [CONSOLE|GUI] <sources>...): an executable of ours; on Windows

@@ -83,22 +83,6 @@ struct TKeyHits {
 
 }  // namespace
 
-bool IsKeyHit(const TResult& vHit, THitsFrom vFrom) {
-  switch (vFrom) {
-    case hfKeyCriteria:
-      return true;
-    case hfCriteria:
-      return false;
-    case hfSimple:
-      break;
-  }
-  // A simple-search key hit matched in the key name only: the placeholder stands in both the
-  // value and the data place, with no emphasis there. A value hit matched in its name (a
-  // value emphasis) or its data (an excerpt or a number form in the data place).
-  return vHit.fKeyLen > 0 && vHit.fValStr == kNoPart && vHit.fDatStr == kNoPart &&
-         vHit.fValLen <= 0 && vHit.fDatLen <= 0;
-}
-
 TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFrom,
                                const TCursorFactory& vCursors) {
   TRegHitsExport out;

@@ -17,15 +17,6 @@
 
 namespace corvane {
 
-// The search the hits come from; it decides which hits stand for their key alone.
-enum THitsFrom {
-  hfSimple,       // a key hit: key emphasis, the placeholder as value name and data
-  hfCriteria,     // with value or data criteria: every hit is a value
-  hfKeyCriteria,  // key criteria only: every hit is a key
-};
-
-bool IsKeyHit(const TResult& vHit, THitsFrom vFrom);
-
 struct TRegHitsExport {
   std::string fBytes;           // the file
   std::size_t fKeys = 0;        // key lines written

@@ -110,6 +110,16 @@ class TResult {
 // EM DASH characters.
 inline constexpr char16_t kNoPart[] = u"\u2014\u2014";
 
+// The search the hits come from; it decides which hits stand for their key alone.
+enum THitsFrom {
+  hfSimple,       // a key hit: key emphasis, the placeholder as value name and data
+  hfCriteria,     // with value or data criteria: every hit is a value
+  hfKeyCriteria,  // key criteria only: every hit is a key
+};
+
+// True when vHit stands for its key alone (no value) in a search of kind vFrom.
+bool IsKeyHit(const TResult& vHit, THitsFrom vFrom);
+
 // Found callback: the ten values of a TResult in the order of its constructor. Runs on the
 // GUI thread while the search thread waits for it to return.
 using TFoundProc = std::function<void(const TText& gotKey, const TText& gotVal,

@@ -14,6 +14,8 @@ class TProfile {
   virtual ~TProfile() = default;
   // The text of vKey in vSection; empty when the file, section or key is missing.
   virtual TText ReadString(TTextView vSection, TTextView vKey) = 0;
+  // Sets vKey of vSection to vValue; false when the file could not be written.
+  virtual bool WriteString(TTextView vSection, TTextView vKey, TTextView vValue) = 0;
 };
 
 // True when vText is a settings number: an optional sign, then decimal digits in the signed

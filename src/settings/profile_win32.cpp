@@ -24,6 +24,11 @@ class TWin32Profile final : public TProfile {
     return {};  // a value this long is no setting of ours
   }
 
+  bool WriteString(TTextView vSection, TTextView vKey, TTextView vValue) override {
+    const TText section(vSection), key(vKey), value(vValue);
+    return WritePrivateProfileStringW(W(section), W(key), W(value), W(fFile)) != FALSE;
+  }
+
  private:
   TText fFile;
 };

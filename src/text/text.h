@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace corvane {
 
@@ -44,6 +45,11 @@ std::string ToUtf8(TTextView s);
 std::size_t UnpairedSurrogates(TTextView s);
 TText FromUtf8(std::string_view s);
 // A number in decimal digits.
-inline TText DecimalText(std::uint64_t v) { return FromUtf8(std::to_string(v)); }
+// A whole number in decimal digits, with a minus sign when negative: the one way numbers
+// become text in the program's messages, settings and files.
+template <typename N, typename = std::enable_if_t<std::is_integral_v<N>>>
+TText DecimalText(N v) {
+  return FromUtf8(std::to_string(v));
+}
 
 }  // namespace corvane

@@ -19,12 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "about/aboutbox.h"
+#include "ui/about/aboutbox.h"
 #include "app/corvane/instancelayout.h"
 #include "support/editorprobe.h"
 #include "support/runexe.h"
 #include "ui/main/mainform.h"
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 #include "ui/window/application.h"
 
 #include "guidriver.h"

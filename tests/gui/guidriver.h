@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "ui/main/mainform.h"
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 #include "ui/window/application.h"
 
 namespace guitest {

@@ -1,5 +1,6 @@
 // The main window's portable rules: settings, placement, paging, action states, texts.
 #include "ui/main/mainlogic.h"
+#include "ui/results/resultslogic.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,10 @@ class TMapProfile final : public TProfile {
   std::map<std::pair<TText, TText>, TText> fValues;
   void Set(TTextView vSection, TTextView vKey, TTextView vValue) {
     fValues[{TText(vSection), TText(vKey)}] = TText(vValue);
+  }
+  bool WriteString(TTextView vSection, TTextView vKey, TTextView vValue) override {
+    Set(vSection, vKey, vValue);
+    return true;
   }
   TText ReadString(TTextView vSection, TTextView vKey) override {
     const auto it = fValues.find({TText(vSection), TText(vKey)});

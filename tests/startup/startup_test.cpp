@@ -26,6 +26,8 @@ TText Norm(TTextView vPath) {
 class TMapProfile final : public TProfile {
  public:
   explicit TMapProfile(const std::map<TText, TText>* vKeys) : fKeys(vKeys) {}
+  // Start-up reads only.
+  bool WriteString(TTextView, TTextView, TTextView) override { return false; }
   TText ReadString(TTextView vSection, TTextView vKey) override {
     if (!fKeys) return {};
     auto it = fKeys->find(TText(vSection) + u"|" + TText(vKey));

@@ -6,11 +6,11 @@
 
 #include "export/csvwriter.h"
 #include "savedsearch/qmxfile.h"
-#include "ui/main/mainlogic.h"
 #include "search/emphasis.h"
 #include "search/memregistry.h"
 #include "search/number.h"
 #include "search/regexport.h"
+#include "search/searchtexts.h"
 
 namespace corvane::find {
 namespace {

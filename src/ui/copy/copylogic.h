@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "export/reghits.h"
+#include "search/types.h"
 #include "search/registry.h"
 #include "search/types.h"
 #include "text/text.h"

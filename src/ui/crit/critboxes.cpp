@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "search/criteria.h"
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 #include "ui/window/handles.h"
 
 namespace corvane {

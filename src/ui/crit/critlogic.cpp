@@ -6,7 +6,7 @@ namespace corvane {
 
 TText CritRowName(std::int32_t vTag, std::int32_t vChildCount) {
   const std::int64_t n = std::int64_t(vChildCount) + std::int64_t(vTag) * 1000;
-  return u"CF" + FromUtf8(std::to_string(n));
+  return u"CF" + DecimalText(n);
 }
 
 std::int32_t CritBoxHeight(std::int32_t vRows) {

@@ -9,7 +9,7 @@
 #include "text/compare.h"
 #include "text/wide.h"
 #include "ui/gdicanvas.h"
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 #include "ui/window/handles.h"
 #include "ui/wrapped.h"
 

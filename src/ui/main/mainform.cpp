@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <exception>
 
-#include "about/aboutbox.h"
+#include "ui/about/aboutbox.h"
 #include "settings/profile_win32.h"
 #include "launcher/launcher_win32.h"
 #include "search/win32registry.h"
 #include "ui/gdicanvas.h"
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
+#include "ui/main/mainsettings.h"
+#include "ui/main/menus.h"
 #include "ui/main/regeditcmd.h"
 #include "ui/regfile/regfilelogic.h"
 #include "ui/wrapped.h"
@@ -28,40 +30,12 @@ constexpr int kMinHeight = 390;
 constexpr TFontStyles kEmphasis = fsBold | fsUnderline;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
-void AddMenuItem(HMENU vMenu, int vId, const TText& vText, bool vRadio = false) {
-  MENUITEMINFOW mi{};
-  mi.cbSize = sizeof mi;
-  mi.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
-  mi.fType = vRadio ? MFT_RADIOCHECK : MFT_STRING;
-  mi.wID = UINT(vId);
-  mi.dwTypeData = const_cast<wchar_t*>(W(vText));
-  InsertMenuItemW(vMenu, GetMenuItemCount(vMenu), TRUE, &mi);
-}
-
-void AddSubMenu(HMENU vMenu, HMENU vSub, const wchar_t* vText) {
-  AppendMenuW(vMenu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(vSub), vText);
-}
-
-const char16_t* const kPerPageHints[5] = {u"Show 10 results per page", u"Show 25 results per page",
-                                          u"Show 50 results per page", u"Show 100 results per page",
-                                          u""};
-const char16_t* const kMaxHints[4] = {
-    u"Limit the search to 10 results", u"Limit the search to 100 results",
-    u"Limit the search to 1000 results", u"Limit the search to 10000 results"};
-
 TText ExeFolder() {
   std::wstring buf(32768, L'\0');
   const DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
   TText path(reinterpret_cast<const char16_t*>(buf.data()), n < buf.size() ? n : 0);
   const auto slash = path.find_last_of(u"\\/");
   return slash == TText::npos ? TText() : path.substr(0, slash);
-}
-
-TPlaceRect FromRect(const RECT& r) {
-  return {r.left, r.top, r.right, r.bottom};
-}
-RECT ToRect(const TPlaceRect& r) {
-  return {r.fLeft, r.fTop, r.fRight, r.fBottom};
 }
 
 // Menu hints by command, for the status bar while a menu item is highlighted.
@@ -71,9 +45,6 @@ struct TMenuHint {
 };
 const TMenuHint kMenuHints[] = {
     {ids::mnuExit, u"Exit|Exit the program"},
-    {ids::mnuCase,
-     u"Case-sensitive data search|If checked, all string-type searches for value data will be "
-     u"case-sensitive"},
     {ids::mnuAbout, u"About Brackwater|View copyright and version information"},
 };
 
@@ -161,10 +132,10 @@ void TMainForm::CreateActions() {
       [this] { acKDetailExecute(); });
   // Rows are not added or deleted while a search runs: its criteria controls are disabled.
   add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", [this] {
-    if (!sThread) fCrit->acCritAddExecute(AdvancedShown());
+    if (!fSearch->Running()) fCrit->acCritAddExecute(AdvancedShown());
   });
   add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", [this] {
-    if (!sThread) fCrit->acCritDelExecute();
+    if (!fSearch->Running()) fCrit->acCritDelExecute();
   });
   add(ids::acExport, u"&Export results...", u"Ctrl+E", FCONTROL, 'E', 9,
       u"Export results|Save every result to a CSV, JSON Lines or registry export file",
@@ -210,16 +181,8 @@ void TMainForm::CreateMenus() {
   AppendMenuW(topAction, MF_SEPARATOR, 0, nullptr);
   AddMenuItem(topAction, ids::acStop, caption(ids::acStop));
   AddMenuItem(topAction, ids::acSearch, caption(ids::acSearch));
-  topOptions = CreatePopupMenu();
-  mnuPerPage = CreatePopupMenu();
-  const char16_t* const pp[5] = {u"&a: 10", u"&b: 25", u"&c: 50", u"&d: 100", u"&e: 1000"};
-  for (int i = 0; i < 5; ++i) AddMenuItem(mnuPerPage, ids::mnuP10 + i, pp[i], true);
-  mnuMax = CreatePopupMenu();
-  const char16_t* const mm[4] = {u"&a: 10", u"&b: 100", u"&c: 1000", u"&d: 10000"};
-  for (int i = 0; i < 4; ++i) AddMenuItem(mnuMax, ids::mnuM10 + i, mm[i], true);
-  AddSubMenu(topOptions, mnuPerPage, L"Results per &page");
-  AddSubMenu(topOptions, mnuMax, L"&Maximum results");
-  AddMenuItem(topOptions, ids::mnuCase, u"&Case-sensitive data search");
+  HMENU topOptions = CreatePopupMenu();
+  fOptions->AddMenuItems(topOptions);
   HMENU topHelp = CreatePopupMenu();
   AddMenuItem(topHelp, ids::mnuAbout, u"&About Corvane");
   AddSubMenu(MainMenu1, topFile, L"&File");
@@ -325,32 +288,19 @@ void TMainForm::CreateCriteriaPage() {
   sbSearchE = Button(pnlBottom, L"&Search", 8, 11, 75, 25, ids::acSearch);
   fActions.BindButton(ids::acSearch, sbSearchE);
   Hint(sbSearchE, u"Begin search|Search for Registry data matching your criteria");
-  Label(pnlBottom, L"Results per page:", 90, 15, 104, 16, SS_LEFTNOWORDWRAP);
-  cbPerPage = CreateControl(
-      pnlBottom, L"COMBOBOX", L"",
-      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 194, 11, 60,
-      200, ids::cbPerPage, HFONT(fFont.Get()));
-  for (const wchar_t* s : {L"10", L"25", L"50", L"100", L"1000"})
-    SendMessageW(cbPerPage, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
-  Label(pnlBottom, L"Maximum results:", 262, 15, 106, 16, SS_LEFTNOWORDWRAP);
-  cbMaxRslt = CreateControl(
-      pnlBottom, L"COMBOBOX", L"",
-      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 370, 11, 70,
-      200, ids::cbMaxRslt, HFONT(fFont.Get()));
-  for (const wchar_t* s : {L"10", L"100", L"1000", L"10000"})
-    SendMessageW(cbMaxRslt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  fOptions->CreateLists(pnlBottom);
 }
 
 // --- Window events ----------------------------------------------------------------------
 
 void TMainForm::FormCreate() {
-  SearchBusy = false;
   fSync = std::make_unique<TGuiSync>(
       [wnd = Handle()] { PostMessageW(wnd, ids::kRunPendingMsg, 0, 0); });
   fFont.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_SWISS, L"Arial"));
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fFont.Get()), FALSE);
+  fOptions = std::make_unique<TOptions>(HFONT(fFont.Get()));
 
   ImageList1.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0));
   for (int id = 10; id <= 19; ++id) {
@@ -376,6 +326,7 @@ void TMainForm::FormCreate() {
   };
   fSaved = std::make_unique<TSavedSearchCmds>(std::move(saved), fExeDir);
   CreateLeavingCommands();
+  CreateSearchRun();
 
   CreateActions();
   CreateMenus();
@@ -386,7 +337,7 @@ void TMainForm::FormCreate() {
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
   CreateCriteriaPage();
   TResultsPage::THost results;
-  results.fPerPage = [this] { return PerPage; };
+  results.fPerPage = [this] { return fOptions->PerPage(); };
   results.fOpen = [this] { fActions.Execute(ids::acKDetail); };
   results.fContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
   results.fCopy = [this] { fActions.Execute(ids::acCopyKey); };
@@ -406,7 +357,7 @@ void TMainForm::FormCreate() {
   ShowPage(0);
   SendMessageW(Animate1, ACM_OPENW, reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)),
                reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(3)));
-  LoadPlacementFromIni();
+  RestorePlacement(Handle(), *OpenWin32Profile(fContext.IniName));
   ReadSettings();
   Searched = false;
   LayoutClient();
@@ -414,16 +365,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormDestroy() {
-  fDestroying = true;
-  if (sThread) {
-    // Only reachable when the close check was passed while a search was ending; its reports
-    // see fDestroying and do nothing.
-    sThread->Terminate();
-    sThread.reset();
-  }
-  fEndedThread.reset();
+  fSearch->Shutdown();
   fRegFile->Shutdown();
-  SavePlacementToIni();
   WriteSettings();
   fApp.OnHint = nullptr;
   PostQuitMessage(0);
@@ -465,7 +408,7 @@ void TMainForm::FormResize() {
 }
 
 bool TMainForm::FormCloseQuery() {
-  if (!SearchBusy && !fRegFile->Loading()) return true;
+  if (!fSearch->Busy() && !fRegFile->Loading()) return true;
   MessageBoxW(Handle(), L"Please stop all operations!", kAppTitle, MB_OK);
   return false;
 }
@@ -559,10 +502,7 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DRAWITEM: {
       const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (di->hwndItem == cbPerPage || di->hwndItem == cbMaxRslt) {
-        cbPerPageDrawItem(*di);
-        return TRUE;
-      }
+      if (fOptions->DrawItem(*di)) return TRUE;
       break;
     }
     case ids::kRunPendingMsg:
@@ -570,7 +510,7 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       if (fSync) fSync->RunPendingFor(std::chrono::milliseconds(50));
       return 0;
     case ids::kReleaseThreadMsg:
-      ReleaseEndedThread();
+      fSearch->ReleaseEnded();
       return 0;
     case ids::kLoadArgumentMsg:
       fSaved->LoadSearch(fContext.fArgument);
@@ -593,10 +533,8 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
       vControl == btnKDetail) {
     if (fActions.Execute(vId)) return;
   }
+  if (fOptions->OnCommand(vId, vCode, vControl)) return;
   if (vControl == nullptr) {
-    if (vId >= ids::mnuP10 && vId < ids::mnuP10 + 5) return mnuPClick(vId - ids::mnuP10);
-    if (vId >= ids::mnuM10 && vId < ids::mnuM10 + 4) return mnuMClick(vId - ids::mnuM10);
-    if (vId == ids::mnuCase) return mnuCaseClick();
     if (vId == ids::mnuExit) {
       PostMessageW(Handle(), WM_CLOSE, 0, 0);
       return;
@@ -611,12 +549,6 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
   switch (vId) {
     case ids::ebNow:
       if (vCode == EN_CHANGE) ClearResults();
-      break;
-    case ids::cbPerPage:
-      if (vCode == CBN_SELCHANGE) cbPerPageClick();
-      break;
-    case ids::cbMaxRslt:
-      if (vCode == CBN_SELCHANGE) cbMaxRsltClick();
       break;
     default:
       break;
@@ -641,19 +573,12 @@ LRESULT TMainForm::OnNotify(NMHDR* vHdr) {
 void TMainForm::OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu) {
   if (vFlags == 0xFFFF && vMenu == nullptr) return fApp.ChangeHint(u"");
   if (vFlags & MF_POPUP) {
-    HMENU sub = GetSubMenu(vMenu, int(vItem));
-    if (sub == mnuPerPage)
-      return fApp.ChangeHint(u"Results per page|Select the number of results shown on each page");
-    if (sub == mnuMax)
-      return fApp.ChangeHint(u"Maximum results|Set the maximum number of results for this search");
-    return fApp.ChangeHint(u"");
+    const char16_t* hint = fOptions->SubMenuHint(GetSubMenu(vMenu, int(vItem)));
+    return fApp.ChangeHint(hint ? hint : u"");
   }
   const int id = int(vItem);
   if (const TAction* a = fActions.Find(id)) return fApp.ChangeHint(a->fHint);
-  if (id >= ids::mnuP10 && id < ids::mnuP10 + 5)
-    return fApp.ChangeHint(kPerPageHints[id - ids::mnuP10]);
-  if (id >= ids::mnuM10 && id < ids::mnuM10 + 4)
-    return fApp.ChangeHint(kMaxHints[id - ids::mnuM10]);
+  if (const char16_t* hint = fOptions->MenuHint(id)) return fApp.ChangeHint(hint);
   for (const TMenuHint& h : kMenuHints)
     if (h.fId == id) return fApp.ChangeHint(h.fHint);
   fApp.ChangeHint(u"");
@@ -670,7 +595,7 @@ void TMainForm::acAllUpdate() {
   s.fSearched = Searched;
   s.fDetailEmpty = !fDetail->HasKey();
   s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
-  s.fThreadRunning = sThread != nullptr;
+  s.fThreadRunning = fSearch->Running();
   s.fRegEditKnown = !fContext.RegEditExe.empty();
   s.fHits = !fResults->Hits().empty();
   s.fLoading = fRegFile->Loading();
@@ -699,7 +624,7 @@ void TMainForm::acRegeditExecute() {
   const TLaunchTarget detail = fDetail->LaunchTarget();
   const TRegeditTarget target =
       RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName,
-                    fResults->Hits(), fResults->PageBeg(), fResults->SelectedRow(), fHitsFrom);
+                    fResults->Hits(), fResults->PageBeg(), fResults->SelectedRow(), fSearch->From());
   // The result code is not shown: the editor shows how far the launch got.
   const std::optional<TTextView> value =
       target.fKeyOnly ? std::nullopt : std::optional<TTextView>(target.fValue);
@@ -722,159 +647,89 @@ void TMainForm::acKDetailExecute() {
 }
 
 void TMainForm::acSearchExecute() {
-  SearchBusy = true;
   try {
     if (TabCtrl_GetCurSel(pcMain) == 1)
-      StartComplexSearch();
+      fSearch->StartComplex(CurrentCriteria(), fOptions->MaxRslt());
     else
-      StartSimpleSearch();
+      fSearch->StartSimple(WindowText(ebNow), fOptions->Case(), fOptions->MaxRslt());
   } catch (const std::exception& e) {
     SearchNotStarted(FromUtf8(e.what()));
     return;
   }
-  EnableCriteria(false);
   Searched = true;
   acAllUpdate();  // Stop at once: an Esc right after Enter must not wait for the idle pass
 }
 
-void TMainForm::StartThread(std::unique_ptr<TSearchThread> vThread) {
-  vThread->OnTerminate = [this](TThread& t) { SearchDone(t); };
-  if (fContext.fStartThread)
-    fContext.fStartThread(*vThread);
-  else
-    vThread->Start();
-  sThread = std::move(vThread);
-}
-
 void TMainForm::SearchNotStarted(const TText& vReason) {
-  SearchBusy = false;
-  sThread.reset();
   SendMessageW(Animate1, ACM_STOP, 0, 0);
   SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
   fResults->SetCaption(u"");
   ClearResults();
-  EnableCriteria(true);
+  fSearch->EnableCriteria(true);
   ShowPage(0);
   acAllUpdate();
   ShowError(Handle(), u"The search could not be started: " + vReason);
 }
 
-void TMainForm::CommonStart(bool vValues, bool vData) {
-  fResults->Start(vValues, vData);
-  fDetail->ClearKey();
-  SendMessageW(Animate1, ACM_PLAY, WPARAM(-1), MAKELPARAM(1, 7));
-  FormResize();
-  ShowPage(1);
-}
-
-TSearchHost TMainForm::SearchHost() {
-  TSearchHost host;
+void TMainForm::CreateSearchRun() {
+  TSearchRun::THost host;
+  host.fOwner = Handle();
   host.fSync = fSync.get();
-  host.fNewCursor = fRegFile->Cursors();
-  // The alias list describes the live registry; an export file holds what it holds.
-  host.fAliases = fRegFile->FileSearched() ? nullptr : fContext.fAliases;
-  return host;
-}
-
-TFoundProc TMainForm::FoundProc() {
-  return [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-                std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-                TKeyHandle r) { ResultFound(k, v, d, ks, vs, ds, kl, vl, dl, r); };
-}
-
-TProgProc TMainForm::ProgProc() {
-  return [this](std::int32_t total, std::int32_t count) { SearchProgress(total, count); };
-}
-
-void TMainForm::StartSimpleSearch() {
-  ReleaseEndedThread();
-  CommonStart(true, true);
-  fHitsFrom = hfSimple;
-  auto thread = std::make_unique<TSearchThread>(WindowText(ebNow), fCaseChecked, MaxRslt,
-                                                FoundProc(), ProgProc(), SearchHost());
-  StartThread(std::move(thread));
-}
-
-void TMainForm::ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
-                            std::int32_t gotKeyStart, std::int32_t gotValStart,
-                            std::int32_t gotDatStart, std::int32_t gotKeyLen,
-                            std::int32_t gotValLen, std::int32_t gotDatLen, TKeyHandle vRoot) {
-  if (fDestroying) return;
-  fResults->AddHit(TResult(gotKey, gotVal, gotDat, gotKeyStart, gotValStart, gotDatStart,
-                           gotKeyLen, gotValLen, gotDatLen, vRoot));
-}
-
-void TMainForm::SearchProgress(std::int32_t total, std::int32_t count) {
-  if (fDestroying) return;
-  SetStatus(ProgressText(total, count));
-}
-
-void TMainForm::SearchDone(TThread& Sender) {
-  if (fDestroying) return;
-  const TStatus status = static_cast<TSearchThread&>(Sender).Status();
-  const TText text = EndText(status, std::int32_t(fResults->Hits().size()));
-  fResults->Done(text);
-  SetStatus(text);
-  SendMessageW(Animate1, ACM_STOP, 0, 0);
-  SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
-  // The thread is still running this report: keep the object until its thread has ended.
-  if (sThread.get() == &Sender) {
-    fEndedThread = std::move(sThread);
-    PostMessageW(Handle(), ids::kReleaseThreadMsg, 0, 0);
-  }
-  EnableCriteria(true);
-  SearchBusy = false;
-  acAllUpdate();
-}
-
-void TMainForm::ReleaseEndedThread() {
-  if (fEndedThread && fEndedThread->Finished()) fEndedThread.reset();
+  host.fStartThread = fContext.fStartThread;
+  host.fSearchHost = [this] {
+    TSearchHost h;
+    h.fSync = fSync.get();
+    h.fNewCursor = fRegFile->Cursors();
+    // The alias list describes the live registry; an export file holds what it holds.
+    h.fAliases = fRegFile->FileSearched() ? nullptr : fContext.fAliases;
+    return h;
+  };
+  host.fStarting = [this](bool vValues, bool vData) {
+    fResults->Start(vValues, vData);
+    fDetail->ClearKey();
+    SendMessageW(Animate1, ACM_PLAY, WPARAM(-1), MAKELPARAM(1, 7));
+    FormResize();
+    ShowPage(1);
+  };
+  host.fFound = [this](TResult vHit) { fResults->AddHit(std::move(vHit)); };
+  host.fProgress = [this](const TText& vText) { SetStatus(vText); };
+  host.fHitCount = [this] { return std::int32_t(fResults->Hits().size()); };
+  host.fEnded = [this](const TText& vText) {
+    fResults->Done(vText);
+    SetStatus(vText);
+    SendMessageW(Animate1, ACM_STOP, 0, 0);
+    SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
+  };
+  host.fIdle = [this] { acAllUpdate(); };
+  host.fCriteriaPanels = [this] {
+    const auto boxes = fCrit->Panels();
+    std::vector<HWND> panels(boxes.begin(), boxes.end());
+    panels.push_back(pnlBottom);
+    panels.push_back(tsEasy);
+    return panels;
+  };
+  host.fBoundToAction = [this](HWND vChild) { return vChild == sbSearchE || vChild == btnKDetail; };
+  host.fEnableMenus = [this](bool vEnabled) {
+    fOptions->EnableMenuItems(vEnabled);
+    DrawMenuBar(Handle());
+  };
+  host.fUpdateDeleteButtons = [this] { fCrit->UpdateDeleteButtons(); };
+  fSearch = std::make_unique<TSearchRun>(std::move(host));
 }
 
 void TMainForm::acStopExecute() {
-  fRegFile->Cancel();
-  SearchBusy = false;
-  if (sThread) {
-    TSearchThread* t = sThread.get();
-    t->Terminate();
-    t->WaitFor();  // runs the pending reports; SearchDone among them moves the thread away
-    sThread.reset();
-  }
-  ReleaseEndedThread();
+  fSearch->Stop();
 }
 
 void TMainForm::acNewExecute() {
   // A running search ends first, as Stop ends it: a hit still in the hand-off would land in
   // the emptied list.
-  if (sThread) acStopExecute();
+  if (fSearch->Running()) fSearch->Stop();
   fCrit->SetRootBits(DefaultRoots);
   SetWindowTextW(ebNow, L"");
   fCrit->NewSearch();
   ClearResults();
   ShowPage(0);
-}
-
-void TMainForm::EnableChildren(HWND vParent, bool Value) {
-  std::vector<HWND> children;
-  for (HWND c = GetWindow(vParent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    children.push_back(c);
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    HWND c = *it;
-    if (GetWindow(c, GW_CHILD)) EnableChildren(c, Value);
-    const bool bound = c == sbSearchE || c == btnKDetail;
-    if (!bound) EnableWindow(c, Value);
-  }
-}
-
-void TMainForm::EnableCriteria(bool Value) {
-  for (HWND p : fCrit->Panels()) EnableChildren(p, Value);
-  for (HWND p : {pnlBottom, tsEasy}) EnableChildren(p, Value);
-  const UINT state = Value ? MF_ENABLED : MF_GRAYED;
-  EnableMenuItem(topOptions, 0, MF_BYPOSITION | state);
-  EnableMenuItem(topOptions, 1, MF_BYPOSITION | state);
-  EnableMenuItem(topOptions, ids::mnuCase, MF_BYCOMMAND | state);
-  DrawMenuBar(Handle());
-  if (Value) fCrit->UpdateDeleteButtons();
 }
 
 // --- Results and options --------------------------------------------------------------
@@ -884,75 +739,13 @@ void TMainForm::ClearResults() {
   Searched = false;
 }
 
-void TMainForm::cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem) {
-  HDC dc = vItem.hDC;
-  const bool selected = (vItem.itemState & ODS_SELECTED) != 0;
-  const bool grey = (vItem.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
-  FillRect(dc, &vItem.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  if (vItem.itemID == UINT(-1)) return;
-  RECT r = vItem.rcItem;
-  r.right -= 2;
-  const COLORREF fore = GetSysColor(grey       ? COLOR_GRAYTEXT
-                                    : selected ? COLOR_HIGHLIGHTTEXT
-                                               : COLOR_WINDOWTEXT);
-  wchar_t text[16] = {};
-  const LRESULT len = SendMessageW(vItem.hwndItem, CB_GETLBTEXTLEN, vItem.itemID, 0);
-  if (len >= 0 && len < 16)
-    SendMessageW(vItem.hwndItem, CB_GETLBTEXT, vItem.itemID, reinterpret_cast<LPARAM>(text));
-  // The list's own font, and a pixel between the characters: at this size some faces draw
-  // their digits edge to edge, and "1000" would read as a smudge.
-  TSelect font(dc, fFont.Get());
-  const int extra = SetTextCharacterExtra(dc, 1);
-  const COLORREF old = SetTextColor(dc, fore);
-  const int mode = SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SetBkMode(dc, mode);
-  SetTextColor(dc, old);
-  SetTextCharacterExtra(dc, extra);
-}
-
-void TMainForm::mnuPClick(int vIndex) {
-  PerPage = kPerPageValues[std::size_t(vIndex)];
-  PerPageIdx = vIndex;
-  CheckMenuRadioItem(mnuPerPage, ids::mnuP10, ids::mnuP10 + 4, ids::mnuP10 + vIndex, MF_BYCOMMAND);
-  SendMessageW(cbPerPage, CB_SETCURSEL, WPARAM(vIndex), 0);
-}
-
-void TMainForm::mnuMClick(int vIndex) {
-  MaxRslt = kMaxRsltValues[std::size_t(vIndex)];
-  MaxRsltIdx = vIndex;
-  CheckMenuRadioItem(mnuMax, ids::mnuM10, ids::mnuM10 + 3, ids::mnuM10 + vIndex, MF_BYCOMMAND);
-  SendMessageW(cbMaxRslt, CB_SETCURSEL, WPARAM(vIndex), 0);
-}
-
-void TMainForm::cbPerPageClick() {
-  const int i = int(SendMessageW(cbPerPage, CB_GETCURSEL, 0, 0));
-  PerPageIdx = std::clamp(i, 0, 4);
-  PerPage = PerPageAt(i);
-  CheckMenuRadioItem(mnuPerPage, ids::mnuP10, ids::mnuP10 + 4, ids::mnuP10 + PerPageIdx,
-                     MF_BYCOMMAND);
-}
-
-void TMainForm::cbMaxRsltClick() {
-  const int i = int(SendMessageW(cbMaxRslt, CB_GETCURSEL, 0, 0));
-  MaxRsltIdx = std::clamp(i, 0, 3);
-  MaxRslt = MaxRsltAt(i);
-  CheckMenuRadioItem(mnuMax, ids::mnuM10, ids::mnuM10 + 3, ids::mnuM10 + MaxRsltIdx, MF_BYCOMMAND);
-}
-
-void TMainForm::mnuCaseClick() {
-  fCaseChecked = !fCaseChecked;
-  CheckMenuItem(topOptions, ids::mnuCase,
-                MF_BYCOMMAND | (fCaseChecked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 // --- Results that leave the window ------------------------------------------------------
 
 void TMainForm::CreateLeavingCommands() {
   TExportCmds::THost exportHost;
   exportHost.fOwner = Handle();
   exportHost.fHits = [this]() -> const std::vector<TResult>& { return fResults->Hits(); };
-  exportHost.fFrom = [this] { return fHitsFrom; };
+  exportHost.fFrom = [this] { return fSearch->From(); };
   exportHost.fCursors = [this] { return fRegFile->Cursors(); };
   exportHost.fStatus = [this](const TText& vText) { SetStatus(vText); };
   fExport = std::make_unique<TExportCmds>(std::move(exportHost), fExeDir);
@@ -974,7 +767,7 @@ void TMainForm::CreateLeavingCommands() {
 
 TCopySource TMainForm::CopySource() const {
   if (fPage == 1) {
-    if (const TResult* hit = fResults->SelectedHit()) return CopySourceOfHit(*hit, fHitsFrom);
+    if (const TResult* hit = fResults->SelectedHit()) return CopySourceOfHit(*hit, fSearch->From());
   } else if (fPage == 2 && fDetail->HasKey()) {
     const TLaunchTarget shown = fDetail->LaunchTarget();
     TCopySource s;
@@ -1013,17 +806,17 @@ bool TMainForm::AdvancedShown() const {
 
 TSearchCriteria TMainForm::CurrentCriteria() const {
   TSearchCriteria c;
-  c.fPerPageIdx = PerPageIdx;
-  c.fMaxRsltIdx = MaxRsltIdx;
-  c.fDatCase = fCaseChecked;
+  c.fPerPageIdx = fOptions->PerPageIdx();
+  c.fMaxRsltIdx = fOptions->MaxRsltIdx();
+  c.fDatCase = fOptions->Case();
   fCrit->ReadInto(c);
   return c;
 }
 
 void TMainForm::ApplyCriteria(const TSearchCriteria& vCrit) {
-  mnuPClick(vCrit.fPerPageIdx);
-  mnuMClick(vCrit.fMaxRsltIdx);
-  if (fCaseChecked != vCrit.fDatCase) mnuCaseClick();
+  fOptions->SetPerPageIdx(vCrit.fPerPageIdx);
+  fOptions->SetMaxRsltIdx(vCrit.fMaxRsltIdx);
+  fOptions->SetCase(vCrit.fDatCase);
   fCrit->Apply(vCrit);
 }
 
@@ -1031,17 +824,6 @@ void TMainForm::FormActivate() {
   // Posted, so that the load and any message box it shows come after the activation.
   if (FirstActivation && fContext.fHasArgument) PostMessageW(Handle(), ids::kLoadArgumentMsg, 0, 0);
   FirstActivation = false;
-}
-
-void TMainForm::StartComplexSearch() {
-  ReleaseEndedThread();
-  TComplexCriteria c = EncodeCriteria(CurrentCriteria());
-  CommonStart(c.RsltVal(), c.RsltDat());
-  fHitsFrom = c.RsltVal() || c.RsltDat() ? hfCriteria : hfKeyCriteria;
-  auto thread = std::make_unique<TSearchThread>(
-      c.fKeyCrit, c.fValCrit, std::move(c.fDatCrit), c.fKeyAll, c.fValAll, c.fDatAll, c.fDatCase,
-      MaxRslt, c.fRoots, FoundProc(), ProgProc(), SearchHost());
-  StartThread(std::move(thread));
 }
 
 // --- Settings ---------------------------------------------------------------------------
@@ -1056,70 +838,21 @@ void TMainForm::ReadSettings() {
   }
   TabCtrl_SetCurSel(pcMain, s.fActivePage);
   pcMainChange();
-  mnuPClick(s.fPerPageIdx);
-  mnuMClick(s.fMaxRsltIdx);
-  fCaseChecked = !s.fCase;
-  mnuCaseClick();
+  fOptions->SetPerPageIdx(s.fPerPageIdx);
+  fOptions->SetMaxRsltIdx(s.fMaxRsltIdx);
+  fOptions->SetCase(s.fCase);
 }
 
 void TMainForm::WriteSettings() {
   TFormSettings s;
   s.fActivePage = std::clamp(int(TabCtrl_GetCurSel(pcMain)), 0, 1);
-  s.fPerPageIdx = PerPageIdx;
-  s.fMaxRsltIdx = MaxRsltIdx;
-  s.fCase = fCaseChecked;
-  for (const auto& [key, value] : FormSettingsEntries(s))
-    WritePrivateProfileStringW(W(kFormSettingsSection), W(key), W(value), W(fContext.IniName));
-}
-
-
-namespace {
-
-TPlacement FromPlacement(const WINDOWPLACEMENT& vWp) {
-  TPlacement p;
-  p.fNormal = FromRect(vWp.rcNormalPosition);
-  p.fMinX = vWp.ptMinPosition.x;
-  p.fMinY = vWp.ptMinPosition.y;
-  p.fMaxX = vWp.ptMaxPosition.x;
-  p.fMaxY = vWp.ptMaxPosition.y;
-  p.fShowCmd = int(vWp.showCmd);
-  p.fFlags = int(vWp.flags);
-  return p;
-}
-
-}  // namespace
-
-void TMainForm::LoadPlacementFromIni() {
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  RECT win{};
-  GetWindowRect(Handle(), &win);
-  const int w = win.right - win.left, h = win.bottom - win.top;
-  SetWindowPos(Handle(), nullptr, (work.right - work.left - w) / 2 + work.left,
-               (work.bottom - work.top - h) / 2 + work.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  GetWindowRect(Handle(), &win);
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
-  if (!GetWindowPlacement(Handle(), &wp)) return;
-  const TPlacement current = FromPlacement(wp);
+  s.fPerPageIdx = fOptions->PerPageIdx();
+  s.fMaxRsltIdx = fOptions->MaxRsltIdx();
+  s.fCase = fOptions->Case();
   const auto profile = OpenWin32Profile(fContext.IniName);
-  const TPlacement p = LoadPlacement(*profile, current, FromRect(win), FromRect(work), true);
-  wp.rcNormalPosition = ToRect(p.fNormal);
-  wp.ptMinPosition = {p.fMinX, p.fMinY};
-  wp.ptMaxPosition = {p.fMaxX, p.fMaxY};
-  wp.showCmd = UINT(p.fShowCmd);
-  wp.flags = UINT(p.fFlags);
-  SetWindowPlacement(Handle(), &wp);
-}
-
-void TMainForm::SavePlacementToIni() {
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
-  if (!GetWindowPlacement(Handle(), &wp)) return;
-  const TPlacement p = FromPlacement(wp);
-  for (const auto& [key, value] : PlacementEntries(p, true))
-    WritePrivateProfileStringW(W(kPlacementSection), W(key), W(value), W(fContext.IniName));
+  const bool placed = SavePlacement(Handle(), *profile);
+  if (!SaveFormSettings(s, *profile) || !placed)
+    ShowError(nullptr, u"The settings could not be saved to " + fContext.IniName);
 }
 
 }  // namespace corvane

@@ -1,10 +1,13 @@
-// TMainForm: the program's one main window. Criteria page, results page and key detail page
-// in a page stack, the actions with their menu, tool bar and shortcuts, the status bar, the
-// settings kept between runs and the window's placement.
+// TMainForm: the program's one main window, a host for the units that do the work. It builds
+// the criteria page and hosts the results page (ui/results/), the key detail page
+// (ui/detail/), the criterion boxes (ui/crit/), the running search (searchrun.h), the options
+// (options.h), the saved searches, export, copy and export-file commands; it owns the
+// actions with their menu, tool bar and shortcuts, the status bar and the page stack, and
+// keeps its settings and placement through mainsettings.h.
 //
-// Threads: everything here runs on the GUI thread. The search thread's reports (ResultFound,
-// SearchProgress, SearchDone) arrive through fSync, whose wake function posts kRunPendingMsg
-// to this window; they run from the message loop or inside acStopExecute's wait.
+// Threads: everything here runs on the GUI thread. The search thread's reports arrive through
+// fSync, whose wake function posts kRunPendingMsg to this window; they run from the message
+// loop or inside Stop's wait.
 #pragma once
 
 #include <windows.h>
@@ -15,13 +18,15 @@
 #include "search/guisync.h"
 #include "search/searchthread.h"
 #include "search/types.h"
-#include "export/reghits.h"
+#include "search/types.h"
 #include "ui/copy/copycmds.h"
 #include "ui/crit/critboxes.h"
 #include "ui/detail/detailpage.h"
 #include "ui/export/exportcmds.h"
 #include "ui/regfile/regfilecmds.h"
 #include "ui/main/mainlogic.h"
+#include "ui/main/options.h"
+#include "ui/main/searchrun.h"
 #include "ui/results/resultspage.h"
 #include "ui/saved/savedsearchcmds.h"
 #include "ui/window/actions.h"
@@ -100,34 +105,10 @@ class TMainForm final : public TWindow {
   int Page() const { return fPage; }
 
   // Search.
-  // vValues, vData: the hits' rows show their value line, their data line.
-  void CommonStart(bool vValues, bool vData);
-  void StartSimpleSearch();
-  // What both kinds of search get: the registry, the hand-off and the two reports.
-  TSearchHost SearchHost();
-  TFoundProc FoundProc();
-  TProgProc ProgProc();
-  void StartThread(std::unique_ptr<TSearchThread> vThread);
+  void CreateSearchRun();
   void SearchNotStarted(const TText& vReason);
-  void ResultFound(const TText& gotKey, const TText& gotVal, const TText& gotDat,
-                   std::int32_t gotKeyStart, std::int32_t gotValStart, std::int32_t gotDatStart,
-                   std::int32_t gotKeyLen, std::int32_t gotValLen, std::int32_t gotDatLen,
-                   TKeyHandle vRoot);
-  void SearchProgress(std::int32_t total, std::int32_t count);
-  void SearchDone(TThread& Sender);
-  void EnableCriteria(bool Value);
-  void EnableChildren(HWND vParent, bool Value);
   void SetStatus(const TText& vText);
-  void ReleaseEndedThread();
-
-  // Results and options.
   void ClearResults();
-  void cbPerPageDrawItem(const DRAWITEMSTRUCT& vItem);
-  void mnuPClick(int vIndex);
-  void mnuMClick(int vIndex);
-  void cbPerPageClick();
-  void cbMaxRsltClick();
-  void mnuCaseClick();
 
   // Results that leave the window, and the export file searched instead of the registry.
   void CreateLeavingCommands();
@@ -135,17 +116,14 @@ class TMainForm final : public TWindow {
   void SourceChanged(bool vSourceChanged);
 
   // Advanced tab and saved searches.
-  void StartComplexSearch();
   bool AdvancedShown() const;
   TSearchCriteria CurrentCriteria() const;
   void ApplyCriteria(const TSearchCriteria& vCrit);
   void FormActivate();
 
-  // Settings.
+  // Settings: read at creation, written with the placement when the window goes.
   void ReadSettings();
   void WriteSettings();
-  void LoadPlacementFromIni();
-  void SavePlacementToIni();
 
   TApplication& fApp;
   TMainFormContext fContext;
@@ -155,25 +133,17 @@ class TMainForm final : public TWindow {
 
   // Window state. The key detail page keeps its own (DetKStr to DetVLen).
   std::unique_ptr<TDetailPage> fDetail;
-  std::int32_t MaxRslt = 1000;
-  std::int32_t MaxRsltIdx = 2;
-  std::int32_t PerPage = 10;
-  std::int32_t PerPageIdx = 0;
+  std::unique_ptr<TOptions> fOptions;
   std::unique_ptr<TResultsPage> fResults;
+  std::unique_ptr<TSearchRun> fSearch;
   bool Searched = false;
-  std::unique_ptr<TSearchThread> sThread;
-  bool SearchBusy = false;
-  std::unique_ptr<TSearchThread> fEndedThread;  // ended or ending; released from the loop
-  bool fCaseChecked = false;
   int fPage = 0;
-  bool fDestroying = false;
   bool FirstActivation = true;
   std::unique_ptr<TCritBoxes> fCrit;
   std::unique_ptr<TSavedSearchCmds> fSaved;
   std::unique_ptr<TExportCmds> fExport;
   std::unique_ptr<TCopyCmds> fCopy;
   std::unique_ptr<TRegFileCmds> fRegFile;
-  THitsFrom fHitsFrom = hfSimple;  // the kind of the last search
   TText fExeDir;
 
   // GDI objects and images.
@@ -182,16 +152,13 @@ class TMainForm final : public TWindow {
 
   // Menus.
   HMENU MainMenu1 = nullptr;
-  HMENU topOptions = nullptr;
-  HMENU mnuPerPage = nullptr;
-  HMENU mnuMax = nullptr;
   HMENU pmResults = nullptr;  // owned: not attached to a window
 
   // Controls.
   HWND CoolBar1 = nullptr, ToolBar1 = nullptr, Animate1 = nullptr, StatusBar1 = nullptr;
   HWND fPages[3] = {};
   HWND pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr, ebNow = nullptr;
-  HWND pnlBottom = nullptr, sbSearchE = nullptr, cbPerPage = nullptr, cbMaxRslt = nullptr;
+  HWND pnlBottom = nullptr, sbSearchE = nullptr;
   HWND scMain = nullptr;
   HWND lbResults = nullptr, btnKDetail = nullptr;  // the results page's
 

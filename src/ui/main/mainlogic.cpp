@@ -20,9 +20,9 @@ TFormSettings ReadFormSettings(TProfile& vProfile) {
 }
 
 std::vector<std::pair<TText, TText>> FormSettingsEntries(const TFormSettings& vSettings) {
-  return {{u"ActivePage", IntText(vSettings.fActivePage)},
-          {u"PerPage", IntText(vSettings.fPerPageIdx)},
-          {u"MaxRslt", IntText(vSettings.fMaxRsltIdx)},
+  return {{u"ActivePage", DecimalText(vSettings.fActivePage)},
+          {u"PerPage", DecimalText(vSettings.fPerPageIdx)},
+          {u"MaxRslt", DecimalText(vSettings.fMaxRsltIdx)},
           {u"Case", vSettings.fCase ? u"1" : u"0"}};
 }
 
@@ -32,11 +32,6 @@ std::int32_t PerPageAt(std::int32_t vIndex) {
 
 std::int32_t MaxRsltAt(std::int32_t vIndex) {
   return vIndex >= 0 && vIndex <= 2 ? kMaxRsltValues[std::size_t(vIndex)] : 10000;
-}
-
-TText IntText(std::int32_t vValue) {
-  const std::string s = std::to_string(vValue);
-  return TText(s.begin(), s.end());
 }
 
 TPlaceRect FitIntoWorkArea(TPlaceRect vRect, const TPlaceRect& vWork) {
@@ -84,53 +79,19 @@ TPlacement LoadPlacement(TProfile& vProfile, const TPlacement& vCurrent, const T
 std::vector<std::pair<TText, TText>> PlacementEntries(const TPlacement& vPlacement,
                                                       bool vWithSize) {
   std::vector<std::pair<TText, TText>> r;
-  r.emplace_back(u"Left", IntText(vPlacement.fNormal.fLeft));
-  r.emplace_back(u"Top", IntText(vPlacement.fNormal.fTop));
+  r.emplace_back(u"Left", DecimalText(vPlacement.fNormal.fLeft));
+  r.emplace_back(u"Top", DecimalText(vPlacement.fNormal.fTop));
   if (vWithSize) {
-    r.emplace_back(u"Right", IntText(vPlacement.fNormal.fRight));
-    r.emplace_back(u"Bottom", IntText(vPlacement.fNormal.fBottom));
+    r.emplace_back(u"Right", DecimalText(vPlacement.fNormal.fRight));
+    r.emplace_back(u"Bottom", DecimalText(vPlacement.fNormal.fBottom));
   }
-  r.emplace_back(u"MinX", IntText(vPlacement.fMinX));
-  r.emplace_back(u"MinY", IntText(vPlacement.fMinY));
-  r.emplace_back(u"MaxX", IntText(vPlacement.fMaxX));
-  r.emplace_back(u"MaxY", IntText(vPlacement.fMaxY));
-  r.emplace_back(u"ShowCmd", IntText(vPlacement.fShowCmd));
-  r.emplace_back(u"flags", IntText(vPlacement.fFlags));
+  r.emplace_back(u"MinX", DecimalText(vPlacement.fMinX));
+  r.emplace_back(u"MinY", DecimalText(vPlacement.fMinY));
+  r.emplace_back(u"MaxX", DecimalText(vPlacement.fMaxX));
+  r.emplace_back(u"MaxY", DecimalText(vPlacement.fMaxY));
+  r.emplace_back(u"ShowCmd", DecimalText(vPlacement.fShowCmd));
+  r.emplace_back(u"flags", DecimalText(vPlacement.fFlags));
   return r;
-}
-
-TPageState NextPage(TPageState vState, std::int32_t vPerPage, std::int32_t vHits) {
-  vState.fPageBeg += vPerPage;
-  vState.fPrevEnabled = true;
-  if (vState.fPageBeg + vPerPage < vHits) {
-    vState.fRows = std::max(vState.fRows, vPerPage);
-  } else {
-    vState.fNextEnabled = false;
-    vState.fRows = std::max(0, vHits - vState.fPageBeg);
-  }
-  return vState;
-}
-
-TPageState PrevPage(TPageState vState, std::int32_t vPerPage) {
-  vState.fNextEnabled = true;
-  vState.fPageBeg = std::max(0, vState.fPageBeg - vPerPage);
-  if (vState.fPageBeg <= 0) vState.fPrevEnabled = false;
-  vState.fRows = std::max(vState.fRows, vPerPage);
-  return vState;
-}
-
-THitStep AddHit(std::int32_t vIndex, std::int32_t vPageBeg, std::int32_t vPerPage,
-                std::int32_t vRows) {
-  THitStep s;
-  s.fEnableNext = vIndex >= vPageBeg + vPerPage;
-  const std::int32_t r = vIndex - vPageBeg;
-  s.fRows = vRows;
-  if (r >= 0 && r < vPerPage) {
-    s.fShown = true;
-    s.fRows = std::max(vRows, r + 1);
-  }
-  if (r >= 0 && r < s.fRows) s.fRow = r;
-  return s;
 }
 
 TActionStates ActionStates(const TWindowState& v) {
@@ -150,40 +111,6 @@ TActionStates ActionStates(const TWindowState& v) {
   a.fCopyKey = v.fPage > 0 && v.fCopyKey;
   a.fCopyValue = a.fCopyData = a.fCopyKey && v.fCopyValue;
   return a;
-}
-
-namespace {
-TText Format1(TTextView vBefore, std::int32_t vNumber, TTextView vAfter) {
-  TText r(vBefore);
-  r += IntText(vNumber);
-  r += vAfter;
-  return r;
-}
-}  // namespace
-
-TText EndText(TStatus vStatus, std::int32_t vCount) {
-  switch (vStatus) {
-    case stOverflow:
-      return Format1(u"Found ", vCount, u" items (the maximum)");
-    case stFinished:
-      return Format1(u"Found ", vCount, u" items");
-    default:
-      return Format1(u"Found ", vCount, u" items before being stopped");
-  }
-}
-
-TText ProgressText(std::int32_t vTotal, std::int32_t vCount) {
-  return Format1(u"Hits: ", vCount, u", Keys searched: ") + IntText(vTotal);
-}
-
-TText PrevCaption(std::int32_t vPerPage) {
-  return Format1(u"&< Previous ", vPerPage, u"");
-}
-TText NextCaption(std::int32_t vPerPage) {
-  return Format1(u"Next ", vPerPage, u" &>");
-}
-TText RowNumberText(std::int32_t vNumber) {
-  return Format1(u"", vNumber, u". ");
 }
 
 TText LongHint(TTextView vHint) {

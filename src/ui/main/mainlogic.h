@@ -11,6 +11,7 @@
 
 #include "settings/profile.h"
 #include "text/text.h"
+#include "search/searchtexts.h"
 #include "search/types.h"
 
 namespace corvane {
@@ -45,9 +46,6 @@ std::vector<std::pair<TText, TText>> FormSettingsEntries(const TFormSettings& vS
 std::int32_t PerPageAt(std::int32_t vIndex);
 // MaxRslt for a position of cbMaxRslt: 10, 100, 1000 for 0 to 2, 10000 for any other.
 std::int32_t MaxRsltAt(std::int32_t vIndex);
-
-// A decimal integer as the settings file stores it.
-TText IntText(std::int32_t vValue);
 
 // --- Placement --------------------------------------------------------------------------
 
@@ -84,33 +82,6 @@ TPlacement LoadPlacement(TProfile& vProfile, const TPlacement& vCurrent, const T
 // The keys and texts written for a placement, in writing order.
 std::vector<std::pair<TText, TText>> PlacementEntries(const TPlacement& vPlacement, bool vWithSize);
 
-// --- Results paging ---------------------------------------------------------------------
-
-// The results page's state that the paging steps change.
-struct TPageState {
-  std::int32_t fPageBeg = 0;
-  std::int32_t fRows = 0;  // placeholder rows in lbResults
-  bool fPrevEnabled = false;
-  bool fNextEnabled = false;
-  bool operator==(const TPageState&) const = default;
-};
-
-// Next page with vHits hits shown vPerPage at a time.
-TPageState NextPage(TPageState vState, std::int32_t vPerPage, std::int32_t vHits);
-// Previous page; PageBeg never goes below 0 (PerPage may have grown since the page was
-// reached).
-TPageState PrevPage(TPageState vState, std::int32_t vPerPage);
-
-// What the list does when hit vIndex (0-based) arrives during a search.
-struct THitStep {
-  bool fEnableNext = false;
-  bool fShown = false;     // the hit lies on the shown page
-  std::int32_t fRow = -1;  // its row when shown
-  std::int32_t fRows = 0;  // rows the list has afterwards
-};
-THitStep AddHit(std::int32_t vIndex, std::int32_t vPageBeg, std::int32_t vPerPage,
-                std::int32_t vRows);
-
 // --- Actions ----------------------------------------------------------------------------
 
 // What the action update pass looks at.
@@ -143,11 +114,6 @@ TActionStates ActionStates(const TWindowState& vState);
 
 // --- Texts ------------------------------------------------------------------------------
 
-TText EndText(TStatus vStatus, std::int32_t vCount);
-TText ProgressText(std::int32_t vTotal, std::int32_t vCount);
-TText PrevCaption(std::int32_t vPerPage);
-TText NextCaption(std::int32_t vPerPage);
-TText RowNumberText(std::int32_t vNumber);
 // The long part of a hint (after the first "|"), or the whole hint when it has no "|".
 TText LongHint(TTextView vHint);
 // The short part of a hint (before the first "|").

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "export/reghits.h"
 #include "search/types.h"
 #include "text/text.h"
 

@@ -7,7 +7,7 @@
 
 #include "ui/gdicanvas.h"
 #include "ui/window/handles.h"
-#include "ui/main/mainids.h"
+#include "ui/ids.h"
 #include "ui/wrapped.h"
 
 namespace corvane {

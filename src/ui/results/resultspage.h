@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "search/types.h"
-#include "ui/main/mainlogic.h"
+#include "ui/results/resultslogic.h"
 #include "ui/window/window.h"
 
 namespace corvane {

@@ -1,4 +1,5 @@
-// Command and control identifiers of the main window, shared with the GUI test driver.
+// Command and control identifiers of the main window and its pages, shared with the GUI test
+// driver and the benchmarks.
 #pragma once
 
 namespace corvane::ids {

@@ -1,4 +1,4 @@
-#include "about/aboutbox.h"
+#include "ui/about/aboutbox.h"
 
 // after windows.h
 #include <commctrl.h>

@@ -1,0 +1,17 @@
+// The texts that tell how far a search has come and how it ended, shown by the window and
+// printed by corvane-find.
+#pragma once
+
+#include <cstdint>
+
+#include "search/types.h"
+#include "text/text.h"
+
+namespace corvane {
+
+// "Found %d items" with "(the maximum)" or "before being stopped" as the status says.
+TText EndText(TStatus vStatus, std::int32_t vCount);
+// "Hits: %d, Keys searched: %d".
+TText ProgressText(std::int32_t vTotal, std::int32_t vCount);
+
+}  // namespace corvane
