@@ -3,15 +3,24 @@
 namespace corvane {
 namespace {
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t';
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
 }
 
+// Spreadsheets run a cell that starts with one of these as a formula.
+bool StartsFormula(std::string_view vCell) {
+  return !vCell.empty() &&
+         std::string_view("=+-@\t\r").find(vCell.front()) != std::string_view::npos;
+}
+
+// A text field: prefixed with an apostrophe when it would start a formula (the spreadsheet
+// then shows it as text), then quoted as RFC 4180 requires.
 void Field(std::string& vOut, const TText& vText, std::size_t* vReplaced) {
   if (vReplaced) *vReplaced += UnpairedSurrogates(vText);
-  const std::string utf8 = ToUtf8(vText);
+  std::string utf8 = ToUtf8(vText);
+  if (StartsFormula(utf8)) utf8.insert(0, 1, '\'');
   const bool quote = utf8.find_first_of(",\"\r\n") != std::string::npos ||
-                     (!vText.empty() && (IsBlank(vText.front()) || IsBlank(vText.back())));
+                     (!utf8.empty() && (IsBlank(utf8.front()) || IsBlank(utf8.back())));
   if (!quote) {
     vOut += utf8;
     return;

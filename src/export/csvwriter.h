@@ -3,8 +3,14 @@
 // valueLength, dataLength (the names and order of the JSON Lines fields, without the root).
 // Quoting follows RFC 4180: records end with CR LF; a field holding a comma, a double quote,
 // a CR or an LF (or starting or ending with a blank) is enclosed in double quotes, with each
-// double quote doubled. Texts are written as they are: the default value's empty name stays
-// empty, placeholders stay as the search reported them.
+// double quote doubled. Apart from the formula guard below, texts are written as they are:
+// the default value's empty name stays empty, placeholders stay as the search reported them.
+//
+// Registry texts come from any program, and a spreadsheet runs a cell that starts with "=",
+// "+", "-", "@", a tab or a CR as a formula. A key, value or data field that starts with one
+// of these gets an apostrophe in front (the spreadsheet then shows the text as it is), and
+// is quoted after that by the rule above. The number columns are written as they are, so a
+// -4 stays a number.
 //
 // UTF-8 has no form for a UTF-16 surrogate that is not part of a pair (registry names and
 // data may hold one). Such a code unit is written as U+FFFD and counted in *vReplaced, so

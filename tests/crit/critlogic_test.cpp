@@ -20,12 +20,14 @@ TEST(CritBoxes, RowsAreNamedAfterTheBoxAndTheChildCount) {
   EXPECT_EQ(CritRowName(1, 1), u"CF1001");
   EXPECT_EQ(CritRowName(2, 1), u"CF2001");
   EXPECT_EQ(CritRowName(3, 3), u"CF3003");
-  // Three key-name rows, then Delete: the row added last is the one found again.
-  std::vector<TText> names;
-  for (int rows = 0; rows < 3; ++rows) names.push_back(CritRowName(1, 1 + rows));
-  EXPECT_EQ(names, (std::vector<TText>{u"CF1001", u"CF1002", u"CF1003"}));
-  EXPECT_EQ(CritRowName(1, 3), names.back()) << "Delete with three rows";
-  EXPECT_EQ(CritRowName(1, 1), names.front()) << "Delete with one row";
+  // Add names a row after the children it joins (1 + the rows so far); Delete looks up the
+  // row added last by the row count alone, so three Deletes after three Adds find the rows
+  // in the reverse order of their adding.
+  std::vector<TText> added, deleted;
+  for (int rows = 0; rows < 3; ++rows) added.push_back(CritRowName(2, 1 + rows));
+  for (int rows = 3; rows > 0; --rows) deleted.push_back(CritRowName(2, rows));
+  EXPECT_EQ(added, (std::vector<TText>{u"CF2001", u"CF2002", u"CF2003"}));
+  EXPECT_EQ(deleted, (std::vector<TText>{u"CF2003", u"CF2002", u"CF2001"}));
 }
 
 TEST(CritBoxes, BoxesGrowByARowAndStackOnePixelApart) {

@@ -48,8 +48,7 @@ TEST(CsvWriter, QuotingKeepsEveryTextIntact) {
                          u"trailing\t",
                          u"",
                          u"caf\u00e9 \u20ac",
-                         u"\U0001F600 non-BMP, quoted",
-                         u"=1+2"};
+                         u"\U0001F600 non-BMP, quoted"};
   std::vector<TResult> hits;
   for (const TText& t : texts)
     hits.emplace_back(u"HKEY_USERS\\" + t, t, t + t, 1, 2, 3, 4, 5, 6, kHKU);
@@ -64,6 +63,43 @@ TEST(CsvWriter, QuotingKeepsEveryTextIntact) {
     EXPECT_EQ(r[1], ToUtf8(hits[i].fValStr));
     EXPECT_EQ(r[2], ToUtf8(hits[i].fDatStr));
     EXPECT_EQ((TCsvRecord(r.begin() + 3, r.end())), (TCsvRecord{"1", "2", "3", "4", "5", "6"}));
+  }
+}
+
+// A text cell that a spreadsheet would run as a formula is written with an apostrophe in
+// front, then quoted as any other; the number columns stay numbers, a negative one included.
+TEST(CsvWriter, FormulaStartsGetAnApostropheBeforeTheQuoting) {
+  struct TCase {
+    TText fText;
+    std::string fField;  // the bytes written
+    bool fGuarded;       // read back with the apostrophe in front
+  };
+  const TCase cases[] = {
+      {u"=1+2", "'=1+2", true},
+      {u"+1", "'+1", true},
+      {u"-4", "'-4", true},
+      {u"@SUM(A1)", "'@SUM(A1)", true},
+      {u"\tcmd", "'\tcmd", true},  // the tab no longer leads, so no quotes
+      {u"\rcmd", "\"'\rcmd\"", true},
+      {u"\t", "\"'\t\"", true},  // still ends with a blank
+      {u"=1,\"2\"", "\"'=1,\"\"2\"\"\"", true},
+      {u"a=b", "a=b", false},
+      {u"1-2", "1-2", false},
+      {u"", "", false},
+      {u"\uFFFD=1", "\uFFFD=1", false},
+      {TText(1, char16_t(0xDC00)) + u"=1", "\uFFFD=1", false},
+  };
+  std::vector<TResult> hits;
+  for (const TCase& c : cases) {
+    hits.emplace_back(c.fText, c.fText, c.fText, 1, -4, 3, 4, 5, 6, kHKU);
+    const std::string& f = c.fField;
+    EXPECT_EQ(CsvRow(hits.back()), f + ',' + f + ',' + f + ",1,-4,3,4,5,6\r\n") << f;
+  }
+  const auto records = Read(HitsCsv(hits));
+  ASSERT_EQ(records.size(), hits.size() + 1);
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    const std::string cell = (cases[i].fGuarded ? "'" : "") + ToUtf8(cases[i].fText);
+    EXPECT_EQ(records[i + 1], (TCsvRecord{cell, cell, cell, "1", "-4", "3", "4", "5", "6"})) << i;
   }
 }
 

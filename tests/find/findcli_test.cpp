@@ -180,12 +180,13 @@ TEST(FindOutput, HitBlockJsonAndEndTexts) {
 }
 
 // --json and --csv print through the shared export writers: the same bytes as the window's
-// export of the same hits. The CSV's summary goes to stderr, so stdout is the file alone.
+// export of the same hits. The CSV's summary goes to stderr, so stdout is the file alone. A
+// name that a spreadsheet would run as a formula gets its apostrophe in the CSV only.
 TEST(FindRun, JsonAndCsvComeFromTheSharedWriters) {
   TMemRegistry reg;
   reg.SetText(kHKCU, u"Software\\Run", u"", u"needle, \"quoted\"\r\nnext line");
   reg.SetText(kHKCU, u"Software\\Needle", u"Other", u"x");
-  reg.SetDword(kHKLM, u"Software\\Run", u"needle count", 42);
+  reg.SetDword(kHKLM, u"Software\\Run", u"=needle count", 42);
   test::TSearchRun run(reg.Factory());
   run.Simple(u"needle");
   ASSERT_EQ(run.Run(), stFinished);
@@ -195,6 +196,7 @@ TEST(FindRun, JsonAndCsvComeFromTheSharedWriters) {
   TCapture json;
   EXPECT_EQ(RunWith(reg, json, {u"--json", u"needle"}), kExitFound);
   EXPECT_EQ(json.fOut, HitsJsonLines(hits) + "Found 3 items\n");
+  EXPECT_NE(json.fOut.find(",\"value\":\"=needle count\","), std::string::npos) << json.fOut;
 
   TCapture csv;
   EXPECT_EQ(RunWith(reg, csv, {u"--csv", u"needle"}), kExitFound);
@@ -207,6 +209,7 @@ TEST(FindRun, JsonAndCsvComeFromTheSharedWriters) {
   EXPECT_EQ(records[1][0], "HKEY_CURRENT_USER\\software\\needle");
   EXPECT_EQ(records[2][1], "");                               // the default value
   EXPECT_EQ(records[2][2], "needle, \"quoted\"..next line");  // the excerpt, as shown
+  EXPECT_EQ(records[3][1], "'=needle count");
 
   TCapture none;
   EXPECT_EQ(RunWith(reg, none, {u"--csv", u"haystack"}), kExitNothing);

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "search/memregistry.h"
+#include "search/registry.h"
 #include "support/recorder.h"
 
 namespace corvane {
@@ -245,14 +246,42 @@ TEST_F(Walk, ErrorInACallbackIsContainedAtTheKey) {
                                       "HKEY_CURRENT_USER\\b | [hit] | " + kDash}));
 }
 
-TEST_F(Walk, DeepTreeEnds) {
-  TText path = u"d";
-  for (int i = 0; i < 400; ++i) path += u"\\d";
-  reg.SetText(kHKCU, path, u"hit", u"x");
-  TSearchRun run(reg.Factory());
-  run.Simple(u"hit");
-  EXPECT_EQ(run.Run(), stFinished);
-  EXPECT_EQ(run.fRec.fHits.size(), 1u);
+// A chain of keys deeper than the cap: the keys down to level kMaxKeyDepth are searched, the
+// last of them by its name and its values too; nothing below it is entered. The walk then
+// goes on with the next root and finishes as usual, in the simple and the criteria search.
+TEST_F(Walk, DeepTreeEndsAtTheDepthCap) {
+  const int deepest = kMaxKeyDepth + 8;
+  // Level i's key is "k<i>"; the keys at the cap and one level below it are "hit<i>".
+  auto name = [](int vLevel) {
+    const std::string n = std::to_string(vLevel);
+    return FromUtf8((vLevel >= kMaxKeyDepth && vLevel <= kMaxKeyDepth + 1 ? "hit" : "k") + n);
+  };
+  std::vector<TText> paths(1);  // paths[i]: the key on level i
+  for (int i = 1; i <= deepest; ++i)
+    paths.push_back((i > 1 ? paths.back() + u"\\" : u"") + name(i));
+  for (int level : {1, kMaxKeyDepth, kMaxKeyDepth + 1, deepest})
+    reg.SetText(kHKCU, paths[std::size_t(level)], u"hit", u"x");
+  reg.SetText(kHKLM, u"hitnext", u"hit", u"x");
+  std::string atCap = "HKEY_CURRENT_USER";
+  for (int i = 1; i < kMaxKeyDepth; ++i) atCap += "\\k" + std::to_string(i);
+  atCap += "\\[hit]" + std::to_string(kMaxKeyDepth);
+
+  TSearchRun simple(reg.Factory());
+  simple.Simple(u"hit");
+  EXPECT_EQ(simple.Run(), stFinished);
+  EXPECT_EQ(simple.fEndCalls, 1);
+  EXPECT_EQ(simple.fRec.Marked(),
+            (Lines{"HKEY_CURRENT_USER\\k1 | [hit] | " + kDash, atCap + " | [hit] | " + kDash,
+                   "HKEY_LOCAL_MACHINE\\[hit]next | [hit] | " + kDash}));
+
+  TSearchRun keys(reg.Factory());
+  keys.fThread = std::make_unique<TSearchThread>(
+      TNameCritList{EncodeNameCrit(u"hit", mtContains)}, TNameCritList{}, TDatCritList{}, false,
+      false, false, false, 1000, TRootKeySet::All(), keys.fRec.Found(), keys.fRec.Progress(),
+      keys.fHost);
+  EXPECT_EQ(keys.Run(), stFinished);
+  EXPECT_EQ(keys.fEndCalls, 1);
+  EXPECT_EQ(keys.fRec.Marked(), (Lines{atCap + " |  | ", "HKEY_LOCAL_MACHINE\\[hit]next |  | "}));
 }
 
 TEST_F(Walk, ThreadIsReleasedOnlyAfterItEnded) {
