@@ -46,9 +46,7 @@ std::vector<TResult> Hits(TMemRegistry& vReg, std::uint32_t vHits) {
   std::vector<TResult> hits;
   TSearchThread t(
       u"export", false, 0x7FFFFFFF,
-      [&](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-          std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-          TKeyHandle r) { hits.emplace_back(k, v, d, ks, vs, ds, kl, vl, dl, r); },
+      [&](TResult vHit) { hits.push_back(std::move(vHit)); },
       {}, host);
   t.Start();
   t.WaitFor();

@@ -88,8 +88,7 @@ int main(int argc, char** argv) {
     hits = total = 0;
     TSearchThread t(
         text, false, 0x7FFFFFFF,
-        [&](const TText&, const TText&, const TText&, std::int32_t, std::int32_t, std::int32_t,
-            std::int32_t, std::int32_t, std::int32_t, TKeyHandle) { ++hits; },
+        [&](const TResult&) { ++hits; },
         [&](std::int32_t vTotal, std::int32_t) { total = vTotal; }, host);
     t.OnTerminate = [&](TThread&) { status = t.Status(); };
     t.Start();

@@ -3,8 +3,8 @@
 # of ours may link only libraries of lower layers (or of its own folder). Configuring fails
 # on the first arrow that points sideways or up.
 set(CORVANE_LAYERS
-  "text"
-  "settings files win32"
+  "text win32"
+  "settings files"
   "search"
   "regequiv savedsearch export launcher about"
   "ui ui/window app/startup"

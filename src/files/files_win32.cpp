@@ -6,27 +6,10 @@
 #include "files/files.h"
 #include "text/syserror_win32.h"
 #include "text/wide.h"
+#include "win32/handles.h"
 
 namespace corvane {
 namespace {
-
-class THandle {
- public:
-  explicit THandle(HANDLE h) : fHandle(h) {}
-  THandle(const THandle&) = delete;
-  THandle& operator=(const THandle&) = delete;
-  ~THandle() { Close(); }
-  bool Valid() const { return fHandle != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return fHandle; }
-  bool Close() {
-    const bool ok = !Valid() || CloseHandle(fHandle);
-    fHandle = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE fHandle;
-};
 
 class TWin32Files final : public TFileOps {
  public:
@@ -46,9 +29,9 @@ class TWin32Files final : public TFileOps {
   }
 
   TResult ReadAll(const TText& vPath, std::string& vBytes, TText& vError) override {
-    THandle f(CreateFileW(W(vPath), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+    TOwnedFile f(CreateFileW(W(vPath), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                           nullptr));
-    if (!f.Valid()) {
+    if (!f) {
       vError = SystemErrorText(GetLastError());
       return frOpenFailed;
     }
@@ -66,9 +49,9 @@ class TWin32Files final : public TFileOps {
   }
 
   TResult WriteNew(const TText& vPath, std::string_view vBytes, TText& vError) override {
-    THandle f(CreateFileW(W(vPath), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+    TOwnedFile f(CreateFileW(W(vPath), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                           nullptr));
-    if (!f.Valid()) {
+    if (!f) {
       const DWORD code = GetLastError();
       vError = SystemErrorText(code);
       return (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) ? frExists : frOpenFailed;

@@ -88,9 +88,9 @@ void TWin32EditorChannel::StartEditor() {
   info.lpDirectory = folder.empty() ? nullptr : W(folder);
   info.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteExW(&info)) return;
-  fProcess = info.hProcess;
+  fProcess.Reset(info.hProcess);
   if (fProcess) {
-    WaitForInputIdle(fProcess, kStartIdleMs);
+    WaitForInputIdle(fProcess.Get(), kStartIdleMs);
     // A slow start (a loaded machine, a cold disk) outlasts the idle wait: look on while the
     // new editor runs, until its window stands with its tree and list.
     const ULONGLONG until = GetTickCount64() + kStartWindowMs;
@@ -98,7 +98,7 @@ void TWin32EditorChannel::StartEditor() {
       HWND editor = FindWindowW(kEditorClass, nullptr);
       if (editor && FirstDescendant(editor, WC_TREEVIEWW) && FirstDescendant(editor, WC_LISTVIEWW))
         break;
-      if (GetTickCount64() >= until || WaitForSingleObject(fProcess, 50) != WAIT_TIMEOUT) break;
+      if (GetTickCount64() >= until || WaitForSingleObject(fProcess.Get(), 50) != WAIT_TIMEOUT) break;
     }
   }
   fEditor = FindWindowW(kEditorClass, nullptr);
@@ -108,7 +108,7 @@ bool TWin32EditorChannel::FindOrStart() {
   // On the 9x family the alternative editor would be made to run here first; this program
   // runs on the NT family only, where that editor is never found.
   fEditor = FindWindowW(kEditorClass, nullptr);
-  if (fEditor) fProcess = OpenEditorProcess();
+  if (fEditor) fProcess.Reset(OpenEditorProcess());
   if (!fProcess) {
     fEditor = nullptr;
     if (!CloseAllEditors()) return false;
@@ -126,7 +126,7 @@ bool TWin32EditorChannel::ObtainBuffers() {
   // shared block instead; it has no VirtualAllocEx.)
   if (!fProcess) return false;
   auto alloc = [&](std::size_t vSize) {
-    return VirtualAllocEx(fProcess, nullptr, vSize, MEM_COMMIT, PAGE_READWRITE);
+    return VirtualAllocEx(fProcess.Get(), nullptr, vSize, MEM_COMMIT, PAGE_READWRITE);
   };
   return (fTextBuffer = alloc(sizeof fLocalText)) != nullptr &&
          (fTreeItemBuffer = alloc(sizeof fLocalTreeItem)) != nullptr &&
@@ -135,11 +135,10 @@ bool TWin32EditorChannel::ObtainBuffers() {
 
 void TWin32EditorChannel::Release() noexcept {
   for (void** buffer : {&fTextBuffer, &fTreeItemBuffer, &fListItemBuffer}) {
-    if (*buffer) VirtualFreeEx(fProcess, *buffer, 0, MEM_RELEASE);
+    if (*buffer) VirtualFreeEx(fProcess.Get(), *buffer, 0, MEM_RELEASE);
     *buffer = nullptr;
   }
-  if (fProcess) CloseHandle(fProcess);
-  fProcess = nullptr;
+  fProcess.Reset();
 }
 
 LRESULT TWin32EditorChannel::Send(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
@@ -156,12 +155,12 @@ LRESULT TWin32EditorChannel::Send(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lP
 
 bool TWin32EditorChannel::Put(void* vRemote, const void* vLocal, std::size_t vSize) {
   SIZE_T done = 0;
-  return vRemote && WriteProcessMemory(fProcess, vRemote, vLocal, vSize, &done) && done == vSize;
+  return vRemote && WriteProcessMemory(fProcess.Get(), vRemote, vLocal, vSize, &done) && done == vSize;
 }
 
 bool TWin32EditorChannel::Get(const void* vRemote, void* vLocal, std::size_t vSize) {
   SIZE_T done = 0;
-  return vRemote && ReadProcessMemory(fProcess, vRemote, vLocal, vSize, &done) && done == vSize;
+  return vRemote && ReadProcessMemory(fProcess.Get(), vRemote, vLocal, vSize, &done) && done == vSize;
 }
 
 TText TWin32EditorChannel::TextBack() {

@@ -17,6 +17,7 @@
 #include <commctrl.h>
 
 #include "launcher/launcher.h"
+#include "win32/handles.h"
 
 namespace corvane {
 
@@ -82,7 +83,7 @@ class TWin32EditorChannel final : public TEditorChannel {
   HWND fOwner;
   TText fRegEditExe;
   HWND fEditor = nullptr, fTree = nullptr, fList = nullptr;
-  HANDLE fProcess = nullptr;
+  TOwnedHandle fProcess;
   void* fTextBuffer = nullptr;
   void* fTreeItemBuffer = nullptr;
   void* fListItemBuffer = nullptr;

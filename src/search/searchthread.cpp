@@ -260,8 +260,8 @@ void TSearchThread::WalkSubkeys(int vDepth) {
 void TSearchThread::ReportHit() {
   Synchronize([this] {
     if (fFoundP)
-      fFoundP(fGotKey, fGotVal, fGotDat, fGotKeySt, fGotValSt, fGotDatSt, fGotKeyLn, fGotValLn,
-              fGotDatLn, fGotRoot);
+      fFoundP(TResult(fGotKey, fGotVal, fGotDat, fGotKeySt, fGotValSt, fGotDatSt, fGotKeyLn,
+                      fGotValLn, fGotDatLn, fGotRoot));
     ++fCount;
     if (fCount >= fMaxRslt) {
       fStatus = stOverflow;

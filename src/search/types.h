@@ -120,13 +120,9 @@ enum THitsFrom {
 // True when vHit stands for its key alone (no value) in a search of kind vFrom.
 bool IsKeyHit(const TResult& vHit, THitsFrom vFrom);
 
-// Found callback: the ten values of a TResult in the order of its constructor. Runs on the
-// GUI thread while the search thread waits for it to return.
-using TFoundProc = std::function<void(const TText& gotKey, const TText& gotVal,
-                                      const TText& gotDat, std::int32_t gotKeyStart,
-                                      std::int32_t gotValStart, std::int32_t gotDatStart,
-                                      std::int32_t gotKeyLen, std::int32_t gotValLen,
-                                      std::int32_t gotDatLen, TKeyHandle vRoot)>;
+// Found callback: one hit, the callee's to keep. Runs on the GUI thread while the search
+// thread waits for it to return.
+using TFoundProc = std::function<void(TResult vHit)>;
 
 // Progress callback: keys entered so far, hits reported so far. Runs on the GUI thread while
 // the search thread waits.

@@ -8,6 +8,7 @@
 
 #include "text/syserror_win32.h"
 #include "text/wide.h"
+#include "win32/handles.h"
 
 namespace corvane {
 namespace {
@@ -55,9 +56,8 @@ class TWin32Cursor final : public TRegCursor {
 
   void CloseSubkey() override {
     if (fLevels.empty()) return;
-    RegCloseKey(fLevels.back().fKey);
-    fLevels.pop_back();
-    fOpen = fLevels.empty() ? nullptr : fLevels.back().fKey;
+    fLevels.pop_back();  // closes the key
+    fOpen = fLevels.empty() ? nullptr : fLevels.back().fKey.Get();
   }
 
   std::vector<TText> SubkeyNames() override {
@@ -223,7 +223,7 @@ class TWin32Cursor final : public TRegCursor {
     const TText sub = Below(vPath);
     if (RegOpenKeyExW(Base(vPath), W(sub), 0, kAccessQueryEnum, &key) != ERROR_SUCCESS)
       return false;
-    RegCloseKey(key);
+    TRegKey(key).Close();
     return true;
   }
 
@@ -258,7 +258,7 @@ class TWin32Cursor final : public TRegCursor {
   }
 
   void Push(HKEY vKey) {
-    fLevels.push_back(TLevel{vKey, {}, false});
+    fLevels.push_back(TLevel{TRegKey(vKey), {}, false});
     fOpen = vKey;
   }
 
@@ -302,7 +302,7 @@ class TWin32Cursor final : public TRegCursor {
   }
 
   struct TLevel {
-    HKEY fKey;
+    TRegKey fKey;
     TSizes fSizes;
     bool fHaveSizes;
   };

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 
 #include "guidriver.h"
@@ -379,6 +381,31 @@ TEST_F(GuiTest, ASearchThreadThatCannotStartLeavesTheWindowUsable) {
   answer.join();
   ASSERT_EQ(boxes.size(), 1u) << "one message box";
   EXPECT_EQ(boxes[0].rfind(L"The search could not be started: ", 0), 0u) << boxes[0];
+}
+
+TEST(UserActionGuard, WhatAnActionThrowsIsShownInTheOneErrorBoxAndGoesNoFurther) {
+  std::vector<std::wstring> boxes;
+  std::atomic<bool> done{false};
+  std::thread answer([&] {
+    while (!done) {
+      if (HWND box = MessageBoxOf(GetCurrentProcessId())) {
+        boxes.push_back(Text(box) + L": " + MessageBoxText(box));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5s);
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+  });
+  bool ran = false;
+  EXPECT_TRUE(corvane::GuardUserAction(nullptr, [&] { ran = true; }));
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(corvane::GuardUserAction(nullptr, [] { throw std::runtime_error("Disk full"); }));
+  EXPECT_FALSE(corvane::GuardUserAction(nullptr, [] { throw std::bad_alloc(); }));
+  EXPECT_FALSE(corvane::GuardUserAction(nullptr, [] { throw 42; }));
+  done = true;
+  answer.join();
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"Corvane: Disk full.", L"Corvane: Out of memory.",
+                                              L"Corvane: Unexpected error."}));
 }
 
 }  // namespace

@@ -12,9 +12,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr char16_t kUninstall[] =
-    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmark";
-
 // Folder and file names compare with a-z folded and without a trailing backslash, as the
 // file system treats them.
 TText Norm(TTextView vPath) {
@@ -74,7 +71,6 @@ class TFakeStartup final : public TStartupSystem {
     fLooked.push_back(ToUtf8(vPath));
     return fFiles.count(Norm(vPath)) != 0;
   }
-  std::uint32_t PlatformId() override { return fPlatform; }
   std::unique_ptr<TProfile> OpenProfile(TTextView vFile) override {
     auto it = fProfiles.find(Norm(vFile));
     return std::make_unique<TMapProfile>(it == fProfiles.end() ? nullptr : &it->second);
@@ -94,7 +90,6 @@ class TFakeStartup final : public TStartupSystem {
   std::map<TText, TText> fEnv;
   std::set<TText> fFolders, fFiles;
   std::map<TText, std::map<TText, TText>> fProfiles;
-  std::uint32_t fPlatform = 2;
   TMemRegistry fReg;
   std::vector<TText> fMade;
   Lines fLooked;  // every file existence check, in order
@@ -229,63 +224,27 @@ TEST(Startup, RegEditSearchOrderAndCandidates) {
   EXPECT_EQ(ToUtf8(DeriveStartupValues(sys).RegEditExe), "C:\\Tools\\REGEDIT.EXE");
 }
 
-TEST(Startup, NoReAndNoRep) {
+TEST(Startup, NoReTurnsTheEditorOff) {
+  // "NoREP" belonged to an editor of the 95 family; it is read no more and changes nothing.
   struct TCase {
     const char* fNoRE;
     const char* fNoREP;
-    bool fRegEdit, fQuillmark;
+    bool fRegEdit;
   } cases[] = {
-      {nullptr, nullptr, true, true}, {"0", "0", true, true},     {"1", "0", false, false},
-      {"1", nullptr, false, false},   {"0", "1", true, false},    {"yes", "0", true, true},
-      {"$1", "0", false, false},      {"0", "0x10", true, false}, {"0", "true", true, true},
+      {nullptr, nullptr, true}, {"0", "0", true}, {"1", "0", false}, {"1", nullptr, false},
+      {"0", "1", true},         {"yes", "0", true}, {"$1", "0", false}, {"0", "true", true},
   };
   for (const auto& c : cases) {
     TFakeStartup sys;
-    sys.fPlatform = 1;
     sys.AddFile(u"C:\\WINDOWS\\REGEDIT.EXE");
-    sys.fReg.SetText(kHKLM, kUninstall, u"UninstallString", u"C:\\Q\\unins.exe");
-    sys.AddFile(u"C:\\Q\\Quillmark.exe");
     if (c.fNoRE) sys.Setting(u"NoRE", FromUtf8(c.fNoRE));
     if (c.fNoREP) sys.Setting(u"NoREP", FromUtf8(c.fNoREP));
     const TStartupValues v = DeriveStartupValues(sys);
     const std::string what =
         std::string(c.fNoRE ? c.fNoRE : "-") + "/" + (c.fNoREP ? c.fNoREP : "-");
     EXPECT_EQ(v.RegEditExe.empty(), !c.fRegEdit) << what;
-    EXPECT_EQ(v.QuillmarkExe.empty(), !c.fQuillmark) << what;
     EXPECT_EQ(v.NoRE, !c.fRegEdit) << what;
   }
-}
-
-TEST(Startup, QuillmarkFromTheUninstallString) {
-  TFakeStartup sys;
-  sys.fPlatform = 1;
-  const auto from = [&](TTextView vCommand) {
-    sys.fReg.SetText(kHKLM, kUninstall, u"UninstallString", vCommand);
-    return ToUtf8(FindQuillmark(sys));
-  };
-  EXPECT_EQ(FindQuillmark(sys), u"");                       // no uninstall key
-  EXPECT_EQ(from(u"C:\\Tools\\Q\\unins.exe /remove"), "");  // no such file
-  sys.AddFile(u"C:\\Tools\\Q\\Quillmark.exe");
-  sys.AddFile(u"C:\\Quillmark.exe");
-  sys.AddFile(u"C:\\Program Files\\Q\\Quillmark.exe");
-  EXPECT_EQ(from(u"C:\\Tools\\Q\\unins.exe /remove"), "C:\\Tools\\Q\\Quillmark.exe");
-  EXPECT_EQ(from(u"C:\\Tools\\Q\\unins.exe"), "C:\\Tools\\Q\\Quillmark.exe");
-  EXPECT_EQ(from(u"C:\\unins.exe /x"), "C:\\Quillmark.exe");
-  EXPECT_EQ(from(u"\"C:\\Program Files\\Q\\unins.exe\" /x"), "C:\\Program Files\\Q\\Quillmark.exe");
-  EXPECT_EQ(from(u"C:\\Program Files\\Q\\unins.exe"), "C:\\Quillmark.exe");  // cut at the space
-  EXPECT_EQ(from(u""), "");
-  EXPECT_EQ(from(u" /x"), "");
-  sys.fReg.SetDword(kHKLM, kUninstall, u"UninstallString", 1);
-  EXPECT_EQ(FindQuillmark(sys), u"");
-
-  // Only the 95 family looks: elsewhere the key is not even read.
-  sys.fReg.SetText(kHKLM, kUninstall, u"UninstallString", u"C:\\Tools\\Q\\unins.exe");
-  sys.AddFile(u"C:\\WINDOWS\\REGEDIT.EXE");
-  EXPECT_EQ(ToUtf8(DeriveStartupValues(sys).QuillmarkExe), "C:\\Tools\\Q\\Quillmark.exe");
-  sys.fPlatform = 2;
-  const auto opens = sys.fReg.fOpens;
-  EXPECT_EQ(DeriveStartupValues(sys).QuillmarkExe, u"");
-  EXPECT_EQ(sys.fReg.fOpens, opens);
 }
 
 }  // namespace

@@ -11,10 +11,9 @@ std::string TRecordedHit::Marked() const {
 }
 
 TFoundProc TRecorder::Found() {
-  return [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-                std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-                TKeyHandle root) {
-    fHits.push_back(TRecordedHit{k, v, d, ks, vs, ds, kl, vl, dl, root});
+  return [this](const TResult& h) {
+    fHits.push_back(TRecordedHit{h.fKeyStr, h.fValStr, h.fDatStr, h.fKeyStart, h.fValStart,
+                                 h.fDatStart, h.fKeyLen, h.fValLen, h.fDatLen, h.froot});
     if (fOnHit) fOnHit(fHits.back());
   };
 }

@@ -12,7 +12,7 @@
 #include "regequiv/regequiv_win32.h"
 #include "savedsearch/qmxfile.h"
 #include "ui/main/mainform.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 
 namespace {
 

@@ -383,10 +383,7 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
       showDat = showDat || c.fKind == ckData;
     }
   }
-  auto found = [&](const TText& k, const TText& v, const TText& d, std::int32_t ks,
-                   std::int32_t vs, std::int32_t ds, std::int32_t kl, std::int32_t vl,
-                   std::int32_t dl, TKeyHandle root) {
-    const TResult hit(k, v, d, ks, vs, ds, kl, vl, dl, root);
+  auto found = [&](const TResult& hit) {
     ++count;
     if (opts.fCsv)
       vIo.fOut(CsvRow(hit, &replaced));

@@ -15,16 +15,6 @@ TText UpToZero(TText vText) {
   return vText;
 }
 
-// The executable part of an uninstall command: a quoted path without its quotes, else the
-// text before the first space.
-TText CommandPath(TTextView vCommand) {
-  if (!vCommand.empty() && vCommand[0] == u'"') {
-    const std::size_t close = vCommand.find(u'"', 1);
-    return TText(vCommand.substr(1, close == TTextView::npos ? TTextView::npos : close - 1));
-  }
-  return TText(vCommand.substr(0, vCommand.find(u' ')));
-}
-
 // A folder that names one place whatever the current directory: "X:\..." or "\\server\...".
 // "D:" and "\Windows" depend on the current directory of a drive, "." and "bin" on the
 // current directory itself.
@@ -82,24 +72,6 @@ TText FileDir(TTextView vPath) {
   return TText(vPath.substr(0, keep));
 }
 
-TText FindQuillmark(TStartupSystem& vSystem) {
-  auto cursor = vSystem.NewCursor();
-  cursor->SelectRoot(kHKLM);
-  if (!cursor->OpenRead(kQuillmarkUninstallKey)) return {};
-  TText command;
-  try {
-    command = cursor->ReadText(u"UninstallString");
-  } catch (const std::exception&) {
-    return {};  // a value of another type names no program
-  }
-  cursor.reset();
-  const TText program = CommandPath(command);
-  if (program.empty()) return {};  // an empty command names no folder
-  TText path = FileDir(program);
-  path += EndsWith(path, u'\\') ? u"Quillmark.exe" : u"\\Quillmark.exe";
-  return vSystem.FileExists(path) ? path : TText();
-}
-
 TStartupValues DeriveStartupValues(TStartupSystem& vSystem) {
   TStartupValues v;
   v.DataDir = LocalDataFolder(vSystem) + u"Corvane\\";
@@ -110,13 +82,8 @@ TStartupValues DeriveStartupValues(TStartupSystem& vSystem) {
   {
     auto profile = vSystem.OpenProfile(v.IniName);
     v.NoRE = ReadProfileFlag(*profile, kSettingsSection, u"NoRE", false);
-    v.NoREP = ReadProfileFlag(*profile, kSettingsSection, u"NoREP", false);
   }
-  if (!v.NoRE) {
-    v.RegEditExe = FindRegEdit(vSystem, v.EditorSearchList);
-    if (!v.NoREP && vSystem.PlatformId() == 1)  // the 95/98/ME family only
-      v.QuillmarkExe = FindQuillmark(vSystem);
-  }
+  if (!v.NoRE) v.RegEditExe = FindRegEdit(vSystem, v.EditorSearchList);
   v.EditorSearchList.clear();
   return v;
 }

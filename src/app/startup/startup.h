@@ -23,17 +23,13 @@ struct TStartupValues {
   TText IniName;           // DataDir + "Corvane.INI"
   TText EditorSearchList;  // ";"-separated folders searched for the editor; emptied after use
   bool NoRE = false;       // settings "NoRE": no registry editor at all
-  bool NoREP = false;      // settings "NoREP": no Quillmark
   TText RegEditExe;        // full path of "REGEDIT.EXE" as found, or empty
-  TText QuillmarkExe;      // Quillmark's "\Quillmark.exe" as found, or empty
 };
 
 inline constexpr int kLocalAppDataFolder = 28;  // the shell's per-user local application data
 inline constexpr std::size_t kEnvironmentBuffer = 4096;
 inline constexpr char16_t kSettingsSection[] = u"Settings";
 inline constexpr char16_t kRegEditName[] = u"REGEDIT.EXE";
-inline constexpr char16_t kQuillmarkUninstallKey[] =
-    u"\\software\\microsoft\\windows\\currentversion\\uninstall\\quillmark";
 
 // What the derivations need from the system.
 class TStartupSystem {
@@ -51,8 +47,6 @@ class TStartupSystem {
   // Whether vPath names an existing file (a folder does not count); a relative path counts
   // from the current directory.
   virtual bool FileExists(TTextView vPath) = 0;
-  // GetVersionEx's platform identifier: 1 for the 95/98/ME family, 2 for NT.
-  virtual std::uint32_t PlatformId() = 0;
   virtual std::unique_ptr<TProfile> OpenProfile(TTextView vFile) = 0;
   virtual std::unique_ptr<TRegCursor> NewCursor() = 0;
 };
@@ -71,13 +65,9 @@ TText BuildEditorSearchList(TStartupSystem& vSystem);
 // directory nor a folder relative to it is searched.
 TText FindRegEdit(TStartupSystem& vSystem, TTextView vSearchList);
 
-// The folder part of a path as the editor search and Quillmark use it: the text before the
+// The folder part of a path as the editor search uses it: the text before the
 // last backslash or colon; a drive root such as "C:\" keeps its backslash.
 TText FileDir(TTextView vPath);
-
-// Quillmark's path from its uninstall key (read only on platform 1); empty when the key,
-// the value or the file is missing.
-TText FindQuillmark(TStartupSystem& vSystem);
 
 // Runs the derivations in order. Throws TStartupError when the settings folder is missing
 // and cannot be created.

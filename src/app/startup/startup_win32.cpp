@@ -64,8 +64,6 @@ class TWin32StartupSystem final : public TStartupSystem {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  std::uint32_t PlatformId() override { return Win32AliasSystem().PlatformId(); }
-
   std::unique_ptr<TProfile> OpenProfile(TTextView vFile) override {
     return OpenWin32Profile(vFile);
   }

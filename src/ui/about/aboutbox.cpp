@@ -20,12 +20,6 @@ constexpr int kClientHeight = 144;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
-TText ExePath() {
-  std::wstring buf(32768, L'\0');
-  const DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
-  return n < buf.size() ? FromW(buf.c_str(), n) : TText();
-}
-
 // An empty dialog template: the controls are made in pixels when the dialog starts.
 struct alignas(4) TTemplate {
   DLGTEMPLATE fHeader;
@@ -52,9 +46,9 @@ INT_PTR CALLBACK TAboutForm::DlgProc(HWND vDlg, UINT vMsg, WPARAM wParam, LPARAM
   try {
     return self->Handle(vMsg, wParam, lParam);
   } catch (...) {
-    // The dialog only shows texts; whatever failed, it can still be closed.
-    if (vMsg == WM_INITDIALOG) return TRUE;
-    return FALSE;
+    // Shown as every fault is; the dialog only shows texts and can still be closed.
+    ShowCaughtError(vDlg);
+    return vMsg == WM_INITDIALOG ? TRUE : FALSE;
   }
 }
 
@@ -153,13 +147,11 @@ void TAboutForm::Panel1Paint(const DRAWITEMSTRUCT& vItem) {
   DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
   constexpr int kPicture = 48;
   if (fPicture) {
-    HDC mem = CreateCompatibleDC(dc);
-    const HGDIOBJ old = SelectObject(mem, fPicture.Get());
+    const TMemoryDC mem(CreateCompatibleDC(dc));
+    TSelect use(mem.Get(), fPicture.Get());
     // Magenta is the picture's transparent colour.
-    TransparentBlt(dc, r.left + 2, r.top + 2, kPicture, kPicture, mem, 0, 0, kPicture, kPicture,
-                   RGB(255, 0, 255));
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    TransparentBlt(dc, r.left + 2, r.top + 2, kPicture, kPicture, mem.Get(), 0, 0, kPicture,
+                   kPicture, RGB(255, 0, 255));
   } else if (fIcon) {
     constexpr int kIcon = 32;
     const int at = 2 + (kPicture - kIcon) / 2;

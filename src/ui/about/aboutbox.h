@@ -7,7 +7,7 @@
 #include <atomic>
 
 #include "about/abouttexts.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 
 namespace corvane {
 

@@ -73,7 +73,8 @@ void TCritBoxes::CreateRootBox() {
       CreatePanel(scMain.Handle(), kBoxLeft, kRootTop, 457, kRootHeight, nullptr, WS_EX_STATICEDGE);
   SetWindowLongPtrW(pnlRoot, GWLP_ID, ids::pnlRoot);
   // Each check box as wide as its caption needs, so no name is cut off.
-  HDC dc = GetDC(nullptr);
+  const TWindowDC screen(nullptr);
+  HDC dc = screen.Get();
   const HGDIOBJ old = SelectObject(dc, fFont);
   const int check = GetSystemMetrics(SM_CXMENUCHECK) + 8;
   for (const TRootBox& b : kRootBoxes) {
@@ -89,7 +90,6 @@ void TCritBoxes::CreateRootBox() {
     fApp.SetHint(h, RootBoxHint(b));
   }
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   btnAllRoot = Button(pnlRoot, L"All", kAllLeft, 6, 60, 22, ids::btnAllRoot, WS_TABSTOP);
   fApp.SetHint(btnAllRoot, u"All root keys|Check all of the root key boxes at left");
   btnNoRoot = Button(pnlRoot, L"None", kAllLeft, 32, 60, 22, ids::btnNoRoot, WS_TABSTOP);
@@ -376,13 +376,8 @@ void TCritBoxes::FlyoverMouseMove(HWND vStrip, LPARAM lParam) {
 
 LRESULT CALLBACK TCritBoxes::StripProc(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR vRef) noexcept {
-  if (vMsg == WM_MOUSEMOVE) {
-    try {
-      reinterpret_cast<TCritBoxes*>(vRef)->FlyoverMouseMove(vWnd, lParam);
-    } catch (...) {
-      // A hint is a convenience; nothing to report.
-    }
-  }
+  if (vMsg == WM_MOUSEMOVE)
+    GuardUserAction(vWnd, [&] { reinterpret_cast<TCritBoxes*>(vRef)->FlyoverMouseMove(vWnd, lParam); });
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 

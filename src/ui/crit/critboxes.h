@@ -16,7 +16,7 @@
 #include "ui/crit/critframe.h"
 #include "ui/crit/critlogic.h"
 #include "ui/window/application.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 #include "ui/window/scrollbox.h"
 
 namespace corvane {

@@ -4,7 +4,7 @@
 
 #include "search/criteria.h"
 #include "ui/ids.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 
 namespace corvane {
 
@@ -133,13 +133,10 @@ void TCritFrame::pbStatPaint(const DRAWITEMSTRUCT& vItem) {
   // The paint box's background shows through the light's olive pixels.
   FillRect(dc, &vItem.rcItem, GetSysColorBrush(COLOR_BTNFACE));
   if (!fLight) return;
-  HDC mem = CreateCompatibleDC(dc);
+  const TMemoryDC mem(CreateCompatibleDC(dc));
   if (!mem) return;
-  {
-    TSelect use(mem, fLight);
-    TransparentBlt(dc, 0, 0, 15, 15, mem, fValid ? 0 : 16, 0, 15, 15, kOlive);
-  }
-  DeleteDC(mem);
+  TSelect use(mem.Get(), fLight);
+  TransparentBlt(dc, 0, 0, 15, 15, mem.Get(), fValid ? 0 : 16, 0, 15, 15, kOlive);
 }
 
 LRESULT CALLBACK TCritFrame::ebCritKeyPress(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,

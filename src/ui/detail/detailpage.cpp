@@ -10,7 +10,7 @@
 #include "text/wide.h"
 #include "ui/gdicanvas.h"
 #include "ui/ids.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 #include "ui/wrapped.h"
 
 namespace corvane {
@@ -45,7 +45,6 @@ TDetailPage::~TDetailPage() {
       RemoveWindowSubclass(r, RadioSubclass, kSubclassId);
   if (sgData) RemoveWindowSubclass(sgData, GridSubclass, kSubclassId);
   if (lbValues) RemoveWindowSubclass(lbValues, ValuesSubclass, kSubclassId);
-  if (fGridFont) DeleteObject(fGridFont);
 }
 
 // --- Building -------------------------------------------------------------------------
@@ -125,13 +124,13 @@ HWND TDetailPage::Create(HWND vParent) {
                          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
                          0, 100, 100, ids::meData, fFont, WS_EX_CLIENTEDGE);
   // The grid: an owner-data report list view, drawn by the page, 16-pixel rows.
-  fGridFont =
+  fGridFont.Reset(
       CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
   sgData = CreateControl(pnlAllData, WC_LISTVIEWW, L"",
                          WS_TABSTOP | WS_VSCROLL | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED |
                              LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                         0, 0, 100, 100, ids::sgData, fGridFont, WS_EX_CLIENTEDGE);
+                         0, 0, 100, 100, ids::sgData, HFONT(fGridFont.Get()), WS_EX_CLIENTEDGE);
   SetWindowSubclass(sgData, GridSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   for (int c = 0; c < TByteGrid::kColumns; ++c) {
     LVCOLUMNW col{};
@@ -293,15 +292,10 @@ std::int32_t TDetailPage::Measure(HWND vBox, TTextView vText, std::int32_t vStar
                                   std::int32_t vLen) {
   RECT r = ClientRect(vBox);
   const TRect area{r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
-  HDC dc = GetDC(vBox);
+  const TWindowDC dc(vBox);
   if (!dc) return 18;
-  std::int32_t h = 18;
-  {
-    TGdiCanvas canvas(dc, fFont);
-    h = DrawWrapped(false, canvas, area, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
-  }
-  ReleaseDC(vBox, dc);
-  return h;
+  TGdiCanvas canvas(dc.Get(), fFont);
+  return DrawWrapped(false, canvas, area, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
 }
 
 void TDetailPage::SetBoxHeight(HWND vBox, std::int32_t vHeight) {
@@ -380,7 +374,7 @@ void TDetailPage::sgDataDrawItem(const DRAWITEMSTRUCT& vItem) {
   const std::int32_t r = std::int32_t(vItem.itemID);
   const COLORREF oldFore = SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  TSelect font(dc, fGridFont);
+  TSelect font(dc, fGridFont.Get());
   int x = row.left;
   for (int c = 0; c < TByteGrid::kColumns; ++c) {
     const int w = TByteGrid::kColumnWidths[c];
@@ -452,11 +446,7 @@ LRESULT CALLBACK TDetailPage::RadioSubclass(HWND vWnd, UINT vMsg, WPARAM wParam,
   // The arrow keys move between the enabled view buttons, as in a dialog.
   if (vMsg == WM_KEYDOWN &&
       (wParam == VK_LEFT || wParam == VK_RIGHT || wParam == VK_UP || wParam == VK_DOWN)) {
-    try {
-      reinterpret_cast<TDetailPage*>(vRef)->RadioKey(vWnd, wParam);
-    } catch (...) {
-      // Moving between the buttons is a convenience; nothing to report.
-    }
+    GuardUserAction(vWnd, [&] { reinterpret_cast<TDetailPage*>(vRef)->RadioKey(vWnd, wParam); });
     return 0;
   }
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
@@ -465,13 +455,15 @@ LRESULT CALLBACK TDetailPage::RadioSubclass(HWND vWnd, UINT vMsg, WPARAM wParam,
 LRESULT CALLBACK TDetailPage::ValuesSubclass(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR, DWORD_PTR vRef) noexcept {
   auto* page = reinterpret_cast<TDetailPage*>(vRef);
-  try {
-    // Ctrl+C (Alt not held) copies, as in the results list.
-    if (vMsg == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
-        GetKeyState(VK_MENU) >= 0) {
+  // Ctrl+C (Alt not held) copies, as in the results list.
+  if (vMsg == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+      GetKeyState(VK_MENU) >= 0) {
+    GuardUserAction(vWnd, [&] {
       if (page->fOnCopy) page->fOnCopy();
-      return 0;
-    }
+    });
+    return 0;
+  }
+  GuardUserAction(vWnd, [&] {
     // The right button alone selects the entry under the pointer, for the pop-up menu.
     if (vMsg == WM_RBUTTONDOWN && wParam == MK_RBUTTON) {
       const LRESULT hit = SendMessageW(vWnd, LB_ITEMFROMPOINT, 0, lParam);
@@ -480,9 +472,7 @@ LRESULT CALLBACK TDetailPage::ValuesSubclass(HWND vWnd, UINT vMsg, WPARAM wParam
         page->lbvaluesClick();
       }
     }
-  } catch (...) {
-    // The copy and the menu report their own faults.
-  }
+  });
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 

@@ -20,6 +20,7 @@
 #include "ui/window/application.h"
 #include "ui/window/splitter.h"
 #include "ui/window/window.h"
+#include "win32/handles.h"
 
 namespace corvane {
 
@@ -98,7 +99,7 @@ class TDetailPage {
   TApplication& fApp;
   HWND fMain;
   HFONT fFont;
-  HFONT fGridFont = nullptr;  // owned
+  TGdiObject fGridFont;
   TCursorFactory fCursors;
   TDetailState fState;
   std::vector<TDetailEntry> fEntries;  // one per lbValues entry

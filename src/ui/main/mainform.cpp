@@ -13,7 +13,9 @@
 #include "search/win32registry.h"
 #include "ui/gdicanvas.h"
 #include "ui/ids.h"
+#include "ui/main/mainbars.h"
 #include "ui/main/mainsettings.h"
+#include "ui/main/maintables.h"
 #include "ui/main/menus.h"
 #include "ui/main/regeditcmd.h"
 #include "ui/regfile/regfilelogic.h"
@@ -27,26 +29,7 @@ constexpr int kClientWidth = 492;
 constexpr int kClientHeight = 344;
 constexpr int kMinWidth = 500;
 constexpr int kMinHeight = 390;
-constexpr TFontStyles kEmphasis = fsBold | fsUnderline;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-
-TText ExeFolder() {
-  std::wstring buf(32768, L'\0');
-  const DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
-  TText path(reinterpret_cast<const char16_t*>(buf.data()), n < buf.size() ? n : 0);
-  const auto slash = path.find_last_of(u"\\/");
-  return slash == TText::npos ? TText() : path.substr(0, slash);
-}
-
-// Menu hints by command, for the status bar while a menu item is highlighted.
-struct TMenuHint {
-  int fId;
-  const char16_t* fHint;
-};
-const TMenuHint kMenuHints[] = {
-    {ids::mnuExit, u"Exit|Exit the program"},
-    {ids::mnuAbout, u"About Brackwater|View copyright and version information"},
-};
 
 }  // namespace
 
@@ -75,220 +58,72 @@ void TMainForm::Show() {
   ShowWindow(Handle(), SW_SHOWNORMAL);
   UpdateWindow(Handle());
   SetForegroundWindow(Handle());
-  if (TabCtrl_GetCurSel(pcMain) == 0) SetFocus(ebNow);
+  fCriteria->FocusBasicText();
 }
 
 // --- Building -------------------------------------------------------------------------
 
-HWND TMainForm::Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH,
-                      DWORD vStyle, int vId) {
-  return CreateControl(vParent, L"STATIC", vText, SS_NOPREFIX | vStyle, vX, vY, vW, vH, vId,
-                       HFONT(fFont.Get()));
-}
-
-HWND TMainForm::Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
-                       DWORD vStyle) {
-  return CreateControl(vParent, L"BUTTON", vText, WS_TABSTOP | vStyle, vX, vY, vW, vH, vId,
-                       HFONT(fFont.Get()));
-}
-
-void TMainForm::Hint(HWND vControl, const char16_t* vHint) {
-  fApp.SetHint(vControl, vHint);
-}
-
 void TMainForm::CreateActions() {
-  auto add = [&](int vId, const char16_t* vCaption, const char16_t* vShortcut, BYTE vFlags,
-                 WORD vKey, int vImage, const char16_t* vHint, std::function<void()> vRun) {
+  for (const TActionRow& r : ActionRows()) {
     TAction a;
-    a.fId = vId;
-    a.fCaption = vCaption;
-    a.fShortcut = vShortcut;
-    a.fKeyFlags = vFlags;
-    a.fKey = vKey;
-    a.fImage = vImage;
-    a.fHint = vHint;
-    a.fExecute = std::move(vRun);
+    a.fId = r.fId;
+    a.fCaption = r.fCaption;
+    a.fShortcut = r.fShortcut;
+    a.fKeyFlags = r.fKeyFlags;
+    a.fKey = r.fKey;
+    a.fImage = r.fImage;
+    a.fHint = r.fHint;
+    a.fExecute = ActionWork(r.fId);
     fActions.Add(std::move(a));
-  };
-  add(ids::acSave, u"&Save search", u"Ctrl+S", FCONTROL, 'S', 5,
-      u"Save search|Save the current search criteria", [this] { fSaved->acSaveExecute(); });
-  add(ids::acLoad, u"&Load search", u"Ctrl+L", FCONTROL, 'L', 6,
-      u"Load search|Load a saved set of search criteria", [this] { fSaved->acLoadExecute(); });
-  add(ids::acNew, u"&New search", u"Ctrl+N", FCONTROL, 'N', 4,
-      u"New search|Clear all fields for a new search", [this] { acNewExecute(); });
-  add(ids::acRegedit, u"Launch &REGEDIT", u"Ctrl+R", FCONTROL, 'R', 7,
-      u"Launch REGEDIT|Launch REGEDIT, highlighting the key and value from results",
-      [this] { acRegeditExecute(); });
-  add(ids::acBack, u"&Back", u"Alt+Left", FALT, VK_LEFT, 3, u"Back|Back to previous page",
-      [this] { acBackExecute(); });
-  add(ids::acForward, u"&Forward", u"Alt+Right", FALT, VK_RIGHT, 2, u"Forward|Forward to next page",
-      [this] { acForwardExecute(); });
-  add(ids::acStop, u"S&top", u"Esc", 0, VK_ESCAPE, 1,
-      u"Stop searching|Halt the search, retaining current results", [this] { acStopExecute(); });
-  add(ids::acSearch, u"&Search", u"Enter", 0, VK_RETURN, 0,
-      u"Begin search|Search for Registry data matching your criteria",
-      [this] { acSearchExecute(); });
-  add(ids::acKDetail, u"&Detail", u"", 0, 0, -1, u"Detail|View detail for highlighted result",
-      [this] { acKDetailExecute(); });
-  // Rows are not added or deleted while a search runs: its criteria controls are disabled.
-  add(ids::acCritAdd, u"", u"Ctrl+Ins", FCONTROL, VK_INSERT, -1, u"", [this] {
-    if (!fSearch->Running()) fCrit->acCritAddExecute(AdvancedShown());
-  });
-  add(ids::acCritDel, u"", u"Ctrl+Del", FCONTROL, VK_DELETE, -1, u"", [this] {
-    if (!fSearch->Running()) fCrit->acCritDelExecute();
-  });
-  add(ids::acExport, u"&Export results...", u"Ctrl+E", FCONTROL, 'E', 9,
-      u"Export results|Save every result to a CSV, JSON Lines or registry export file",
-      [this] { fExport->acExportExecute(); });
-  add(ids::acSearchFile, u"Search export &file...", u"", 0, 0, -1,
-      u"Search export file|Search a registry export (.reg) file instead of the Registry",
-      [this] { fRegFile->acSearchFileExecute(); });
-  add(ids::acSearchRegistry, u"Search the Re&gistry", u"", 0, 0, -1,
-      u"Search the Registry|Search the Registry again instead of the export file",
-      [this] { fRegFile->acSearchRegistryExecute(); });
-  // Ctrl+C is the lists' own key (copy the key path), not a shortcut of the whole window:
-  // the text boxes keep theirs.
-  add(ids::acCopyKey, u"Copy &key path", u"Ctrl+C", 0, 0, -1,
-      u"Copy key path|Copy the full path of the key to the clipboard",
-      [this] { fCopy->Copy(cwKeyPath); });
-  add(ids::acCopyValue, u"Copy &value name", u"", 0, 0, -1,
-      u"Copy value name|Copy the name of the value to the clipboard",
-      [this] { fCopy->Copy(cwValueName); });
-  add(ids::acCopyData, u"Copy d&ata", u"", 0, 0, -1,
-      u"Copy data|Copy the data of the value, read afresh, to the clipboard as text",
-      [this] { fCopy->Copy(cwData); });
+  }
   fActions.Find(ids::acStop)->fEnabled = false;
   fActions.fOnUpdate = [this] { acAllUpdate(); };
 }
 
-void TMainForm::CreateMenus() {
-  auto caption = [&](int vId) { return MenuCaption(*fActions.Find(vId)); };
-  MainMenu1 = CreateMenu();
-  HMENU topFile = CreatePopupMenu();
-  AddMenuItem(topFile, ids::acNew, caption(ids::acNew));
-  AddMenuItem(topFile, ids::acLoad, caption(ids::acLoad));
-  AddMenuItem(topFile, ids::acSave, caption(ids::acSave));
-  AppendMenuW(topFile, MF_SEPARATOR, 0, nullptr);
-  AddMenuItem(topFile, ids::acExport, caption(ids::acExport));
-  AddMenuItem(topFile, ids::acSearchFile, caption(ids::acSearchFile));
-  AddMenuItem(topFile, ids::acSearchRegistry, caption(ids::acSearchRegistry));
-  AppendMenuW(topFile, MF_SEPARATOR, 0, nullptr);
-  AddMenuItem(topFile, ids::mnuExit, u"E&xit");
-  HMENU topAction = CreatePopupMenu();
-  AddMenuItem(topAction, ids::acRegedit, caption(ids::acRegedit));
-  AddMenuItem(topAction, ids::acBack, caption(ids::acBack));
-  AddMenuItem(topAction, ids::acForward, caption(ids::acForward));
-  AppendMenuW(topAction, MF_SEPARATOR, 0, nullptr);
-  AddMenuItem(topAction, ids::acStop, caption(ids::acStop));
-  AddMenuItem(topAction, ids::acSearch, caption(ids::acSearch));
-  HMENU topOptions = CreatePopupMenu();
-  fOptions->AddMenuItems(topOptions);
-  HMENU topHelp = CreatePopupMenu();
-  AddMenuItem(topHelp, ids::mnuAbout, u"&About Corvane");
-  AddSubMenu(MainMenu1, topFile, L"&File");
-  AddSubMenu(MainMenu1, topAction, L"&Action");
-  AddSubMenu(MainMenu1, topOptions, L"&Options");
-  AddSubMenu(MainMenu1, topHelp, L"&Help");
-  SetMenu(Handle(), MainMenu1);  // destroyed with the window
-  fActions.BindMenu(MainMenu1);
-
-  pmResults = CreatePopupMenu();
-  AddMenuItem(pmResults, ids::acKDetail, caption(ids::acKDetail));
-  AddMenuItem(pmResults, ids::acRegedit, caption(ids::acRegedit));
-  AppendMenuW(pmResults, MF_SEPARATOR, 0, nullptr);
-  AddMenuItem(pmResults, ids::acCopyKey, caption(ids::acCopyKey));
-  AddMenuItem(pmResults, ids::acCopyValue, caption(ids::acCopyValue));
-  AddMenuItem(pmResults, ids::acCopyData, caption(ids::acCopyData));
-  SetMenuDefaultItem(pmResults, ids::acKDetail, FALSE);
-  fActions.BindMenu(pmResults);
-}
-
-void TMainForm::CreateCoolBar() {
-  CoolBar1 = CreateControl(
-      Handle(), REBARCLASSNAMEW, L"",
-      WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
-      0, 0, 0, 0, ids::CoolBar1, nullptr);
-  ToolBar1 = CreateControl(
-      CoolBar1, TOOLBARCLASSNAMEW, L"",
-      TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN, 0, 0, 200,
-      25, ids::ToolBar1, nullptr);
-  SendMessageW(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageW(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.Get()));
-  SendMessageW(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
-  SendMessageW(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(25, 25));
-  const int order[] = {ids::acNew,     ids::acLoad, ids::acSave,    ids::acExport, 0,
-                       ids::acRegedit, ids::acBack, ids::acForward, ids::acStop};
-  std::vector<TBBUTTON> buttons;
-  for (int id : order) {
-    TBBUTTON b{};
-    if (id == 0) {
-      b.iBitmap = 8;
-      b.fsStyle = BTNS_SEP;
-    } else {
-      const TAction& a = *fActions.Find(id);
-      b.iBitmap = a.fImage;
-      b.idCommand = id;
-      b.fsState = a.fEnabled ? TBSTATE_ENABLED : 0;
-      b.fsStyle = BTNS_BUTTON;
-      b.iString = -1;
-    }
-    buttons.push_back(b);
+std::function<void()> TMainForm::ActionWork(int vId) {
+  switch (vId) {
+    case ids::acSave:
+      return [this] { fSaved->acSaveExecute(); };
+    case ids::acLoad:
+      return [this] { fSaved->acLoadExecute(); };
+    case ids::acNew:
+      return [this] { acNewExecute(); };
+    case ids::acRegedit:
+      return [this] { acRegeditExecute(); };
+    case ids::acBack:
+      return [this] { ShowPage(fPage - 1); };
+    case ids::acForward:
+      return [this] { ShowPage(fPage + 1); };
+    case ids::acStop:
+      return [this] { acStopExecute(); };
+    case ids::acSearch:
+      return [this] { acSearchExecute(); };
+    case ids::acKDetail:
+      return [this] { acKDetailExecute(); };
+    // Rows are not added or deleted while a search runs: its criteria controls are disabled.
+    case ids::acCritAdd:
+      return [this] {
+        if (!fSearch->Running()) fCriteria->Boxes().acCritAddExecute(AdvancedShown());
+      };
+    case ids::acCritDel:
+      return [this] {
+        if (!fSearch->Running()) fCriteria->Boxes().acCritDelExecute();
+      };
+    case ids::acExport:
+      return [this] { fExport->acExportExecute(); };
+    case ids::acSearchFile:
+      return [this] { fRegFile->acSearchFileExecute(); };
+    case ids::acSearchRegistry:
+      return [this] { fRegFile->acSearchRegistryExecute(); };
+    case ids::acCopyKey:
+      return [this] { fCopy->Copy(cwKeyPath); };
+    case ids::acCopyValue:
+      return [this] { fCopy->Copy(cwValueName); };
+    case ids::acCopyData:
+      return [this] { fCopy->Copy(cwData); };
+    default:
+      return [] {};
   }
-  SendMessageW(ToolBar1, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  fActions.BindToolBar(ToolBar1);
-  SIZE size{};
-  SendMessageW(ToolBar1, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-
-  Animate1 = CreateControl(CoolBar1, ANIMATE_CLASSW, L"", ACS_TRANSPARENT | ACS_CENTER, 0, 0, 25,
-                           25, ids::Animate1, nullptr);
-
-  REBARBANDINFOW band{};
-  band.cbSize = sizeof band;
-  band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
-  band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER;
-  band.hwndChild = ToolBar1;
-  band.cxMinChild = size.cx > 0 ? size.cx : 200;
-  band.cyMinChild = 25;
-  band.cx = 400;
-  SendMessageW(CoolBar1, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
-  band.fStyle = RBBS_FIXEDSIZE | RBBS_NOGRIPPER;
-  band.hwndChild = Animate1;
-  band.cxMinChild = 25;
-  band.cyMinChild = 25;
-  band.cx = 25;
-  SendMessageW(CoolBar1, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
-}
-
-void TMainForm::CreateCriteriaPage() {
-  HWND page = fPages[0] = CreatePanel(Handle(), 0, 0, 100, 100, &fPage0Align);
-  HWND spacer = CreatePanel(page, 0, 0, 10, 9);
-  pnlBottom = CreatePanel(page, 0, 0, 100, 46);
-  pcMain = CreateControl(page, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 100, 100,
-                         ids::pcMain, HFONT(fFont.Get()));
-  fPage0Align.Add(spacer, alTop, 9);
-  fPage0Align.Add(pnlBottom, alBottom, 46);
-  fPage0Align.Add(pcMain, alClient);
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = const_cast<wchar_t*>(L"Basic");
-  TabCtrl_InsertItem(pcMain, 0, &item);
-  item.pszText = const_cast<wchar_t*>(L"Advanced");
-  TabCtrl_InsertItem(pcMain, 1, &item);
-
-  tsEasy = CreatePanel(page, 0, 0, 100, 100);
-  Label(tsEasy, L"Click Search to find the value below anywhere in the Registry", 8, 10, 440, 16);
-  ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 8, 32, 400, 21,
-                        ids::ebNow, HFONT(fFont.Get()), WS_EX_CLIENTEDGE);
-  tsAdvanced = CreatePanel(page, 0, 0, 100, 100, &fAdvancedAlign);
-  fCrit = std::make_unique<TCritBoxes>(fApp, HFONT(fFont.Get()), [this] { ClearResults(); });
-  scMain = fCrit->Create(tsAdvanced);
-  fAdvancedAlign.Add(scMain, alClient);
-  ShowWindow(tsAdvanced, SW_HIDE);
-
-  sbSearchE = Button(pnlBottom, L"&Search", 8, 11, 75, 25, ids::acSearch);
-  fActions.BindButton(ids::acSearch, sbSearchE);
-  Hint(sbSearchE, u"Begin search|Search for Registry data matching your criteria");
-  fOptions->CreateLists(pnlBottom);
 }
 
 // --- Window events ----------------------------------------------------------------------
@@ -310,18 +145,19 @@ void TMainForm::FormCreate() {
       ImageList_AddMasked(ImageList1.Get(), HBITMAP(bmp.Get()), RGB(255, 0, 255));
   }
   if (!fContext.DataDir.empty()) CreateDirectoryW(W(fContext.DataDir), nullptr);
-  fExeDir = ExeFolder();
+  const TText exe = ExePath();
+  const auto slash = exe.find_last_of(u"\\/");
+  fExeDir = slash == TText::npos ? TText() : exe.substr(0, slash);
   TSavedSearchCmds::THost saved;
   saved.fOwner = Handle();
   saved.fRead = [this] { return CurrentCriteria(); };
   saved.fNewSearch = [this] {
     acNewExecute();
-    TabCtrl_SetCurSel(pcMain, 1);
-    pcMainChange();
+    fCriteria->ShowTab(1);
   };
   saved.fApply = [this](const TSearchCriteria& c) { ApplyCriteria(c); };
   saved.fFinish = [this] {
-    fCrit->StackCritPanels();
+    fCriteria->Boxes().StackCritPanels();
     ClearResults();
   };
   fSaved = std::make_unique<TSavedSearchCmds>(std::move(saved), fExeDir);
@@ -329,13 +165,19 @@ void TMainForm::FormCreate() {
   CreateSearchRun();
 
   CreateActions();
-  CreateMenus();
-  CreateCoolBar();
+  SetMenu(Handle(), BuildMenuBar(fActions, *fOptions));  // destroyed with the window
+  pmResults = BuildResultsMenu(fActions);
+  const TCoolBar bars = BuildCoolBar(Handle(), fActions, ImageList1.Get());
+  CoolBar1 = bars.fCoolBar;
+  ToolBar1 = bars.fToolBar;
+  Animate1 = bars.fAnimate;
   StatusBar1 = CreateControl(Handle(), STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, 0, 0, 0,
                              ids::StatusBar1, HFONT(fFont.Get()));
   int parts[1] = {-1};
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-  CreateCriteriaPage();
+  fCriteria = std::make_unique<TCriteriaPage>(fApp, HFONT(fFont.Get()), [this] { ClearResults(); });
+  fPages[0] = fCriteria->Create(Handle(), *fOptions);
+  fActions.BindButton(ids::acSearch, fCriteria->SearchButton());
   TResultsPage::THost results;
   results.fPerPage = [this] { return fOptions->PerPage(); };
   results.fOpen = [this] { fActions.Execute(ids::acKDetail); };
@@ -346,7 +188,7 @@ void TMainForm::FormCreate() {
   lbResults = fResults->List();
   btnKDetail = fResults->DetailButton();
   fActions.BindButton(ids::acKDetail, btnKDetail);
-  Hint(btnKDetail, u"Detail|View detail for highlighted result");
+  fApp.SetHint(btnKDetail, u"Detail|View detail for highlighted result");
   fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()), Win32CursorFactory());
   fDetail->fOnCopy = [this] { fActions.Execute(ids::acCopyKey); };
   fDetail->fOnContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
@@ -392,17 +234,7 @@ void TMainForm::FormResize() {
   if (IsIconic(Handle())) return;
   const RECT client = ClientRect(Handle());
   const int width = client.right;
-  // The tab pages lie over the tab control's display area.
-  RECT tab{};
-  GetWindowRect(pcMain, &tab);
-  MapWindowPoints(nullptr, fPages[0], reinterpret_cast<POINT*>(&tab), 2);
-  RECT area = tab;
-  TabCtrl_AdjustRect(pcMain, FALSE, &area);
-  for (HWND ts : {tsEasy, tsAdvanced}) {
-    SetWindowPos(ts, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 SWP_NOACTIVATE);
-  }
-  SetBounds(ebNow, 8, 32, (area.right - area.left) - 16, 21);
+  fCriteria->Layout();
   fResults->Layout(width);
   if (fDetail) fDetail->FormResize();
 }
@@ -417,13 +249,6 @@ void TMainForm::AppEv1Hint(const TText& vHint) {
   SetStatus(LongHint(vHint));
 }
 
-void TMainForm::pcMainChange() {
-  const bool basic = TabCtrl_GetCurSel(pcMain) == 0;
-  ShowWindow(tsEasy, basic ? SW_SHOW : SW_HIDE);
-  ShowWindow(tsAdvanced, basic ? SW_HIDE : SW_SHOW);
-  if (basic && IsWindowEnabled(ebNow)) SetFocus(ebNow);
-}
-
 void TMainForm::ShowPage(int vPage) {
   fPage = std::clamp(vPage, 0, 2);
   for (int i = 0; i < 3; ++i) ShowWindow(fPages[i], i == fPage ? SW_SHOW : SW_HIDE);
@@ -432,9 +257,7 @@ void TMainForm::ShowPage(int vPage) {
 
 HWND TMainForm::PageFirstControl() const {
   if (fPage == 1) return lbResults;
-  if (fPage == 0) {
-    if (HWND c = FirstTabStop(TabCtrl_GetCurSel(pcMain) == 1 ? tsAdvanced : tsEasy)) return c;
-  }
+  if (fPage == 0) return fCriteria->FirstControl();
   return FirstTabStop(fPages[fPage]);
 }
 
@@ -528,8 +351,8 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
-  if (fCrit && fCrit->OnCommand(vId, vCode, vControl)) return;
-  if (vControl == nullptr || vControl == ToolBar1 || vControl == sbSearchE ||
+  if (fCriteria && fCriteria->OnCommand(vId, vCode, vControl)) return;
+  if (vControl == nullptr || vControl == ToolBar1 || vControl == fCriteria->SearchButton() ||
       vControl == btnKDetail) {
     if (fActions.Execute(vId)) return;
   }
@@ -542,16 +365,7 @@ void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
     if (vId == ids::mnuAbout) {
       TAboutForm about;
       about.ShowModal(Handle());
-      return;
     }
-    return;
-  }
-  switch (vId) {
-    case ids::ebNow:
-      if (vCode == EN_CHANGE) ClearResults();
-      break;
-    default:
-      break;
   }
 }
 
@@ -566,7 +380,7 @@ LRESULT TMainForm::OnNotify(NMHDR* vHdr) {
     }
     return 0;
   }
-  if (vHdr->hwndFrom == pcMain && vHdr->code == TCN_SELCHANGE) pcMainChange();
+  fCriteria->OnNotify(*vHdr);
   return 0;
 }
 
@@ -579,9 +393,8 @@ void TMainForm::OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu) {
   const int id = int(vItem);
   if (const TAction* a = fActions.Find(id)) return fApp.ChangeHint(a->fHint);
   if (const char16_t* hint = fOptions->MenuHint(id)) return fApp.ChangeHint(hint);
-  for (const TMenuHint& h : kMenuHints)
-    if (h.fId == id) return fApp.ChangeHint(h.fHint);
-  fApp.ChangeHint(u"");
+  const char16_t* hint = MenuItemHint(id);
+  fApp.ChangeHint(hint ? hint : u"");
 }
 
 // --- Actions ----------------------------------------------------------------------------
@@ -589,8 +402,8 @@ void TMainForm::OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu) {
 void TMainForm::acAllUpdate() {
   TWindowState s;
   s.fPage = fPage;
-  s.fAdvancedTab = TabCtrl_GetCurSel(pcMain) == 1;
-  s.fBasicTextEmpty = GetWindowTextLengthW(ebNow) == 0;
+  s.fAdvancedTab = fCriteria->AdvancedTab();
+  s.fBasicTextEmpty = fCriteria->BasicTextEmpty();
   s.fAdvancedValid = CriteriaComplete(CurrentCriteria());
   s.fSearched = Searched;
   s.fDetailEmpty = !fDetail->HasKey();
@@ -631,13 +444,6 @@ void TMainForm::acRegeditExecute() {
   (void)LaunchRegedit(Handle(), fContext.RegEditExe, target.fKey, value);
 }
 
-void TMainForm::acBackExecute() {
-  ShowPage(fPage - 1);
-}
-void TMainForm::acForwardExecute() {
-  ShowPage(fPage + 1);
-}
-
 void TMainForm::acKDetailExecute() {
   const TResult* hit = fResults->SelectedHit();
   if (!hit) return;
@@ -648,10 +454,10 @@ void TMainForm::acKDetailExecute() {
 
 void TMainForm::acSearchExecute() {
   try {
-    if (TabCtrl_GetCurSel(pcMain) == 1)
+    if (fCriteria->AdvancedTab())
       fSearch->StartComplex(CurrentCriteria(), fOptions->MaxRslt());
     else
-      fSearch->StartSimple(WindowText(ebNow), fOptions->Case(), fOptions->MaxRslt());
+      fSearch->StartSimple(fCriteria->BasicText(), fOptions->Case(), fOptions->MaxRslt());
   } catch (const std::exception& e) {
     SearchNotStarted(FromUtf8(e.what()));
     return;
@@ -701,23 +507,21 @@ void TMainForm::CreateSearchRun() {
     SendMessageW(Animate1, ACM_PLAY, 1, MAKELPARAM(0, 0));
   };
   host.fIdle = [this] { acAllUpdate(); };
-  host.fCriteriaPanels = [this] {
-    const auto boxes = fCrit->Panels();
-    std::vector<HWND> panels(boxes.begin(), boxes.end());
-    panels.push_back(pnlBottom);
-    panels.push_back(tsEasy);
-    return panels;
+  host.fCriteriaPanels = [this] { return fCriteria->LockedPanels(); };
+  host.fBoundToAction = [this](HWND vChild) {
+    return vChild == fCriteria->SearchButton() || vChild == btnKDetail;
   };
-  host.fBoundToAction = [this](HWND vChild) { return vChild == sbSearchE || vChild == btnKDetail; };
   host.fEnableMenus = [this](bool vEnabled) {
     fOptions->EnableMenuItems(vEnabled);
     DrawMenuBar(Handle());
   };
-  host.fUpdateDeleteButtons = [this] { fCrit->UpdateDeleteButtons(); };
+  host.fUpdateDeleteButtons = [this] { fCriteria->Boxes().UpdateDeleteButtons(); };
   fSearch = std::make_unique<TSearchRun>(std::move(host));
 }
 
 void TMainForm::acStopExecute() {
+  // Stop gives up a file being loaded as well as a search.
+  fRegFile->Cancel();
   fSearch->Stop();
 }
 
@@ -725,9 +529,7 @@ void TMainForm::acNewExecute() {
   // A running search ends first, as Stop ends it: a hit still in the hand-off would land in
   // the emptied list.
   if (fSearch->Running()) fSearch->Stop();
-  fCrit->SetRootBits(DefaultRoots);
-  SetWindowTextW(ebNow, L"");
-  fCrit->NewSearch();
+  fCriteria->NewSearch();
   ClearResults();
   ShowPage(0);
 }
@@ -801,7 +603,7 @@ void TMainForm::ShowPopupMenu(POINT vAt) {
 // --- Advanced tab and saved searches ---------------------------------------------------
 
 bool TMainForm::AdvancedShown() const {
-  return fPage == 0 && TabCtrl_GetCurSel(pcMain) == 1;
+  return fPage == 0 && fCriteria->AdvancedTab();
 }
 
 TSearchCriteria TMainForm::CurrentCriteria() const {
@@ -809,7 +611,7 @@ TSearchCriteria TMainForm::CurrentCriteria() const {
   c.fPerPageIdx = fOptions->PerPageIdx();
   c.fMaxRsltIdx = fOptions->MaxRsltIdx();
   c.fDatCase = fOptions->Case();
-  fCrit->ReadInto(c);
+  fCriteria->Boxes().ReadInto(c);
   return c;
 }
 
@@ -817,7 +619,7 @@ void TMainForm::ApplyCriteria(const TSearchCriteria& vCrit) {
   fOptions->SetPerPageIdx(vCrit.fPerPageIdx);
   fOptions->SetMaxRsltIdx(vCrit.fMaxRsltIdx);
   fOptions->SetCase(vCrit.fDatCase);
-  fCrit->Apply(vCrit);
+  fCriteria->Boxes().Apply(vCrit);
 }
 
 void TMainForm::FormActivate() {
@@ -831,13 +633,8 @@ void TMainForm::FormActivate() {
 void TMainForm::ReadSettings() {
   const auto profile = OpenWin32Profile(fContext.IniName);
   const TFormSettings s = ReadFormSettings(*profile);
-  if (s.fButtons) {
-    SetWindowLongPtrW(pcMain, GWL_STYLE, GetWindowLongPtrW(pcMain, GWL_STYLE) | TCS_BUTTONS);
-    SetWindowPos(pcMain, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  }
-  TabCtrl_SetCurSel(pcMain, s.fActivePage);
-  pcMainChange();
+  if (s.fButtons) fCriteria->TabsAsButtons();
+  fCriteria->ShowTab(s.fActivePage);
   fOptions->SetPerPageIdx(s.fPerPageIdx);
   fOptions->SetMaxRsltIdx(s.fMaxRsltIdx);
   fOptions->SetCase(s.fCase);
@@ -845,7 +642,7 @@ void TMainForm::ReadSettings() {
 
 void TMainForm::WriteSettings() {
   TFormSettings s;
-  s.fActivePage = std::clamp(int(TabCtrl_GetCurSel(pcMain)), 0, 1);
+  s.fActivePage = fCriteria->AdvancedTab() ? 1 : 0;
   s.fPerPageIdx = fOptions->PerPageIdx();
   s.fMaxRsltIdx = fOptions->MaxRsltIdx();
   s.fCase = fOptions->Case();

@@ -24,6 +24,7 @@
 #include "ui/detail/detailpage.h"
 #include "ui/export/exportcmds.h"
 #include "ui/regfile/regfilecmds.h"
+#include "ui/main/criteriapage.h"
 #include "ui/main/mainlogic.h"
 #include "ui/main/options.h"
 #include "ui/main/searchrun.h"
@@ -32,7 +33,7 @@
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
 #include "ui/window/focus.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -68,23 +69,15 @@ class TMainForm final : public TWindow {
 
  private:
   // Building the window.
-  void CreateMenus();
   void CreateActions();
-  void CreateCoolBar();
-  void CreateCriteriaPage();
-  HWND Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, DWORD vStyle = 0,
-             int vId = 0);
-  HWND Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
-              DWORD vStyle = BS_PUSHBUTTON);
-  void Hint(HWND vControl, const char16_t* vHint);
-
+  // What action vId does.
+  std::function<void()> ActionWork(int vId);
   // Window events.
   void FormCreate();
   void FormDestroy();
   void FormResize();
   bool FormCloseQuery();
   void AppEv1Hint(const TText& vHint);
-  void pcMainChange();
   void OnCommand(int vId, int vCode, HWND vControl);
   LRESULT OnNotify(NMHDR* vHdr);
   void OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu);
@@ -96,8 +89,6 @@ class TMainForm final : public TWindow {
   void acStopExecute();
   void acNewExecute();
   void acRegeditExecute();
-  void acBackExecute();
-  void acForwardExecute();
   void acKDetailExecute();
   void ShowPopupMenu(POINT vAt);
   void ShowPage(int vPage);
@@ -139,7 +130,7 @@ class TMainForm final : public TWindow {
   bool Searched = false;
   int fPage = 0;
   bool FirstActivation = true;
-  std::unique_ptr<TCritBoxes> fCrit;
+  std::unique_ptr<TCriteriaPage> fCriteria;
   std::unique_ptr<TSavedSearchCmds> fSaved;
   std::unique_ptr<TExportCmds> fExport;
   std::unique_ptr<TCopyCmds> fCopy;
@@ -151,19 +142,12 @@ class TMainForm final : public TWindow {
   TOwnedImageList ImageList1;
 
   // Menus.
-  HMENU MainMenu1 = nullptr;
   HMENU pmResults = nullptr;  // owned: not attached to a window
 
   // Controls.
   HWND CoolBar1 = nullptr, ToolBar1 = nullptr, Animate1 = nullptr, StatusBar1 = nullptr;
   HWND fPages[3] = {};
-  HWND pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr, ebNow = nullptr;
-  HWND pnlBottom = nullptr, sbSearchE = nullptr;
-  HWND scMain = nullptr;
   HWND lbResults = nullptr, btnKDetail = nullptr;  // the results page's
-
-  // Layouts of the panels (the panels point at them).
-  TAlignList fPage0Align, fAdvancedAlign;
 };
 
 }  // namespace corvane

@@ -5,7 +5,7 @@
 #include "ui/ids.h"
 #include "ui/main/mainlogic.h"
 #include "ui/main/menus.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -60,20 +60,27 @@ void TOptions::CreateLists(HWND vPanel) {
                               kMaxRsltValues[3]});
 }
 
-void TOptions::SetPerPageIdx(int vIndex) {
-  fPerPageIdx = std::clamp(vIndex, 0, 4);
-  fPerPage = PerPageAt(vIndex);
-  CheckMenuRadioItem(mnuPerPage, ids::mnuP10, ids::mnuP10 + 4, ids::mnuP10 + fPerPageIdx,
+namespace {
+
+// The menu item and the list entry of choice vIndex, both showing it chosen.
+void ShowChoice(HMENU vMenu, int vFirstId, int vCount, HWND vList, int vIndex) {
+  CheckMenuRadioItem(vMenu, UINT(vFirstId), UINT(vFirstId + vCount - 1), UINT(vFirstId + vIndex),
                      MF_BYCOMMAND);
-  SendMessageW(cbPerPage, CB_SETCURSEL, WPARAM(fPerPageIdx), 0);
+  SendMessageW(vList, CB_SETCURSEL, WPARAM(vIndex), 0);
+}
+
+}  // namespace
+
+void TOptions::SetPerPageIdx(int vIndex) {
+  fPerPageIdx = std::clamp(vIndex, 0, int(kPerPageValues.size()) - 1);
+  fPerPage = PerPageAt(vIndex);
+  ShowChoice(mnuPerPage, ids::mnuP10, int(kPerPageValues.size()), cbPerPage, fPerPageIdx);
 }
 
 void TOptions::SetMaxRsltIdx(int vIndex) {
-  fMaxRsltIdx = std::clamp(vIndex, 0, 3);
+  fMaxRsltIdx = std::clamp(vIndex, 0, int(kMaxRsltValues.size()) - 1);
   fMaxRslt = MaxRsltAt(vIndex);
-  CheckMenuRadioItem(mnuMax, ids::mnuM10, ids::mnuM10 + 3, ids::mnuM10 + fMaxRsltIdx,
-                     MF_BYCOMMAND);
-  SendMessageW(cbMaxRslt, CB_SETCURSEL, WPARAM(fMaxRsltIdx), 0);
+  ShowChoice(mnuMax, ids::mnuM10, int(kMaxRsltValues.size()), cbMaxRslt, fMaxRsltIdx);
 }
 
 void TOptions::SetCase(bool vCase) {

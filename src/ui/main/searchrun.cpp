@@ -11,10 +11,8 @@ TSearchRun::~TSearchRun() {
 }
 
 TFoundProc TSearchRun::FoundProc() {
-  return [this](const TText& k, const TText& v, const TText& d, std::int32_t ks, std::int32_t vs,
-                std::int32_t ds, std::int32_t kl, std::int32_t vl, std::int32_t dl,
-                TKeyHandle r) {
-    if (!fShutdown) fHost.fFound(TResult(k, v, d, ks, vs, ds, kl, vl, dl, r));
+  return [this](TResult vHit) {
+    if (!fShutdown) fHost.fFound(std::move(vHit));
   };
 }
 
@@ -25,7 +23,6 @@ TProgProc TSearchRun::ProgProc() {
 }
 
 void TSearchRun::StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt) {
-  SearchBusy = true;
   ReleaseEnded();
   fHost.fStarting(true, true);
   fHitsFrom = hfSimple;
@@ -34,7 +31,6 @@ void TSearchRun::StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRs
 }
 
 void TSearchRun::StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt) {
-  SearchBusy = true;
   ReleaseEnded();
   TComplexCriteria c = EncodeCriteria(vCriteria);
   fHost.fStarting(c.RsltVal(), c.RsltDat());
@@ -46,6 +42,8 @@ void TSearchRun::StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMa
 
 void TSearchRun::Start(std::unique_ptr<TSearchThread> vThread) {
   vThread->OnTerminate = [this](TThread& t) { SearchDone(t); };
+  // Busy before the thread runs: its end report clears it.
+  SearchBusy = true;
   try {
     if (fHost.fStartThread)
       fHost.fStartThread(*vThread);

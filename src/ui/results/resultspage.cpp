@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "ui/gdicanvas.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 #include "ui/ids.h"
 #include "ui/wrapped.h"
 
@@ -172,11 +172,11 @@ std::int32_t TResultsPage::RowHeight(int vRow) {
   }
   const TRect rect{98, 0, r.right - 2, 0};
   ++fWork.fRowsMeasured;
-  HDC dc = GetDC(lbResults);
+  const TWindowDC dc(lbResults);
   if (!dc) return 22;
   std::int32_t h = 0;
   {
-    TGdiCanvas canvas(dc, fFont);
+    TGdiCanvas canvas(dc.Get(), fFont);
     h = DrawWrapped(false, canvas, rect, hit.fKeyStr, WordSeparators, hit.fKeyStart, hit.fKeyLen,
                     18, kEmphasis);
     if (RsltVal || RsltDat)
@@ -186,7 +186,6 @@ std::int32_t TResultsPage::RowHeight(int vRow) {
       h += DrawWrapped(false, canvas, rect, hit.fDatStr, WordSeparators, hit.fDatStart, hit.fDatLen,
                        18, kEmphasis);
   }
-  ReleaseDC(lbResults, dc);
   // A list box row is at most 255 pixels high.
   return std::min<std::int32_t>(h + 4, 255);
 }
@@ -347,30 +346,16 @@ LRESULT CALLBACK TResultsPage::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wPar
   if (enter && selected()) {
     if (vMsg == WM_GETDLGCODE)
       return DefSubclassProc(vWnd, vMsg, wParam, lParam) | DLGC_WANTMESSAGE;
-    try {
-      page->fHost.fOpen();
-    } catch (...) {
-      // The detail page reports its own faults; a key press has nothing to add.
-    }
+    GuardUserAction(vWnd, [&] { page->fHost.fOpen(); });
     return 0;
   }
   // Ctrl+C (Alt not held) copies from the selected hit.
   if (vMsg == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
       GetKeyState(VK_MENU) >= 0 && selected()) {
-    try {
-      page->fHost.fCopy();
-    } catch (...) {
-      // The copy reports its own faults.
-    }
+    GuardUserAction(vWnd, [&] { page->fHost.fCopy(); });
     return 0;
   }
-  if (vMsg == WM_RBUTTONDOWN) {
-    try {
-      page->lbResultsMouseDown(lParam, wParam);
-    } catch (...) {
-      // Selection by the right button is a convenience; nothing to report.
-    }
-  }
+  if (vMsg == WM_RBUTTONDOWN) GuardUserAction(vWnd, [&] { page->lbResultsMouseDown(lParam, wParam); });
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "text/text.h"
-#include "ui/window/handles.h"
+#include "win32/handles.h"
 
 namespace corvane {
 

@@ -1,6 +1,7 @@
 #include "ui/window/application.h"
 
 #include "ui/window/dialogkeys.h"
+#include "ui/window/window.h"
 
 namespace corvane {
 
@@ -33,7 +34,7 @@ int TApplication::Run(HWND vMain, TActionList& vActions) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
-    if (IsWindow(vMain)) vActions.Update();
+    if (IsWindow(vMain)) GuardUserAction(vMain, [&] { vActions.Update(); });
     WaitMessage();
   }
 }

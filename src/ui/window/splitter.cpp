@@ -67,6 +67,7 @@ LRESULT CALLBACK TSplitter::Proc(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lPa
   } catch (...) {
     // A refused or failed move leaves the panels as they were.
     self->fDragging = false;
+    ShowCaughtError(vWnd);
   }
   return DefWindowProcW(vWnd, vMsg, wParam, lParam);
 }

@@ -49,15 +49,7 @@ LRESULT CALLBACK TWindow::Trampoline(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM
   }
   if (!self) return DefWindowProcW(vWnd, vMsg, wParam, lParam);
   LRESULT r = 0;
-  try {
-    r = self->WndProc(vMsg, wParam, lParam);
-  } catch (const std::bad_alloc&) {
-    ShowError(vWnd, u"Out of memory");
-  } catch (const std::exception& e) {
-    ShowError(vWnd, FromUtf8(e.what()));
-  } catch (...) {
-    ShowError(vWnd, u"Unexpected error");
-  }
+  GuardUserAction(vWnd, [&] { r = self->WndProc(vMsg, wParam, lParam); });
   if (vMsg == WM_NCDESTROY) {
     SetWindowLongPtrW(vWnd, GWLP_USERDATA, 0);
     self->fHandle = nullptr;
@@ -69,6 +61,23 @@ void ShowError(HWND vOwner, const TText& vText) {
   TText text = vText;
   if (!text.empty() && text.back() > u'.') text += u'.';
   MessageBoxW(vOwner, W(text), kAppTitle, MB_OK | MB_ICONERROR);
+}
+
+void ShowCaughtError(HWND vWnd) noexcept {
+  HWND owner = vWnd ? GetAncestor(vWnd, GA_ROOT) : nullptr;
+  try {
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+      ShowError(owner, u"Out of memory");
+    } catch (const std::exception& e) {
+      ShowError(owner, FromUtf8(e.what()));
+    } catch (...) {
+      ShowError(owner, u"Unexpected error");
+    }
+  } catch (...) {
+    // The box itself failed (no memory left for its text): nothing more can be shown.
+  }
 }
 
 int TAlignList::Size(HWND vChild) const {
@@ -172,6 +181,12 @@ HWND CreateControl(HWND vParent, const wchar_t* vClass, const wchar_t* vText, DW
                            GetModuleHandleW(nullptr), nullptr);
   if (h && vFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(vFont), FALSE);
   return h;
+}
+
+TText ExePath() {
+  std::wstring buf(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
+  return n < buf.size() ? FromW(buf.c_str(), n) : TText();
 }
 
 TText WindowText(HWND vWnd) {

@@ -43,6 +43,24 @@ class TWindow {
 // The application's one error box: the text with "." appended when its last character sorts
 // after ".", the application title as caption, an error icon and OK.
 void ShowError(HWND vOwner, const TText& vText);
+
+// Inside a catch block: shows what was thrown in the error box ("Out of memory", the
+// exception's text, or "Unexpected error"), owned by vWnd's top-level window.
+void ShowCaughtError(HWND vWnd) noexcept;
+
+// Runs vAction, the program's answer to something the user did; whatever it throws is shown
+// in the error box and goes no further. Every window procedure, subclass procedure and the
+// idle pass run their work through here. True when vAction ran to its end.
+template <typename F>
+bool GuardUserAction(HWND vWnd, F&& vAction) noexcept {
+  try {
+    vAction();
+    return true;
+  } catch (...) {
+    ShowCaughtError(vWnd);
+    return false;
+  }
+}
 inline constexpr wchar_t kAppTitle[] = L"Corvane";
 
 enum TAlign { alTop, alBottom, alLeft, alRight, alClient };
@@ -83,6 +101,8 @@ HWND CreatePanel(HWND vParent, int vX, int vY, int vW, int vH, const TAlignList*
 HWND CreateControl(HWND vParent, const wchar_t* vClass, const wchar_t* vText, DWORD vStyle, int vX,
                    int vY, int vW, int vH, int vId, HFONT vFont, DWORD vExStyle = 0);
 
+// The running program's full path; empty when the system cannot tell.
+TText ExePath();
 TText WindowText(HWND vWnd);
 void SetWindowTextT(HWND vWnd, const TText& vText);
 void SetBounds(HWND vWnd, int vX, int vY, int vW, int vH);

@@ -1,0 +1,112 @@
+#include "ui/main/criteriapage.h"
+
+#include <commctrl.h>
+
+#include "ui/ids.h"
+#include "ui/window/focus.h"
+
+namespace corvane {
+
+HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
+  fPage = CreatePanel(vParent, 0, 0, 100, 100, &fPageAlign);
+  HWND spacer = CreatePanel(fPage, 0, 0, 10, 9);
+  pnlBottom = CreatePanel(fPage, 0, 0, 100, 46);
+  pcMain = CreateControl(fPage, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 100, 100,
+                         ids::pcMain, fFont);
+  fPageAlign.Add(spacer, alTop, 9);
+  fPageAlign.Add(pnlBottom, alBottom, 46);
+  fPageAlign.Add(pcMain, alClient);
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(L"Basic");
+  TabCtrl_InsertItem(pcMain, 0, &item);
+  item.pszText = const_cast<wchar_t*>(L"Advanced");
+  TabCtrl_InsertItem(pcMain, 1, &item);
+
+  tsEasy = CreatePanel(fPage, 0, 0, 100, 100);
+  CreateControl(tsEasy, L"STATIC", L"Click Search to find the value below anywhere in the Registry",
+                SS_NOPREFIX, 8, 10, 440, 16, 0, fFont);
+  ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 8, 32, 400, 21,
+                        ids::ebNow, fFont, WS_EX_CLIENTEDGE);
+  tsAdvanced = CreatePanel(fPage, 0, 0, 100, 100, &fAdvancedAlign);
+  fCrit = std::make_unique<TCritBoxes>(fApp, fFont, fChanged);
+  fAdvancedAlign.Add(fCrit->Create(tsAdvanced), alClient);
+  ShowWindow(tsAdvanced, SW_HIDE);
+
+  sbSearchE = CreateControl(pnlBottom, L"BUTTON", L"&Search", WS_TABSTOP | BS_PUSHBUTTON, 8, 11,
+                            75, 25, ids::acSearch, fFont);
+  fApp.SetHint(sbSearchE, u"Begin search|Search for Registry data matching your criteria");
+  vOptions.CreateLists(pnlBottom);
+  return fPage;
+}
+
+bool TCriteriaPage::AdvancedTab() const {
+  return TabCtrl_GetCurSel(pcMain) == 1;
+}
+
+void TCriteriaPage::ShowTab(int vTab) {
+  TabCtrl_SetCurSel(pcMain, vTab);
+  const bool basic = TabCtrl_GetCurSel(pcMain) == 0;
+  ShowWindow(tsEasy, basic ? SW_SHOW : SW_HIDE);
+  ShowWindow(tsAdvanced, basic ? SW_HIDE : SW_SHOW);
+  FocusBasicText();
+}
+
+void TCriteriaPage::TabsAsButtons() {
+  SetWindowLongPtrW(pcMain, GWL_STYLE, GetWindowLongPtrW(pcMain, GWL_STYLE) | TCS_BUTTONS);
+  SetWindowPos(pcMain, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void TCriteriaPage::NewSearch() {
+  fCrit->SetRootBits(DefaultRoots);
+  SetWindowTextW(ebNow, L"");
+  fCrit->NewSearch();
+}
+
+HWND TCriteriaPage::FirstControl() const {
+  if (HWND c = FirstTabStop(AdvancedTab() ? tsAdvanced : tsEasy)) return c;
+  return FirstTabStop(fPage);
+}
+
+void TCriteriaPage::FocusBasicText() const {
+  if (!AdvancedTab() && IsWindowEnabled(ebNow)) SetFocus(ebNow);
+}
+
+std::vector<HWND> TCriteriaPage::LockedPanels() const {
+  const auto boxes = fCrit->Panels();
+  std::vector<HWND> panels(boxes.begin(), boxes.end());
+  panels.push_back(pnlBottom);
+  panels.push_back(tsEasy);
+  return panels;
+}
+
+void TCriteriaPage::Layout() {
+  RECT tab{};
+  GetWindowRect(pcMain, &tab);
+  MapWindowPoints(nullptr, fPage, reinterpret_cast<POINT*>(&tab), 2);
+  RECT area = tab;
+  TabCtrl_AdjustRect(pcMain, FALSE, &area);
+  for (HWND ts : {tsEasy, tsAdvanced}) {
+    SetWindowPos(ts, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOACTIVATE);
+  }
+  SetBounds(ebNow, 8, 32, (area.right - area.left) - 16, 21);
+}
+
+bool TCriteriaPage::OnCommand(int vId, int vCode, HWND vControl) {
+  if (fCrit->OnCommand(vId, vCode, vControl)) return true;
+  if (vControl && vControl == ebNow) {
+    if (vCode == EN_CHANGE) fChanged();
+    return true;
+  }
+  return false;
+}
+
+bool TCriteriaPage::OnNotify(const NMHDR& vHdr) {
+  if (vHdr.hwndFrom != pcMain || vHdr.code != TCN_SELCHANGE) return false;
+  ShowTab(TabCtrl_GetCurSel(pcMain));
+  return true;
+}
+
+}  // namespace corvane
