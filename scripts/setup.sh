@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what a fresh Debian 12 machine lacks for building and testing Corvane.
-# Idempotent: packages already present are not fetched again. Sourced by run.sh and test.sh.
-set -euo pipefail
+# Idempotent: packages already present are not fetched again. Sourced by run.sh and test.sh:
+# it then defines its functions only and leaves the sourcing shell's options as they were, so
+# a failing command later in that script does not end it.
 
 CORVANE_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
@@ -24,11 +25,13 @@ corvane_setup() {
     echo "== Installing: $missing"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+    $sudo apt-get update -qq || return 1
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing ||
+      return 1
   fi
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
   corvane_setup
 fi

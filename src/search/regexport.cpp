@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <fstream>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -609,15 +608,17 @@ void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes, const TRegLoadPr
   TReader(vReg, vBytes, vProgress).Run();
 }
 
-void LoadRegExportFile(TMemRegistry& vReg, const std::string& vPath) {
-  std::ifstream in(vPath, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + vPath);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size < 0 || !in) throw std::runtime_error("cannot read " + vPath);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (!in.read(bytes.data(), size)) throw std::runtime_error("cannot read " + vPath);
+void LoadRegExportFile(TMemRegistry& vReg, const TText& vPath, TFileOps& vFiles) {
+  std::string bytes;
+  TText error;
+  switch (vFiles.ReadAll(vPath, bytes, error)) {
+    case TFileOps::frDone:
+      break;
+    case TFileOps::frTransferFailed:
+      throw std::runtime_error("cannot read: " + ToUtf8(error));
+    default:
+      throw std::runtime_error("cannot open: " + ToUtf8(error));
+  }
   LoadRegExport(vReg, bytes);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/files.h"
 #include "search/memregistry.h"
 
 namespace corvane {
@@ -44,8 +45,9 @@ struct TRegLoadProgress {
 void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes,
                    const TRegLoadProgress& vProgress = {});
 
-// Reads the file and loads it; a file that cannot be read throws std::runtime_error.
-void LoadRegExportFile(TMemRegistry& vReg, const std::string& vPath);
+// Reads the file through vFiles (on Windows by its wide path) and loads it; a file that cannot
+// be read throws std::runtime_error with the system's text.
+void LoadRegExportFile(TMemRegistry& vReg, const TText& vPath, TFileOps& vFiles = PlatformFiles());
 
 // Key paths deeper than this below their root are refused: no real registry holds them, and
 // the search walk recurses once per level.

@@ -1,13 +1,17 @@
 // corvane-find.exe on the real registry under Wine: a value planted in HKEY_CURRENT_USER is
-// found by its name, by text data, by widened data in a REG_BINARY and by number.
+// found by its name, by text data, by widened data in a REG_BINARY and by number. And --file
+// on an export in folders whose names are not ASCII.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 
+#include "search/regexport.h"
 #include "support/csvreader.h"
 #include "support/planter.h"
 #include "support/runexe.h"
+#include "support/widefolders.h"
+#include "text/wide.h"
 
 namespace corvane {
 namespace {
@@ -131,6 +135,28 @@ TEST(FindOnWine, CsvOfAPlantedSetReadsBack) {
   std::sort(seen.begin(), seen.end());
   std::sort(want.begin(), want.end());
   EXPECT_EQ(seen, want);
+}
+
+// --file takes the path as the command line gives it, so a folder named in any script works.
+TEST(FindOnWine, FileInFoldersWithNamesBeyondAscii) {
+  TMemRegistry source;
+  source.SetText(kHKCU, u"Software\\Caf\u00e9", u"name-zqxfile", u"Gr\u00fc\u00dfe zqxfile");
+  source.SetText(kHKCU, u"Software\\Caf\u00e9", u"other", u"nothing");
+  test::TWideFolders folders;
+  const std::vector<TText> paths = folders.WriteEach(u"hits.reg", SaveRegExport(source));
+  ASSERT_EQ(paths.size(), 2u);
+  for (const TText& path : paths) {
+    DWORD exitCode = 99;
+    const std::string out = RunExe(L"--file \"" + std::wstring(W(path)) + L"\" zqxfile", exitCode);
+    EXPECT_EQ(exitCode, 0u) << ToUtf8(path) << "\n" << out;
+    EXPECT_EQ(out,
+              "Key: HKEY_CURRENT_USER\\software\\caf\u00e9\n"
+              "Val: name-[zqxfile]\n"
+              "Dat: Gr\u00fc\u00dfe [zqxfile]\n"
+              "\n"
+              "Found 1 items\n")
+        << ToUtf8(path);
+  }
 }
 
 }  // namespace

@@ -625,6 +625,7 @@ TEST_F(AdvancedGui, EveryRootKeyNameFitsItsCheckBox) {
 }
 
 TEST_F(AdvancedGui, ARunningSearchLocksTheRowsAndTheirButtonsUntilItEnds) {
+  const TWalkKeys walk(kAdvKey);  // no "e" in their names: walked after the first hits
   TCorvane app;
   ASSERT_NE(app.Main(), nullptr);
   TAdvanced adv(app);
@@ -639,7 +640,7 @@ TEST_F(AdvancedGui, ARunningSearchLocksTheRowsAndTheirButtonsUntilItEnds) {
   ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
   Press(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return app.Rows() > 0; }, 60s));
-  if (app.SearchText() != L"Searching...") GTEST_SKIP() << "the walk ended too soon";
+  ASSERT_EQ(app.SearchText(), L"Searching...");
   EXPECT_FALSE(IsWindowEnabled(adv.Part(0, 0, ids::ebCrit)));
   EXPECT_FALSE(IsWindowEnabled(adv.Part(0, 0, ids::cbCrit)));
   EXPECT_FALSE(IsWindowEnabled(adv.Add(0)));

@@ -368,6 +368,39 @@ class GuiTest : public ::testing::Test {
   }
 };
 
+// Keys of one test that the searches must walk without a hit: vKeys empty keys below
+// vParent\Walk (below kTestKey it sorts after "Plant"), quick to create and, with the rest of
+// the registry, seconds to walk. A search that has shown its first hits has all of them still
+// to walk, so a test can act on a search that is certainly running. Removed with everything
+// below it when it goes (declare it before the program, so the program has ended by then).
+class TWalkKeys {
+ public:
+  explicit TWalkKeys(const std::wstring& vParent, int vKeys = 10000) : fPath(vParent + L"\\Walk") {
+    HKEY walk = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, fPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &walk, nullptr),
+              ERROR_SUCCESS);
+    for (int k = 0; walk && k < vKeys; ++k) {
+      wchar_t name[16];
+      swprintf(name, 16, L"K%05d", k);
+      HKEY key = nullptr;
+      if (RegCreateKeyExW(walk, name, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr) !=
+          ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot create the walk's key " << k;
+        break;
+      }
+      RegCloseKey(key);
+    }
+    if (walk) RegCloseKey(walk);
+  }
+  ~TWalkKeys() { RegDeleteTreeW(HKEY_CURRENT_USER, fPath.c_str()); }
+  TWalkKeys(const TWalkKeys&) = delete;
+  TWalkKeys& operator=(const TWalkKeys&) = delete;
+
+ private:
+  const std::wstring fPath;
+};
+
 // --- More input and read-back ------------------------------------------------------------
 
 // Presses vKey while the modifier keys vMods (VK_MENU, VK_SHIFT, VK_CONTROL) are held.

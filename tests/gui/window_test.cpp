@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "guidriver.h"
+#include "support/editorprobe.h"
 
 namespace {
 
@@ -92,20 +93,26 @@ TEST_F(GuiTest, EveryToolBarButtonRunsItsActionWhenClicked) {
   EXPECT_FALSE(WaitUntil([&] { return MessageBoxOf(app.Pid()) != nullptr; }, 2s))
       << "disabled Save opened something";
 
-  // Launch REGEDIT: the editor, or the box that says the command is not there yet.
+  // Launch REGEDIT with no hit chosen starts the registry editor, and shows no box.
   ASSERT_TRUE(app.ToolEnabled(ids::acRegedit)) << "no registry editor found";
+  corvane::test::EndEditors();
   click(ids::acRegedit);
-  HWND box = nullptr, editor = nullptr;
+  HWND box = nullptr;
   EXPECT_TRUE(WaitUntil(
       [&] {
         box = MessageBoxOf(app.Pid());
-        editor = FindWindowW(L"RegEdit_RegEdit", nullptr);
-        return box || editor;
+        return box || !corvane::test::EditorWindows().empty();
       },
       20s))
       << "Launch REGEDIT";
+  if (!box) {
+    EXPECT_FALSE(WaitUntil([&] { return (box = MessageBoxOf(app.Pid())) != nullptr; }, 2s));
+  }
+  EXPECT_EQ(box, nullptr) << "a box instead of the editor: "
+                          << corvane::ToUtf8(corvane::FromW(MessageBoxText(box).c_str()));
+  EXPECT_EQ(corvane::test::EditorWindows().size(), 1u) << "the editor started";
   if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
-  if (editor) PostMessageW(editor, WM_CLOSE, 0, 0);
+  corvane::test::EndEditors();
   EXPECT_TRUE(WaitUntil([&] { return MessageBoxOf(app.Pid()) == nullptr; }, 10s));
   EXPECT_TRUE(app.Running());
 }

@@ -147,12 +147,13 @@ TEST(RegExportRead, Regedit4IsWindows1252AndItsStringBytesAreWidened) {
 
 TEST(RegExportRead, SampleFiles) {
   TMemRegistry reg;
-  LoadRegExportFile(reg, CORVANE_REGEXPORT_SAMPLES "/utf16.reg");
-  LoadRegExportFile(reg, CORVANE_REGEXPORT_SAMPLES "/regedit4.reg");
+  LoadRegExportFile(reg, u"" CORVANE_REGEXPORT_SAMPLES "/utf16.reg");
+  LoadRegExportFile(reg, u"" CORVANE_REGEXPORT_SAMPLES "/regedit4.reg");
   EXPECT_EQ(Val(reg, kHKCU, u"Software\\Corvane Sample", u"Gr\u00f6\u00dfe"), "4: 2a 0 0 0");
   EXPECT_EQ(Val(reg, kHKCU, u"Software\\Corvane Sample", u"Expand"), Sz(u"%TEMP%", kRegExpandSz));
   EXPECT_EQ(Val(reg, kHKLM, u"SOFTWARE\\Corvane Sample", u"Caf\u00e9"), Sz(u"\u20ac 5"));
-  EXPECT_THROW(LoadRegExportFile(reg, CORVANE_REGEXPORT_SAMPLES "/absent.reg"), std::runtime_error);
+  EXPECT_THROW(LoadRegExportFile(reg, u"" CORVANE_REGEXPORT_SAMPLES "/absent.reg"),
+               std::runtime_error);
 }
 
 TEST(RegExportRead, KeyLinesRootNamesAndDeletions) {

@@ -74,15 +74,16 @@ int Run() {
   const TAliasList& aliases = BuildProcessAliasList();
   const UINT handOffMsg = RegisterWindowMessageW(W(kHandOffMsgName));
 
-  if (TOwnedHandle existing(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, W(kInstanceBlockName)));
-      existing) {
-    HandOver(existing.Get(), handOffMsg);
-    return 0;
-  }
-
-  // Without the block the program runs without the single-instance feature.
+  // One call creates the block or opens the one a running instance made, so two starts at
+  // the same moment cannot both take it for their own. Without the block the program runs
+  // without the single-instance feature.
   TOwnedHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                           DWORD(kInstanceBlockSize), W(kInstanceBlockName)));
+  const bool running = mapping && GetLastError() == ERROR_ALREADY_EXISTS;
+  if (running) {
+    HandOver(mapping.Get(), handOffMsg);
+    return 0;
+  }
   TMappedView view;
   if (mapping) view.Reset(MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
   auto* block = static_cast<std::uint8_t*>(view.Get());

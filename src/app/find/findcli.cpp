@@ -105,7 +105,7 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       vOpts.fProgress = true;
     } else if (a == u"-f" || a == u"--file") {
       if (!value(v)) return false;
-      vOpts.fRegFile = ToUtf8(v);
+      vOpts.fRegFile = v;
     } else if (a == u"-k" || a == u"--key" || a == u"-v" || a == u"--value" || a == u"-d" ||
                a == u"--data") {
       const TCritKind kind = (a == u"-k" || a == u"--key")     ? ckKey
@@ -354,7 +354,7 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
     try {
       LoadRegExportFile(exported, opts.fRegFile);
     } catch (const std::exception& e) {
-      vIo.fErr("corvane-find: " + opts.fRegFile + ": " + e.what() + "\n");
+      vIo.fErr("corvane-find: " + ToUtf8(opts.fRegFile) + ": " + e.what() + "\n");
       return kExitInput;
     }
     cursors = exported.Factory();

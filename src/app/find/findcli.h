@@ -45,7 +45,7 @@ struct TFindOptions {
   bool fNoProbe = false;
   bool fHaveMax = false;
   TText fQmxFile;  // run the criteria of this saved search  // skip the alias probes: nothing is written to the registry
-  std::string fRegFile;  // search this export instead of the live registry
+  TText fRegFile;  // search this export instead of the live registry
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;
   std::vector<TFindCrit> fCrits;

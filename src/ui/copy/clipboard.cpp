@@ -37,11 +37,15 @@ bool SetClipboardText(HWND vOwner, const TText& vText, TText& vError) {
     vError = SystemErrorText(GetLastError());
     return false;
   }
-  if (void* p = GlobalLock(memory)) {
-    std::memcpy(p, vText.data(), units * sizeof(char16_t));
-    static_cast<char16_t*>(p)[units] = 0;
-    GlobalUnlock(memory);
+  void* p = GlobalLock(memory);
+  if (!p) {
+    vError = SystemErrorText(GetLastError());
+    GlobalFree(memory);
+    return false;
   }
+  std::memcpy(p, vText.data(), units * sizeof(char16_t));
+  static_cast<char16_t*>(p)[units] = 0;
+  GlobalUnlock(memory);
   TClipboardOpen clipboard(vOwner);
   if (!clipboard.Open() || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
     vError = SystemErrorText(GetLastError());
