@@ -189,6 +189,28 @@ TEST_F(GuiTest, TheEndOfTheSessionWritesSettingsAndPlacement) {
   EXPECT_TRUE(app.Ended(20000)) << "the program ends with the session";
 }
 
+TEST_F(GuiTest, SettingsThatCannotBeSavedAreReportedAtTheEnd) {
+  // A settings file the program may not write: the window says so as it closes.
+  const std::wstring ini = IniPath();
+  CreateDirectoryW(ini.substr(0, ini.rfind(L'\\')).c_str(), nullptr);
+  IniWrite(L"Settings", L"PerPage", L"1");
+  ASSERT_TRUE(SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  app.SelectItem(ids::cbPerPage, 3);
+  PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+  HWND box = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(app.Pid())) != nullptr; }, 20s));
+  if (box) {
+    EXPECT_EQ(MessageBoxText(box).rfind(L"The settings could not be saved to ", 0), 0u)
+        << MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+  EXPECT_TRUE(app.Ended(20000));
+  SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(IniRead(L"Settings", L"PerPage"), L"1") << "the file stays as it was";
+}
+
 // The width a control's caption needs inside the control, with the control's own font.
 struct TNeed {
   int fWidth = 0;  // needed

@@ -231,7 +231,7 @@ void TMainForm::LayoutClient() {
 }
 
 void TMainForm::FormResize() {
-  if (IsIconic(Handle())) return;
+  if (IsIconic(Handle()) || !fCriteria || !fResults) return;
   const RECT client = ClientRect(Handle());
   const int width = client.right;
   fCriteria->Layout();
@@ -351,7 +351,9 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnCommand(int vId, int vCode, HWND vControl) {
-  if (fCriteria && fCriteria->OnCommand(vId, vCode, vControl)) return;
+  // Controls report while the window is still being built: the pages may not be there yet.
+  if (!fCriteria) return;
+  if (fCriteria->OnCommand(vId, vCode, vControl)) return;
   if (vControl == nullptr || vControl == ToolBar1 || vControl == fCriteria->SearchButton() ||
       vControl == btnKDetail) {
     if (fActions.Execute(vId)) return;
@@ -380,7 +382,8 @@ LRESULT TMainForm::OnNotify(NMHDR* vHdr) {
     }
     return 0;
   }
-  fCriteria->OnNotify(*vHdr);
+  // The tool bar and the cool bar notify while the window is still being built.
+  if (fCriteria) fCriteria->OnNotify(*vHdr);
   return 0;
 }
 
@@ -400,6 +403,7 @@ void TMainForm::OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu) {
 // --- Actions ----------------------------------------------------------------------------
 
 void TMainForm::acAllUpdate() {
+  if (!fCriteria || !fResults || !fDetail) return;  // not built yet
   TWindowState s;
   s.fPage = fPage;
   s.fAdvancedTab = fCriteria->AdvancedTab();
