@@ -190,11 +190,12 @@ TEST_F(GuiTest, TheEndOfTheSessionWritesSettingsAndPlacement) {
 }
 
 TEST_F(GuiTest, SettingsThatCannotBeSavedAreReportedAtTheEnd) {
-  // A settings file the program may not write: the window says so as it closes.
+  // A settings file the program cannot write (a folder stands in its place): the window says
+  // so as it closes.
   const std::wstring ini = IniPath();
   CreateDirectoryW(ini.substr(0, ini.rfind(L'\\')).c_str(), nullptr);
-  IniWrite(L"Settings", L"PerPage", L"1");
-  ASSERT_TRUE(SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  DeleteFileW(ini.c_str());
+  ASSERT_TRUE(CreateDirectoryW(ini.c_str(), nullptr));
   TCorvane app;
   ASSERT_NE(app.Main(), nullptr);
   app.SelectItem(ids::cbPerPage, 3);
@@ -207,8 +208,7 @@ TEST_F(GuiTest, SettingsThatCannotBeSavedAreReportedAtTheEnd) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
   }
   EXPECT_TRUE(app.Ended(20000));
-  SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(IniRead(L"Settings", L"PerPage"), L"1") << "the file stays as it was";
+  EXPECT_TRUE(RemoveDirectoryW(ini.c_str())) << "the folder stays as it was";
 }
 
 // The width a control's caption needs inside the control, with the control's own font.
