@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -223,6 +226,23 @@ TEST(FindRun, JsonAndCsvComeFromTheSharedWriters) {
   TFindOptions both;
   EXPECT_FALSE(ParseArgs({u"--csv", u"--json", u"x"}, both, error));
   EXPECT_NE(error.find("cannot be combined"), std::string::npos);
+}
+
+TEST(FindRun, AFailureThatEscapesEndsTheRunWithAMessageAndItsOwnCode) {
+  TMemRegistry reg;
+  reg.SetText(kHKCU, u"K", u"needle", u"x");
+  for (const bool memory : {false, true}) {
+    TCapture cap;
+    TFindIo io = cap.Io(reg);
+    io.fOut = [memory](const std::string&) {
+      if (memory) throw std::bad_alloc();
+      throw std::runtime_error("the output was closed");
+    };
+    EXPECT_EQ(RunFind({u"--help"}, io), kExitFailure);
+    EXPECT_EQ(cap.fErr, memory ? "corvane-find: out of memory\n"
+                               : "corvane-find: the output was closed\n");
+    EXPECT_EQ(RunFind({u"needle"}, io), kExitFailure) << "a hit that cannot be printed";
+  }
 }
 
 TEST(FindRun, ExitCodesFollowTheOutcome) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <new>
 
 #include "export/csvwriter.h"
 #include "savedsearch/qmxfile.h"
@@ -264,7 +265,8 @@ std::string HelpText() {
       "  1  the search ended and found nothing\n"
       "  2  bad command line\n"
       "  3  the export or saved-search file could not be read or is malformed\n"
-      "  4  stopped by Ctrl+C (the items found so far were printed)\n";
+      "  4  stopped by Ctrl+C (the items found so far were printed)\n"
+      "  5  an unexpected failure (out of memory, output refused); a message says which\n";
 }
 
 TText HitLines(const TResult& vHit, bool vShowVal, bool vShowDat) {
@@ -332,7 +334,9 @@ bool ApplySavedSearch(const TText& vPath, TFindOptions& vOpts, std::string& vErr
   return true;
 }
 
-int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
+namespace {
+
+int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
   TFindOptions opts;
   std::string error;
   if (!ParseArgs(vArgs, opts, error)) {
@@ -433,6 +437,28 @@ int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
   (opts.fCsv ? vIo.fErr : vIo.fOut)(ToUtf8(EndText(status, count)) + "\n");
   if (status == stFinished || status == stOverflow) return count > 0 ? kExitFound : kExitNothing;
   return kExitStopped;
+}
+
+}  // namespace
+
+int RunFind(const std::vector<TText>& vArgs, TFindIo& vIo) {
+  // Whatever escapes the run ends it with a message and its own exit code, never an abort.
+  std::string what;
+  try {
+    return RunFindUnguarded(vArgs, vIo);
+  } catch (const std::bad_alloc&) {
+    what = "out of memory";
+  } catch (const std::exception& e) {
+    what = e.what();
+  } catch (...) {
+    what = "unexpected error";
+  }
+  try {
+    vIo.fErr("corvane-find: " + what + "\n");
+  } catch (...) {
+    // Not even the error stream takes the message: the exit code alone tells.
+  }
+  return kExitFailure;
 }
 
 }  // namespace corvane::find

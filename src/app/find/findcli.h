@@ -23,6 +23,7 @@ enum : int {
   kExitUsage = 2,     // bad command line
   kExitInput = 3,     // the export or saved-search file could not be read or is malformed
   kExitStopped = 4,   // stopped by Ctrl+C; the items found so far were printed
+  kExitFailure = 5,   // an unexpected failure (out of memory, output refused); a message says it
 };
 
 // One criterion row as given on the command line.
