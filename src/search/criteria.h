@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "search/types.h"
 #include "text/text.h"
 
 namespace corvane {
@@ -61,6 +62,24 @@ using TDatCritList = std::vector<TDatCritEntry>;
 
 // The row kinds of the three boxes.
 enum TCritKind : std::int32_t { ckKey = 1, ckValue = 2, ckData = 3 };
+
+// The criteria of one Advanced search as the search takes them: a list per box (an empty
+// list places no condition), each box combined with "any" (false) or "all", the case rule of
+// the data rows and the roots to walk.
+struct TComplexCriteria {
+  TNameCritList fKeyCrit;
+  TNameCritList fValCrit;
+  TDatCritList fDatCrit;
+  bool fKeyAll = false;
+  bool fValAll = false;
+  bool fDatAll = false;
+  bool fDatCase = false;
+  TRootKeySet fRoots = TRootKeySet::All();
+  // The result rows show value lines when there are value-name rows, data lines when there
+  // are value-data rows.
+  bool RsltVal() const { return !fValCrit.empty(); }
+  bool RsltDat() const { return !fDatCrit.empty(); }
+};
 
 // Whether a criterion row is complete enough to search with. vMatch < 0: none selected.
 bool CritRowValid(TCritKind vKind, std::int32_t vMatch, const TText& vText);

@@ -50,12 +50,12 @@ bool TSearchThread::NameMatches(const TNameCritList& vList, bool vAll, const TTe
 
 bool TSearchThread::KeyMatches(const TText& S, std::int32_t& keyStart,
                                std::int32_t& keyLen) const {
-  return NameMatches(fKeyCrit, fKeyAll, S, keyStart, keyLen);
+  return NameMatches(fCrit.fKeyCrit, fCrit.fKeyAll, S, keyStart, keyLen);
 }
 
 bool TSearchThread::ValMatches(const TText& S, std::int32_t& valStart,
                                std::int32_t& valLen) const {
-  return NameMatches(fValCrit, fValAll, S, valStart, valLen);
+  return NameMatches(fCrit.fValCrit, fCrit.fValAll, S, valStart, valLen);
 }
 
 bool TSearchThread::DatCritHolds(const TDatCritEntry& vEntry, std::uint32_t bType,
@@ -69,9 +69,9 @@ bool TSearchThread::DatCritHolds(const TDatCritEntry& vEntry, std::uint32_t bTyp
     case mtContains:
     case mtNotContains: {
       bool widened = false;
-      std::int32_t at = fDatCase ? Pos(T, D) : Pos(FoldAZ(T), FoldAZ(D));
+      std::int32_t at = fCrit.fDatCase ? Pos(T, D) : Pos(FoldAZ(T), FoldAZ(D));
       if (at == 0) {
-        at = PosUni(T, D, fDatCase);
+        at = PosUni(T, D, fCrit.fDatCase);
         widened = at > 0;
       }
       bool found = at > 0;
@@ -123,14 +123,14 @@ bool TSearchThread::DatMatches(const std::uint8_t* Buff, std::uint32_t bType,
                                std::int32_t& datLen) const {
   datStart = 0;
   datLen = 0;
-  if (fDatCrit.empty()) return true;
+  if (fCrit.fDatCrit.empty()) return true;
   const TDataView view = MakeDataView(bType, Buff, bSize);
-  for (const TDatCritEntry& c : fDatCrit) {
+  for (const TDatCritEntry& c : fCrit.fDatCrit) {
     const bool holds = DatCritHolds(c, bType, view, datStr, datStart, datLen);
-    if (fDatAll && !holds) return false;
-    if (!fDatAll && holds) return true;
+    if (fCrit.fDatAll && !holds) return false;
+    if (!fCrit.fDatAll && holds) return true;
   }
-  return fDatAll;
+  return fCrit.fDatAll;
 }
 
 }  // namespace corvane

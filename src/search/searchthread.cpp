@@ -13,12 +13,12 @@ TSearchThread::TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRsl
       fSimpleFolded(FoldAZ(S)),
       fSimpleWide(Widened(S)),
       fSimpleWideFolded(FoldAZ(fSimpleWide)),
-      fDatCase(vDatCase),
       fMaxRslt(vMaxRslt),
       fFoundP(std::move(vFoundP)),
       fProgP(std::move(vProgP)),
       fHost(vHost) {
   if (!fHost.fCompare) fHost.fCompare = &PlatformCompare();
+  fCrit.fDatCase = vDatCase;
   std::int32_t value = 0;
   if (ReadsAsNumber(fSimpleS, value)) {
     fSimpleI = value;
@@ -26,18 +26,11 @@ TSearchThread::TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRsl
   }
 }
 
-TSearchThread::TSearchThread(const TNameCritList& vKeyCrit, const TNameCritList& vValCrit,
-                             TDatCritList vDatCrit, bool vKeyAll, bool vValAll, bool vDatAll,
-                             bool vDatCase, std::int32_t vMaxRslt, TRootKeySet vRootSet,
-                             TFoundProc vFoundP, TProgProc vProgP, const TSearchHost& vHost)
-    : TSearchThread(TText(), vDatCase, vMaxRslt, std::move(vFoundP), std::move(vProgP), vHost) {
-  fKeyCrit = vKeyCrit;
-  fValCrit = vValCrit;
-  fDatCrit = std::move(vDatCrit);
-  fKeyAll = vKeyAll;
-  fValAll = vValAll;
-  fDatAll = vDatAll;
-  fRootSet = vRootSet;
+TSearchThread::TSearchThread(TComplexCriteria vCrit, std::int32_t vMaxRslt, TFoundProc vFoundP,
+                             TProgProc vProgP, const TSearchHost& vHost)
+    : TSearchThread(TText(), vCrit.fDatCase, vMaxRslt, std::move(vFoundP), std::move(vProgP),
+                    vHost) {
+  fCrit = std::move(vCrit);
   fComplex = true;
 }
 
@@ -65,7 +58,7 @@ void TSearchThread::SearchRoots(bool vAllRoots) {
     ~TRelease() { fCursor.reset(); }
   } release{fCursor};
   for (const auto& root : kSearchOrder) {
-    if (vAllRoots || fRootSet.Has(root.fMember)) {
+    if (vAllRoots || fCrit.fRoots.Has(root.fMember)) {
       fCursor->SelectRoot(root.fHandle);
       fGotRoot = root.fHandle;
       fRootName = root.fName;
@@ -202,7 +195,7 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
   // Computed even when no emphasis was given, so the key start is then set with length 0.
   fGotKeySt = static_cast<std::int32_t>(vFull.size() - vName.size()) + start;
   fGotKeyLn = len;
-  if (fValCrit.empty() && fDatCrit.empty()) {
+  if (fCrit.fValCrit.empty() && fCrit.fDatCrit.empty()) {
     fGotVal.clear();
     fGotValSt = 0;
     fGotValLn = 0;
@@ -213,7 +206,7 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
     return;
   }
   // Without data criteria the data are not read.
-  (void)fCursor->ListValues(fValues, !fDatCrit.empty());
+  (void)fCursor->ListValues(fValues, !fCrit.fDatCrit.empty());
   SortValues();
   // No fQuit check at the top: after a stop request the remaining values of this key are
   // still tested, and the first hit among them ends the key.
@@ -224,7 +217,7 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
     fGotVal = value.fName;
     fGotValSt = vs;
     fGotValLn = vl;
-    if (fDatCrit.empty()) {
+    if (fCrit.fDatCrit.empty()) {
       fGotDat.clear();
       fGotDatSt = 0;
       fGotDatLn = 0;

@@ -43,11 +43,8 @@ class TSearchThread : public TThread {
   // A simple search for the text S.
   TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRslt, TFoundProc vFoundP,
                 TProgProc vProgP, const TSearchHost& vHost);
-  // A criteria search: the lists are copied, the data criteria's parsed objects pass into the
-  // thread's ownership. An empty list places no condition.
-  TSearchThread(const TNameCritList& vKeyCrit, const TNameCritList& vValCrit,
-                TDatCritList vDatCrit, bool vKeyAll, bool vValAll, bool vDatAll, bool vDatCase,
-                std::int32_t vMaxRslt, TRootKeySet vRootSet, TFoundProc vFoundP,
+  // A criteria search; the criteria pass into the thread's ownership.
+  TSearchThread(TComplexCriteria vCrit, std::int32_t vMaxRslt, TFoundProc vFoundP,
                 TProgProc vProgP, const TSearchHost& vHost);
   ~TSearchThread() override;
 
@@ -95,20 +92,13 @@ class TSearchThread : public TThread {
 
   bool fComplex = false;
   TText fSimpleS;
-  TNameCritList fKeyCrit;
-  TNameCritList fValCrit;
-  TDatCritList fDatCrit;
-  bool fKeyAll = false;
-  bool fValAll = false;
-  bool fDatAll = false;
+  TComplexCriteria fCrit;  // the simple search uses its case rule only
   TText fSimpleFolded;      // fSimpleS with a-z folded, computed once
   TText fSimpleWide;        // fSimpleS widened (each character followed by a zero)
   TText fSimpleWideFolded;  // and with a-z folded
   std::int32_t fSimpleI = 0;
   bool fSmpHasI = false;
-  bool fDatCase = false;
   std::int32_t fMaxRslt = 0;
-  TRootKeySet fRootSet;
   TStatus fStatus = stReady;
   TKeyHandle fGotRoot = 0;
   TText fGotKey;

@@ -57,10 +57,10 @@ bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
   FillDataView(view, bType, Buff, bSize);
   // The text, then the widened text (as PosUni finds it), both prepared once per search.
   std::int32_t position =
-      fDatCase ? Pos(fSimpleS, view.fText) : PosFolded(fSimpleFolded, view.fText);
+      fCrit.fDatCase ? Pos(fSimpleS, view.fText) : PosFolded(fSimpleFolded, view.fText);
   bool uni = false;
   if (position == 0) {
-    position = fDatCase ? Pos(fSimpleWide, view.fText) : PosFolded(fSimpleWideFolded, view.fText);
+    position = fCrit.fDatCase ? Pos(fSimpleWide, view.fText) : PosFolded(fSimpleWideFolded, view.fText);
     uni = position > 0;
   }
   bool matched = position > 0;

@@ -16,8 +16,13 @@ class Criteria : public testing::Test {
                       bool datCase = false) {
     host.fSync = &sync;
     host.fNewCursor = reg.Factory();
-    thread = std::make_unique<TSearchThread>(keys, vals, std::move(dats), all, all, all, datCase,
-                                             1000, TRootKeySet::All(), nullptr, nullptr, host);
+    TComplexCriteria crit;
+    crit.fKeyCrit = std::move(keys);
+    crit.fValCrit = std::move(vals);
+    crit.fDatCrit = std::move(dats);
+    crit.fKeyAll = crit.fValAll = crit.fDatAll = all;
+    crit.fDatCase = datCase;
+    thread = std::make_unique<TSearchThread>(std::move(crit), 1000, nullptr, nullptr, host);
     return *thread;
   }
   static TNameCritList Names(std::initializer_list<std::pair<std::int32_t, const char16_t*>> v) {
@@ -287,11 +292,11 @@ TEST(CriteriaProperty, OneCriterionAndIndependentContains) {
     const std::int32_t match = std::int32_t(rng() % 4);
     auto run = [&](bool all, std::int32_t m) {
       test::TSearchRun r(reg.Factory());
-      TNameCritList keyCrit{EncodeNameCrit(text, m)};
-      r.fThread = std::make_unique<TSearchThread>(keyCrit, TNameCritList{}, TDatCritList{}, all,
-                                                  false, false, false, 100000,
-                                                  TRootKeySet(1 << rHKCU), r.fRec.Found(),
-                                                  r.fRec.Progress(), r.fHost);
+      TComplexCriteria crit;
+      crit.fKeyCrit = {EncodeNameCrit(text, m)};
+      crit.fKeyAll = all;
+      crit.fRoots = TRootKeySet(1 << rHKCU);
+      r.Criteria(std::move(crit), 100000);
       EXPECT_EQ(r.Run(), stFinished);
       return r.fRec.Marked();
     };
@@ -311,10 +316,10 @@ TEST(CriteriaProperty, OneCriterionAndIndependentContains) {
     visit(*reg.Root(kHKCU), u"HKEY_CURRENT_USER");
     std::vector<std::string> got;
     test::TSearchRun r(reg.Factory());
-    r.fThread = std::make_unique<TSearchThread>(TNameCritList{EncodeNameCrit(text, mtContains)},
-                                                TNameCritList{}, TDatCritList{}, false, false,
-                                                false, false, 100000, TRootKeySet(1 << rHKCU),
-                                                r.fRec.Found(), r.fRec.Progress(), r.fHost);
+    TComplexCriteria crit;
+    crit.fKeyCrit = {EncodeNameCrit(text, mtContains)};
+    crit.fRoots = TRootKeySet(1 << rHKCU);
+    r.Criteria(std::move(crit), 100000);
     r.Run();
     for (const auto& h : r.fRec.fHits) got.push_back(ToUtf8(h.fKey));
     std::sort(got.begin(), got.end());

@@ -319,10 +319,11 @@ TEST_P(RegistryContract, CriteriaWalkRootsAndStop) {
   plant->Value(u"Vals", u"a1", kRegSz, TextBytes(u"x"));
   auto criteria = [&](TNameCritList keys, TNameCritList vals, TRootKeySet roots,
                       test::TSearchRun& run) -> TSearchThread& {
-    run.fThread = std::make_unique<TSearchThread>(keys, vals, TDatCritList{}, false, false, false,
-                                                  false, 1000, roots, run.fRec.Found(),
-                                                  run.fRec.Progress(), run.fHost);
-    return *run.fThread;
+    TComplexCriteria crit;
+    crit.fKeyCrit = std::move(keys);
+    crit.fValCrit = std::move(vals);
+    crit.fRoots = roots;
+    return run.Criteria(std::move(crit), 1000);
   };
   const TText base = u"HKEY_CURRENT_USER\\" + LowerAZ(plant->Base());
   {

@@ -260,8 +260,13 @@ std::vector<TWalkLog> RunAll(const std::function<TCursorFactory(TCursorFactory)>
   };
   auto criteria = [](test::TSearchRun& r, TNameCritList k, TNameCritList v, TDatCritList d,
                      bool all, TRootKeySet roots = TRootKeySet::All(), std::int32_t max = 1000000) {
-    r.fThread = std::make_unique<TSearchThread>(k, v, std::move(d), all, all, all, false, max,
-                                                roots, r.fRec.Found(), r.fRec.Progress(), r.fHost);
+    TComplexCriteria crit;
+    crit.fKeyCrit = std::move(k);
+    crit.fValCrit = std::move(v);
+    crit.fDatCrit = std::move(d);
+    crit.fKeyAll = crit.fValAll = crit.fDatAll = all;
+    crit.fRoots = roots;
+    r.Criteria(std::move(crit), max);
   };
   run("shell", [](test::TSearchRun& r) { r.Simple(u"shell"); });
   run("12", [](test::TSearchRun& r) { r.Simple(u"12"); });

@@ -133,10 +133,9 @@ TEST_F(Walk, AliasKeysCountInTheProgressTotal) {
   EXPECT_EQ(run.fRec.fProgress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{100, 93}}));
   // The criteria search counts it the same way.
   TSearchRun crit(reg.Factory(), &aliases);
-  crit.fThread = std::make_unique<TSearchThread>(
-      TNameCritList{EncodeNameCrit(u"k10", mtContains)}, TNameCritList{}, TDatCritList{}, false,
-      false, false, false, 1000, TRootKeySet::All(), crit.fRec.Found(), crit.fRec.Progress(),
-      crit.fHost);
+  TComplexCriteria k10;
+  k10.fKeyCrit = {EncodeNameCrit(u"k10", mtContains)};
+  crit.Criteria(std::move(k10), 1000);
   EXPECT_EQ(crit.Run(), stFinished);
   EXPECT_EQ(crit.fRec.fProgress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{100, 93}}));
 }
@@ -275,10 +274,9 @@ TEST_F(Walk, DeepTreeEndsAtTheDepthCap) {
                    "HKEY_LOCAL_MACHINE\\[hit]next | [hit] | " + kDash}));
 
   TSearchRun keys(reg.Factory());
-  keys.fThread = std::make_unique<TSearchThread>(
-      TNameCritList{EncodeNameCrit(u"hit", mtContains)}, TNameCritList{}, TDatCritList{}, false,
-      false, false, false, 1000, TRootKeySet::All(), keys.fRec.Found(), keys.fRec.Progress(),
-      keys.fHost);
+  TComplexCriteria hit;
+  hit.fKeyCrit = {EncodeNameCrit(u"hit", mtContains)};
+  keys.Criteria(std::move(hit), 1000);
   EXPECT_EQ(keys.Run(), stFinished);
   EXPECT_EQ(keys.fEndCalls, 1);
   EXPECT_EQ(keys.fRec.Marked(), (Lines{atCap + " |  | ", "HKEY_LOCAL_MACHINE\\[hit]next |  | "}));

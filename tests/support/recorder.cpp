@@ -48,6 +48,12 @@ TSearchThread& TSearchRun::Simple(const TText& vText, bool vDatCase, std::int32_
   return *fThread;
 }
 
+TSearchThread& TSearchRun::Criteria(TComplexCriteria vCrit, std::int32_t vMax) {
+  fThread = std::make_unique<TSearchThread>(std::move(vCrit), vMax, fRec.Found(), fRec.Progress(),
+                                            fHost);
+  return *fThread;
+}
+
 TStatus TSearchRun::Run() {
   fThread->OnTerminate = [this](TThread&) {
     ++fEndCalls;

@@ -40,6 +40,8 @@ class TSearchRun {
   TSearchRun(TCursorFactory vCursors, const std::vector<TText>* vAliases = nullptr);
   // Creates a simple search (not started).
   TSearchThread& Simple(const TText& vText, bool vDatCase = false, std::int32_t vMax = 1000000);
+  // Creates a criteria search (not started).
+  TSearchThread& Criteria(TComplexCriteria vCrit, std::int32_t vMax = 1000000);
   // Starts the thread and runs hand-offs until it has ended; returns its status as seen by
   // the end notification.
   TStatus Run();

@@ -402,16 +402,18 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
   };
   std::unique_ptr<TSearchThread> thread;
   if (opts.fCriteria) {
-    TNameCritList keys, vals;
-    TDatCritList dats;
+    TComplexCriteria crit;
     for (const TFindCrit& c : opts.fCrits) {
-      if (c.fKind == ckKey) keys.push_back(EncodeNameCrit(c.fText, c.fMatch));
-      if (c.fKind == ckValue) vals.push_back(EncodeNameCrit(c.fText, c.fMatch));
-      if (c.fKind == ckData) dats.push_back(EncodeDatCrit(c.fText, c.fMatch, c.fDataType));
+      if (c.fKind == ckKey) crit.fKeyCrit.push_back(EncodeNameCrit(c.fText, c.fMatch));
+      if (c.fKind == ckValue) crit.fValCrit.push_back(EncodeNameCrit(c.fText, c.fMatch));
+      if (c.fKind == ckData) crit.fDatCrit.push_back(EncodeDatCrit(c.fText, c.fMatch, c.fDataType));
     }
-    thread = std::make_unique<TSearchThread>(keys, vals, std::move(dats), opts.fKeyAll,
-                                             opts.fValAll, opts.fDatAll, opts.fDatCase,
-                                             opts.fMaxRslt, opts.fRoots, found, progress, host);
+    crit.fKeyAll = opts.fKeyAll;
+    crit.fValAll = opts.fValAll;
+    crit.fDatAll = opts.fDatAll;
+    crit.fDatCase = opts.fDatCase;
+    crit.fRoots = opts.fRoots;
+    thread = std::make_unique<TSearchThread>(std::move(crit), opts.fMaxRslt, found, progress, host);
   } else {
     thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt, found,
                                              progress, host);

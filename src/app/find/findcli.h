@@ -43,9 +43,9 @@ struct TFindOptions {
   bool fCsv = false;
   bool fProgress = false;
   bool fHelp = false;
-  bool fNoProbe = false;
+  bool fNoProbe = false;  // skip the alias probes: nothing is written to the registry
   bool fHaveMax = false;
-  TText fQmxFile;  // run the criteria of this saved search  // skip the alias probes: nothing is written to the registry
+  TText fQmxFile;  // run the criteria of this saved search
   TText fRegFile;  // search this export instead of the live registry
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;

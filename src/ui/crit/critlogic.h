@@ -83,21 +83,6 @@ TSearchCriteria NewSearchCriteria(const TSearchCriteria& vCurrent);
 // every row valid.
 bool CriteriaComplete(const TSearchCriteria& vCrit);
 
-// The criteria as the search thread takes them.
-struct TComplexCriteria {
-  TNameCritList fKeyCrit;
-  TNameCritList fValCrit;
-  TDatCritList fDatCrit;
-  bool fKeyAll = false;
-  bool fValAll = false;
-  bool fDatAll = false;
-  bool fDatCase = false;
-  TRootKeySet fRoots;
-  // The result rows show value lines when there are value-name rows, data lines when there
-  // are value-data rows.
-  bool RsltVal() const { return !fValCrit.empty(); }
-  bool RsltDat() const { return !fDatCrit.empty(); }
-};
 
 // Each box's rows in their order: name rows with a to z upper-cased, data rows with their
 // text as typed and a TDatCrit of text, match type and data type.

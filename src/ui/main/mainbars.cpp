@@ -105,4 +105,15 @@ TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages) {
   return c;
 }
 
+TOwnedImageList BuildToolImages() {
+  TOwnedImageList images(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0));
+  if (!images) return images;
+  for (int id = 10; id <= 19; ++id) {
+    TGdiObject bmp(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, 0));
+    if (bmp) ImageList_AddMasked(images.Get(), HBITMAP(bmp.Get()), RGB(255, 0, 255));
+  }
+  return images;
+}
+
 }  // namespace corvane

@@ -6,6 +6,7 @@
 
 #include "ui/main/options.h"
 #include "ui/window/actions.h"
+#include "win32/handles.h"
 
 namespace corvane {
 
@@ -17,6 +18,8 @@ HMENU BuildResultsMenu(TActionList& vActions);
 struct TCoolBar {
   HWND fCoolBar = nullptr, fToolBar = nullptr, fAnimate = nullptr;
 };
+// The tool bar's images, 16 by 16, from the bitmap resources 10 to 19.
+TOwnedImageList BuildToolImages();
 // The cool bar at the top of vParent: the tool bar (images from vImages) bound to vActions,
 // and the animation beside it.
 TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages);

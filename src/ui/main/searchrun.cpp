@@ -35,9 +35,8 @@ void TSearchRun::StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMa
   TComplexCriteria c = EncodeCriteria(vCriteria);
   fHost.fStarting(c.RsltVal(), c.RsltDat());
   fHitsFrom = c.RsltVal() || c.RsltDat() ? hfCriteria : hfKeyCriteria;
-  Start(std::make_unique<TSearchThread>(c.fKeyCrit, c.fValCrit, std::move(c.fDatCrit), c.fKeyAll,
-                                        c.fValAll, c.fDatAll, c.fDatCase, vMaxRslt, c.fRoots,
-                                        FoundProc(), ProgProc(), fHost.fSearchHost()));
+  Start(std::make_unique<TSearchThread>(std::move(c), vMaxRslt, FoundProc(), ProgProc(),
+                                        fHost.fSearchHost()));
 }
 
 void TSearchRun::Start(std::unique_ptr<TSearchThread> vThread) {
