@@ -7,6 +7,7 @@
 
 #include "app/corvane/instancelayout.h"
 #include "guidriver.h"
+#include "support/runexe.h"
 #include "savedsearch/qmxfile.h"
 #include "search/criteria.h"
 #include "text/wide.h"
@@ -41,32 +42,8 @@ void SetValue(HKEY vKey, const wchar_t* vName, DWORD vType, const void* vData, D
 
 // Runs corvane-find with vArgs and returns what it wrote to its standard output.
 std::string RunFind(const std::wstring& vArgs) {
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &sa, 0)) return {};
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write;
-  si.hStdError = write;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + std::wstring(CORVANE_FIND_EXE) + L"\" " + vArgs;
-  const BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                 nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
-  std::string out;
-  if (ok) {
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 120000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(read);
-  return out;
+  DWORD exit = 0;
+  return corvane::test::RunCapture(L"\"" + std::wstring(CORVANE_FIND_EXE) + L"\" " + vArgs, exit);
 }
 
 // corvane-find's last line, its summary ("Found N items").
@@ -169,6 +146,17 @@ bool KeysToAdvanced(const TCorvane& vApp, const TAdvanced& vAdv) {
   return WaitUntil([&] { return vAdv.AdvancedTab(); }, 5s);
 }
 
+// The window in front with the focus in the Basic text, as it opens.
+bool InFront(const TCorvane& vApp) {
+  return ToFront(vApp.Main()) &&
+         WaitUntil([&] { return FocusOf(vApp.Main()) == vApp.Control(ids::ebNow); }, 5s);
+}
+
+// The window in front, then the Advanced tab chosen from the keyboard.
+bool OnAdvanced(const TCorvane& vApp, const TAdvanced& vAdv) {
+  return InFront(vApp) && KeysToAdvanced(vApp, vAdv);
+}
+
 class AdvancedGui : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -209,9 +197,7 @@ TEST_F(AdvancedGui, CriteriaBuiltFromTheKeyboardFindWhatCorvaneFindFindsAndSurvi
   ASSERT_NE(app.Main(), nullptr);
   TAdvanced adv(app);
   HWND main = app.Main();
-  ASSERT_TRUE(ToFront(main));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::ebNow); }, 5s));
-  ASSERT_TRUE(KeysToAdvanced(app, adv));
+  ASSERT_TRUE(OnAdvanced(app, adv));
   EXPECT_FALSE(app.Enabled(ids::acSearch)) << "no rows yet";
 
   // Only HKEY_CURRENT_USER: None, then its check box.
@@ -387,15 +373,12 @@ TEST_F(AdvancedGui, ASavedSearchOnTheCommandLineAndOneHandedOverFromAnotherFolde
   EXPECT_EQ(MessageBoxOf(app.Pid()), nullptr);
 
   // A second start in the other folder with a name relative to it.
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\" b.qmx";
-  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             second.Path().c_str(), &si, &pi));
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 90000), WAIT_OBJECT_0);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  {
+    corvane::test::TStartedProcess start(L"\"" + std::wstring(CORVANE_EXE) + L"\" b.qmx",
+                                         second.Path().c_str());
+    ASSERT_TRUE(start.Started());
+    EXPECT_TRUE(start.Ended(90000));
+  }
   EXPECT_TRUE(WaitUntil([&] { return adv.Rows(1).size() == 2 && adv.Rows(0).empty(); }, 10s))
       << "the handed-over file replaced the criteria";
   EXPECT_EQ(adv.Criteria(1), other.fValRows);
@@ -416,12 +399,10 @@ TEST_F(AdvancedGui, ASavedSearchOnTheCommandLineAndOneHandedOverFromAnotherFolde
   CloseHandle(mapping);
 
   // A second start with a file that does not exist changes nothing and shows nothing.
-  cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\" missing.qmx";
-  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             second.Path().c_str(), &si, &pi));
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 90000), WAIT_OBJECT_0);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  corvane::test::TStartedProcess missing(L"\"" + std::wstring(CORVANE_EXE) + L"\" missing.qmx",
+                                         second.Path().c_str());
+  ASSERT_TRUE(missing.Started());
+  EXPECT_TRUE(missing.Ended(90000));
   EXPECT_EQ(adv.Rows(1).size(), 2u);
   EXPECT_EQ(MessageBoxOf(app.Pid()), nullptr);
 }
@@ -457,20 +438,15 @@ TEST_F(AdvancedGui, ACorruptFileGivesItsMessageAndTheWindowGoesOn) {
   ASSERT_TRUE(WaitUntil([&] { return adv.Rows(0).size() == 1; }, 5s));
 
   // A file that ends after its flags, handed over: what was read stays, no row is added.
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\" cut.qmx";
-  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             dir.Path().c_str(), &si, &pi));
+  corvane::test::TStartedProcess start(L"\"" + std::wstring(CORVANE_EXE) + L"\" cut.qmx",
+                                       dir.Path().c_str());
+  ASSERT_TRUE(start.Started());
   ASSERT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(app.Pid())) != nullptr; }, 60s));
   EXPECT_EQ(MessageBoxText(box), L"Stream-Lesefehler.");
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_TIMEOUT) << "the second start waits";
+  EXPECT_FALSE(start.Ended(0)) << "the second start waits";
   ASSERT_TRUE(ToFront(box));
   Press(VK_RETURN);
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  EXPECT_TRUE(start.Ended(30000));
   EXPECT_TRUE(adv.Rows(0).empty());
   EXPECT_EQ(adv.RootBits(), 2);
   EXPECT_EQ(SendMessageW(app.Control(ids::cbPerPage), CB_GETCURSEL, 0, 0), 2);
@@ -483,8 +459,7 @@ TEST_F(AdvancedGui, ShortcutsAddAndDeleteRowsOfTheFocusedBoxAndTabVisitsEveryCon
   ASSERT_NE(app.Main(), nullptr);
   TAdvanced adv(app);
   HWND main = app.Main();
-  ASSERT_TRUE(ToFront(main));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::ebNow); }, 5s));
+  ASSERT_TRUE(InFront(app));
   // On the Basic tab Ctrl+Ins adds nothing.
   PressWith({VK_CONTROL}, VK_INSERT);
   ASSERT_TRUE(KeysToAdvanced(app, adv));
@@ -631,9 +606,7 @@ TEST_F(AdvancedGui, ARunningSearchLocksTheRowsAndTheirButtonsUntilItEnds) {
   TAdvanced adv(app);
   HWND main = app.Main();
   app.SelectItem(ids::cbMaxRslt, 3);  // 10000: a key-name search for "e" runs long enough
-  ASSERT_TRUE(ToFront(main));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::ebNow); }, 5s));
-  ASSERT_TRUE(KeysToAdvanced(app, adv));
+  ASSERT_TRUE(OnAdvanced(app, adv));
   LeftClick(CentreOf(adv.Add(0)));
   ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(0, 0, ids::ebCrit); }, 5s));
   TypeText(L"e");
@@ -664,9 +637,7 @@ TEST_F(AdvancedGui, AChangeOfAnyOrAllClearsTheResults) {
   ASSERT_NE(app.Main(), nullptr);
   TAdvanced adv(app);
   HWND main = app.Main();
-  ASSERT_TRUE(ToFront(main));
-  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::ebNow); }, 5s));
-  ASSERT_TRUE(KeysToAdvanced(app, adv));
+  ASSERT_TRUE(OnAdvanced(app, adv));
   LeftClick(CentreOf(adv.Add(0)));
   ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(0, 0, ids::ebCrit); }, 5s));
   TypeText(L"qzadv");

@@ -173,18 +173,10 @@ TEST_F(GuiTest, SecondStartRaisesTheFirstAndEnds) {
   ShowWindow(first.Main(), SW_MINIMIZE);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(first.Main()) != FALSE; }, 5s));
 
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + std::wstring(CORVANE_EXE) + L"\"";
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 90000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  EXPECT_EQ(code, 0u);
+  corvane::test::TStartedProcess second(L"\"" + std::wstring(CORVANE_EXE) + L"\"");
+  ASSERT_TRUE(second.Started());
+  EXPECT_TRUE(second.Ended(90000));
+  EXPECT_EQ(second.ExitCode(), 0u);
   EXPECT_TRUE(WaitUntil([&] { return IsIconic(first.Main()) == FALSE; }, 5s));
   EXPECT_EQ(GetForegroundWindow(), first.Main());
   EXPECT_EQ(MainWindows().size(), 1u) << "no second window";
@@ -318,19 +310,11 @@ TEST_F(GuiTest, SecondStartHandsOverItsFirstArgument) {
   ASSERT_NE(first.Main(), nullptr);
   const std::wstring path = L"Z:\\tmp\\corvane hand over\\saved search.qmx";
 
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd =
-      L"\"" + std::wstring(CORVANE_EXE) + L"\" \"" + path + L"\" Z:\\tmp\\ignored.qmx";
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 90000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  EXPECT_EQ(code, 0u);
+  corvane::test::TStartedProcess second(L"\"" + std::wstring(CORVANE_EXE) + L"\" \"" + path +
+                                        L"\" Z:\\tmp\\ignored.qmx");
+  ASSERT_TRUE(second.Started());
+  EXPECT_TRUE(second.Ended(90000));
+  EXPECT_EQ(second.ExitCode(), 0u);
   EXPECT_EQ(MainWindows().size(), 1u) << "no second window";
   EXPECT_TRUE(first.Running());
 

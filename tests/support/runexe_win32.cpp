@@ -44,4 +44,25 @@ std::string RunCapture(std::wstring vCommandLine, DWORD& vExit, std::string* vEr
   return out;
 }
 
+TStartedProcess::TStartedProcess(std::wstring vCommandLine, const wchar_t* vDir) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(nullptr, vCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, vDir, &si,
+                     &pi)) {
+    fProcess.Reset(pi.hProcess);
+    fThread.Reset(pi.hThread);
+  }
+}
+
+bool TStartedProcess::Ended(DWORD vMs) {
+  return fProcess && WaitForSingleObject(fProcess.Get(), vMs) == WAIT_OBJECT_0;
+}
+
+DWORD TStartedProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (fProcess) GetExitCodeProcess(fProcess.Get(), &code);
+  return code;
+}
+
 }  // namespace corvane::test
