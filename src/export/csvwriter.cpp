@@ -35,12 +35,13 @@ void Field(std::string& vOut, const TText& vText, std::size_t* vReplaced) {
 
 }  // namespace
 
-std::string CsvHead() {
+std::string CsvHead(bool vWithSource) {
   return std::string(kUtf8Bom) +
-         "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength\r\n";
+         "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength" +
+         (vWithSource ? ",source\r\n" : "\r\n");
 }
 
-std::string CsvRow(const TResult& vHit, std::size_t* vReplaced) {
+std::string CsvRow(const TResult& vHit, std::size_t* vReplaced, const TText* vSource) {
   std::string row;
   row.reserve(vHit.fKeyStr.size() + vHit.fValStr.size() + vHit.fDatStr.size() + 40);
   Field(row, vHit.fKeyStr, vReplaced);
@@ -52,6 +53,10 @@ std::string CsvRow(const TResult& vHit, std::size_t* vReplaced) {
        {vHit.fKeyStart, vHit.fValStart, vHit.fDatStart, vHit.fKeyLen, vHit.fValLen, vHit.fDatLen}) {
     row += ',';
     row += std::to_string(n);
+  }
+  if (vSource) {
+    row += ',';
+    Field(row, *vSource, vReplaced);
   }
   row += "\r\n";
   return row;

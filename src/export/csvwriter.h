@@ -28,10 +28,12 @@ namespace corvane {
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// The byte order mark and the header row.
-std::string CsvHead();
-// One hit's row, with its CR LF.
-std::string CsvRow(const TResult& vHit, std::size_t* vReplaced = nullptr);
+// The byte order mark and the header row; with vWithSource a last column "source" names the
+// file each hit comes from (when several are searched at once).
+std::string CsvHead(bool vWithSource = false);
+// One hit's row, with its CR LF; vSource, when given, fills the "source" column.
+std::string CsvRow(const TResult& vHit, std::size_t* vReplaced = nullptr,
+                   const TText* vSource = nullptr);
 // A whole file: CsvHead() and every hit's row.
 std::string HitsCsv(const std::vector<TResult>& vHits, std::size_t* vReplaced = nullptr);
 

@@ -40,7 +40,7 @@ void JsonField(std::string& vOut, const char* vName, std::int64_t vNumber) {
 
 }  // namespace
 
-std::string HitJson(const TResult& vHit, std::size_t* vReplaced) {
+std::string HitJson(const TResult& vHit, std::size_t* vReplaced, const TText* vSource) {
   std::string j = "{";
   JsonField(j, "root", std::int64_t(vHit.froot));
   const std::pair<const char*, const TText*> texts[] = {
@@ -56,6 +56,11 @@ std::string HitJson(const TResult& vHit, std::size_t* vReplaced) {
   for (const auto& [name, number] : numbers) {
     j += ',';
     JsonField(j, name, number);
+  }
+  if (vSource) {
+    j += ',';
+    JsonField(j, "source", *vSource);
+    if (vReplaced) *vReplaced += UnpairedSurrogates(*vSource);
   }
   j += "}\n";
   return j;

@@ -12,8 +12,10 @@
 
 namespace corvane {
 
-// One hit as a JSON object on one line, with its line end.
-std::string HitJson(const TResult& vHit, std::size_t* vReplaced = nullptr);
+// One hit as a JSON object on one line, with its line end; vSource, when given, is added as
+// a last field "source": the file the hit comes from (when several are searched at once).
+std::string HitJson(const TResult& vHit, std::size_t* vReplaced = nullptr,
+                    const TText* vSource = nullptr);
 // Every hit's line.
 std::string HitsJsonLines(const std::vector<TResult>& vHits, std::size_t* vReplaced = nullptr);
 

@@ -57,6 +57,14 @@ void TSearchThread::SearchRoots(bool vAllRoots) {
     std::unique_ptr<TRegCursor>& fCursor;
     ~TRelease() { fCursor.reset(); }
   } release{fCursor};
+  if (!fHost.fSingleRoot.empty()) {
+    fCursor->SelectRoot(kHKLM);
+    fGotRoot = kHKLM;
+    fRootName = fHost.fSingleRoot;
+    WalkKey(TText(), 0);
+    if (!fQuit) fStatus = stFinished;
+    return;
+  }
   for (const auto& root : kSearchOrder) {
     if (vAllRoots || fCrit.fRoots.Has(root.fMember)) {
       fCursor->SelectRoot(root.fHandle);

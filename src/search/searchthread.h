@@ -36,6 +36,9 @@ struct TSearchHost {
   TCursorFactory fNewCursor;
   const TLocaleCompare* fCompare = nullptr;   // default: PlatformCompare()
   const std::vector<TText>* fAliases = nullptr;  // default: no aliases
+  // A registry of one root, a hive file: the walk visits the cursor's root once, under this
+  // name and as the local machine's root, instead of the five roots. Empty: the five roots.
+  TText fSingleRoot;
 };
 
 class TSearchThread : public TThread {

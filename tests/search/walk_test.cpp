@@ -46,6 +46,29 @@ TEST_F(Walk, RootOrderSortingAndPaths) {
   EXPECT_EQ(run.fEndCalls, 1);
 }
 
+// A registry of one root (a hive file) is walked once, under its own name, whatever roots
+// the criteria name; like the five roots' names, its name takes no part in matching.
+TEST_F(Walk, ASingleRootIsWalkedOnceUnderItsName) {
+  reg.SetText(kHKLM, u"Microsoft\\Run", u"hit", u"x");
+  reg.SetText(kHKCU, u"hit", u"v", u"x");  // another root: not part of the hive
+  TSearchRun run(reg.Factory());
+  run.fHost.fSingleRoot = u"SOFTWARE-hit";
+  run.Simple(u"hit");
+  EXPECT_EQ(run.Run(), stFinished);
+  EXPECT_EQ(run.fRec.Marked(), (Lines{"SOFTWARE-hit\\microsoft\\run | [hit] | " + kDash}));
+  ASSERT_EQ(run.fRec.fHits.size(), 1u);
+  EXPECT_EQ(run.fRec.fHits[0].fRoot, kHKLM);
+
+  TSearchRun crit(reg.Factory());
+  crit.fHost.fSingleRoot = u"SYSTEM";
+  TComplexCriteria run1;
+  run1.fKeyCrit = {EncodeNameCrit(u"run", mtEquals)};
+  run1.fRoots = TRootKeySet(1 << rHKCU);
+  crit.Criteria(std::move(run1));
+  EXPECT_EQ(crit.Run(), stFinished);
+  EXPECT_EQ(crit.fRec.Marked(), (Lines{"SYSTEM\\microsoft\\[run] |  | "}));
+}
+
 TEST_F(Walk, KeyNameHitOnceUnlessValuesMatch) {
   reg.SetText(kHKCU, u"Software\\Run", u"Other", u"nothing");
   reg.SetText(kHKCU, u"Software\\Run\\Sub", u"x", u"y");

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <new>
 
+#include "app/find/findrun.h"
 #include "export/csvwriter.h"
 #include "savedsearch/qmxfile.h"
 #include "search/emphasis.h"
@@ -352,33 +354,35 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     return kExitInput;
   }
 
-  TMemRegistry exported;
-  TCursorFactory cursors = vIo.fLiveRegistry;
+  std::vector<TFindSource> sources;
   if (!opts.fRegFile.empty()) {
+    auto exported = std::make_shared<TMemRegistry>();
     try {
-      LoadRegExportFile(exported, opts.fRegFile);
+      LoadRegExportFile(*exported, opts.fRegFile);
     } catch (const std::exception& e) {
       vIo.fErr("corvane-find: " + ToUtf8(opts.fRegFile) + ": " + e.what() + "\n");
       return kExitInput;
     }
-    cursors = exported.Factory();
-  } else if (!cursors) {
+    TFindSource file;
+    file.fPath = opts.fRegFile;
+    file.fCursors = exported->Factory();
+    file.fKeep = exported;
+    sources.push_back(std::move(file));
+  } else if (vIo.fLiveRegistry) {
+    TFindSource live;
+    live.fCursors = vIo.fLiveRegistry;
+    // The live registry shows some subtrees under two roots; the alias list makes the walk
+    // search each of them once, under its alias root.
+    if (!opts.fNoProbe && vIo.fBuildAliases) live.fAliases = vIo.fBuildAliases();
+    sources.push_back(std::move(live));
+  } else {
     vIo.fErr("corvane-find: there is no live registry here; search an export with --file\n");
     return kExitUsage;
   }
 
-  TGuiSync sync;
-  TSearchHost host;
-  host.fSync = &sync;
-  host.fNewCursor = cursors;
-  // The live registry shows some subtrees under two roots; the alias list makes the walk
-  // search each of them once, under its alias root.
-  if (opts.fRegFile.empty() && !opts.fNoProbe && vIo.fBuildAliases)
-    host.fAliases = vIo.fBuildAliases();
-
-  std::int32_t count = 0;
   std::size_t replaced = 0;  // lone surrogates written as U+FFFD
-  if (opts.fCsv) vIo.fOut(CsvHead());
+  std::mutex replacedLock;
+  if (opts.fCsv) vIo.fOut(CsvHead(sources.size() > 1));
   bool showVal = true, showDat = true;
   if (opts.fCriteria) {
     showVal = showDat = false;
@@ -387,21 +391,36 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
       showDat = showDat || c.fKind == ckData;
     }
   }
-  auto found = [&](const TResult& hit) {
-    ++count;
+  TRunSources run;
+  run.fOut = vIo.fOut;
+  run.fStopRequest = vIo.fStopRequest;
+  run.fJobs = opts.fJobs;
+  const bool named = sources.size() > 1;  // each hit says which file it comes from
+  run.fWriteHead = [&](std::size_t vSource, std::string& vOut) {
+    if (named && !opts.fCsv && !opts.fJson) vOut += "Hive: " + ToUtf8(sources[vSource].fPath) + "\n";
+  };
+  run.fWriteHit = [&](std::size_t vSource, const TResult& vHit, std::string& vOut) {
+    const TText* source = named ? &sources[vSource].fPath : nullptr;
+    std::size_t bad = 0;
     if (opts.fCsv)
-      vIo.fOut(CsvRow(hit, &replaced));
+      vOut += CsvRow(vHit, &bad, source);
     else if (opts.fJson)
-      vIo.fOut(HitJson(hit, &replaced));
+      vOut += HitJson(vHit, &bad, source);
     else
-      vIo.fOut(ToUtf8(HitLines(hit, showVal, showDat)) + "\n");
+      vOut += ToUtf8(HitLines(vHit, showVal, showDat)) + "\n";
+    if (bad > 0) {
+      const std::lock_guard<std::mutex> guard(replacedLock);
+      replaced += bad;
+    }
   };
-  auto progress = [&](std::int32_t total, std::int32_t hits) {
-    if (opts.fProgress)
+  if (opts.fProgress)
+    run.fProgress = [&](std::int32_t total, std::int32_t hits) {
       vIo.fErr(ToUtf8(ProgressText(total, hits)) + "\n");
-  };
-  std::unique_ptr<TSearchThread> thread;
-  if (opts.fCriteria) {
+    };
+  run.fMake = [&](const TSearchHost& vHost, TFoundProc vFound, TProgProc vProgress) {
+    if (!opts.fCriteria)
+      return std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt,
+                                             std::move(vFound), std::move(vProgress), vHost);
     TComplexCriteria crit;
     for (const TFindCrit& c : opts.fCrits) {
       if (c.fKind == ckKey) crit.fKeyCrit.push_back(EncodeNameCrit(c.fText, c.fMatch));
@@ -413,24 +432,12 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     crit.fDatAll = opts.fDatAll;
     crit.fDatCase = opts.fDatCase;
     crit.fRoots = opts.fRoots;
-    thread = std::make_unique<TSearchThread>(std::move(crit), opts.fMaxRslt, found, progress, host);
-  } else {
-    thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt, found,
-                                             progress, host);
-  }
-  TStatus status = stReady;
-  thread->OnTerminate = [&](TThread&) { status = static_cast<TSearchThread&>(*thread).Status(); };
-  thread->Start();
-  bool stopAsked = false;
-  while (!thread->Finished()) {
-    if (!stopAsked && vIo.fStopRequest && vIo.fStopRequest->load()) {
-      thread->Terminate();
-      stopAsked = true;
-    }
-    sync.RunPending();
-    (void)sync.WaitPending(std::chrono::milliseconds(50));
-  }
-  thread.reset();  // joins the worker
+    return std::make_unique<TSearchThread>(std::move(crit), opts.fMaxRslt, std::move(vFound),
+                                           std::move(vProgress), vHost);
+  };
+  const TSourceEnd end = CombinedEnd(RunSources(sources, run));
+  const TStatus status = end.fStatus;
+  const std::int32_t count = end.fCount;
 
   if (replaced > 0)
     vIo.fErr("corvane-find: " + std::to_string(replaced) +

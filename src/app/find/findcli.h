@@ -47,6 +47,7 @@ struct TFindOptions {
   bool fHaveMax = false;
   TText fQmxFile;  // run the criteria of this saved search
   TText fRegFile;  // search this export instead of the live registry
+  unsigned fJobs = 1;  // searches at once when several files are searched
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;
   std::vector<TFindCrit> fCrits;
