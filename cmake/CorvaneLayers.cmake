@@ -5,6 +5,7 @@
 set(CORVANE_LAYERS
   "text win32"
   "settings files"
+  "hive"
   "search"
   "regequiv savedsearch export launcher about"
   "ui ui/window app/startup"

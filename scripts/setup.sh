@@ -8,6 +8,7 @@ CORVANE_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation2 file bc
+  python3-hivex libhivex-bin libregf-utils python3-libregf
 )
 
 corvane_missing_packages() {

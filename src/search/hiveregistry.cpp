@@ -1,0 +1,389 @@
+#include "search/hiveregistry.h"
+
+#include <algorithm>
+
+namespace corvane {
+namespace {
+
+bool HasSeparator(TTextView vPath) { return vPath.find(u'\\') != TTextView::npos; }
+
+class THiveCursor final : public TRegCursor {
+ public:
+  explicit THiveCursor(const THive& vHive) : fHive(vHive) {}
+
+  void SelectRoot(TKeyHandle) override { CloseKey(); }
+  void CloseKey() override { fDepth = 0; }
+
+  bool OpenRead(TTextView vPath) override {
+    THiveKey key;
+    if (!Resolve(vPath, key)) return false;
+    fDepth = 0;
+    Push(key);
+    return true;
+  }
+
+  bool OpenSubkeyRead(TTextView vName) override {
+    THiveKey key;
+    if (fDepth == 0 || vName.empty() || HasSeparator(vName)) {
+      if (!Resolve(vName, key)) return false;
+    } else {
+      TLevel& top = Top();
+      const std::size_t i = Find(top, vName, true);
+      if (i == kNone || !fHive.Key(top.fChildren[i], key)) return false;
+    }
+    // The tree read from a file has no loops; a root that lists itself would make one.
+    for (std::size_t i = 0; i < fDepth; ++i)
+      if (fLevels[i].fKey.fCell == key.fCell && !vName.empty()) return false;
+    Push(key);
+    return true;
+  }
+
+  void CloseSubkey() override {
+    if (fDepth > 0) --fDepth;
+  }
+
+  std::vector<TText> SubkeyNames() override {
+    std::vector<TText> names;
+    if (fDepth == 0) return names;
+    TLevel& top = Top();
+    List(top);
+    // A new pass over the subkeys: opens by name look from the first one again.
+    std::fill(top.fOpened.begin(), top.fOpened.end(), std::uint8_t(0));
+    top.fNext = 0;
+    names.reserve(top.fChildren.size());
+    THiveKey key;
+    for (std::uint32_t cell : top.fChildren)
+      if (fHive.Key(cell, key)) names.push_back(key.fName.Text());
+    return names;
+  }
+
+  std::vector<TText> ValueNames() override {
+    std::vector<TText> names;
+    if (fDepth == 0) return names;
+    fHive.ValueCells(Top().fKey, fCells, fScratch);
+    THiveValue value;
+    for (std::uint32_t cell : fCells)
+      if (fHive.Value(cell, value)) names.push_back(value.fName.Text());
+    return names;
+  }
+
+  bool QueryValue(TTextView vName, std::uint32_t& vType, std::uint32_t& vSize) override {
+    THiveValue value;
+    if (fDepth == 0 || !FindValue(Top().fKey, vName, value) || !value.fSizeValid) return false;
+    vType = value.fType;
+    vSize = value.fSize;
+    return true;
+  }
+
+  bool ReadValue(TTextView vName, std::uint8_t* vBuff, std::uint32_t& vType,
+                 std::uint32_t& vSize) override {
+    THiveValue value;
+    if (fDepth == 0 || !FindValue(Top().fKey, vName, value) || !value.fSizeValid ||
+        value.fSize > vSize || !fHive.ReadData(value, vBuff))
+      return false;
+    vType = value.fType;
+    vSize = value.fSize;
+    return true;
+  }
+
+  bool ListValues(TValueList& vList, bool vWithData) override {
+    vList.Clear();
+    if (fDepth == 0) return false;
+    fHive.ValueCells(Top().fKey, fCells, fScratch);
+    vList.fValues.reserve(fCells.size());
+    // The data of one key's values cannot together be larger than the bins that hold them;
+    // records that share their data (damage) are not read over and over.
+    std::uint64_t budget = fHive.BinsLength();
+    THiveValue value;
+    for (std::uint32_t cell : fCells) {
+      if (!fHive.Value(cell, value)) continue;
+      TValueEntry& e = vList.fValues.emplace_back();
+      value.fName.AssignTo(e.fName);
+      e.fType = value.fType;
+      e.fOffset = vList.fData.size();
+      e.fReadable = vWithData && value.fSizeValid && value.fSize <= budget;
+      if (!e.fReadable) continue;
+      vList.fData.resize(e.fOffset + value.fSize);
+      if (fHive.ReadData(value, vList.fData.data() + e.fOffset)) {
+        e.fSize = value.fSize;
+        budget -= value.fSize;
+      } else {
+        vList.fData.resize(e.fOffset);
+        e.fReadable = false;
+      }
+    }
+    return true;
+  }
+
+  bool OpenFull(TTextView) override { return false; }
+  bool OpenReadAccess(TTextView vPath) override { return OpenRead(vPath); }
+  bool CreateSubkey(TTextView) override { return false; }
+
+  void WriteText(TTextView vName, TTextView) override {
+    throw TRegError("Failed to set data for '" + ToUtf8(vName) + "': the hive file is read-only");
+  }
+
+  TText ReadText(TTextView vName) override {
+    THiveValue value;
+    if (!FindValue(OpenOrRoot(), vName, value)) return {};
+    if (value.fType != kRegSz && value.fType != kRegExpandSz)
+      throw TRegError("Invalid data type for '" + ToUtf8(vName) + "'");
+    const std::vector<std::uint8_t> data = Data(value, vName);
+    TText t;
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+      const char16_t c = char16_t(data[i] | (data[i + 1] << 8));
+      if (c == 0) break;
+      t += c;
+    }
+    return t;
+  }
+
+  std::uint32_t ReadNumber(TTextView vName) override {
+    THiveValue value;
+    if (!FindValue(OpenOrRoot(), vName, value) || value.fType != kRegDword || value.fSize != 4)
+      throw TRegError("Invalid data type for '" + ToUtf8(vName) + "'");
+    const std::vector<std::uint8_t> d = Data(value, vName);
+    return d[0] | (std::uint32_t(d[1]) << 8) | (std::uint32_t(d[2]) << 16) |
+           (std::uint32_t(d[3]) << 24);
+  }
+
+  bool KeyExists(TTextView vPath) override {
+    THiveKey key;
+    return Resolve(vPath, key);
+  }
+
+  bool DeleteKey(TTextView) override { return false; }
+
+  bool RootKeyInfo(TKeyHandle, TKeyInfo& vInfo) override {
+    THiveKey root;
+    if (!fHive.Key(fHive.RootCell(), root)) return false;
+    Info(root, vInfo);
+    return true;
+  }
+
+  bool OpenKeyInfo(TKeyInfo& vInfo) override {
+    if (fDepth == 0) return false;
+    Info(Top().fKey, vInfo);
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kNone = ~std::size_t(0);
+
+  // One open key. Its listing (the cells of its readable subkeys in list order) is made once
+  // and kept, with the buffers, when the level is left: the next key at this depth reuses
+  // them.
+  struct TLevel {
+    THiveKey fKey;
+    bool fListed = false;
+    std::vector<std::uint32_t> fChildren;
+    std::vector<std::uint8_t> fOpened;  // per child: opened by name since the last listing
+    std::size_t fNext = 0;              // where an open by name looks first
+  };
+
+  TLevel& Top() { return fLevels[fDepth - 1]; }
+
+  void Push(const THiveKey& vKey) {
+    if (fLevels.size() <= fDepth) fLevels.emplace_back();
+    TLevel& level = fLevels[fDepth++];
+    level.fKey = vKey;
+    level.fListed = false;
+    level.fNext = 0;
+  }
+
+  void List(TLevel& vLevel) {
+    if (vLevel.fListed) return;
+    fHive.SubkeyCells(vLevel.fKey, fCells, fScratch);
+    vLevel.fChildren.clear();
+    THiveKey child;
+    for (std::uint32_t cell : fCells)
+      if (fHive.Child(vLevel.fKey, cell, child)) vLevel.fChildren.push_back(cell);
+    vLevel.fOpened.assign(vLevel.fChildren.size(), 0);
+    vLevel.fNext = 0;
+    vLevel.fListed = true;
+  }
+
+  // The index of the subkey vName in the listing of vLevel, or kNone. A walk opens the
+  // subkeys in the order they were listed, so the one after the last opened is tried first;
+  // then a binary search (lists are kept sorted), then every entry. Among entries of the
+  // same name (damage) one not opened yet is taken, so a walk opens each entry once.
+  std::size_t Find(TLevel& vLevel, TTextView vName, bool vMark) {
+    List(vLevel);
+    const std::vector<std::uint32_t>& cells = vLevel.fChildren;
+    THiveKey key;
+    auto compare = [&](std::size_t i) {
+      return fHive.Key(cells[i], key) ? key.fName.CompareFold(vName) : 1;
+    };
+    auto take = [&](std::size_t i) {
+      if (vMark) {
+        vLevel.fOpened[i] = 1;
+        vLevel.fNext = i + 1;
+      }
+      return i;
+    };
+    const std::size_t n = cells.size();
+    if (vLevel.fNext < n && !vLevel.fOpened[vLevel.fNext] && compare(vLevel.fNext) == 0)
+      return take(vLevel.fNext);
+    std::size_t lo = 0, hi = n;
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (compare(mid) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    std::size_t first = kNone;
+    for (std::size_t i = lo; i < n && compare(i) == 0; ++i) {
+      if (!vLevel.fOpened[i]) return take(i);
+      if (first == kNone) first = i;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      if (compare(i) != 0) continue;
+      if (!vLevel.fOpened[i]) return take(i);
+      if (first == kNone) first = i;
+    }
+    return first == kNone ? kNone : take(first);
+  }
+
+  // The key at vPath: from the root when it begins with a backslash or no key is open, else
+  // from the open key. Leaves the open keys alone.
+  bool Resolve(TTextView vPath, THiveKey& vKey) {
+    const bool absolute = !vPath.empty() && vPath[0] == u'\\';
+    if (absolute || fDepth == 0) {
+      if (!fHive.Key(fHive.RootCell(), vKey)) return false;
+    } else {
+      vKey = Top().fKey;
+    }
+    std::size_t at = 0;
+    while (at <= vPath.size()) {
+      const std::size_t end = std::min(vPath.find(u'\\', at), vPath.size());
+      if (end > at) {
+        fTemp.fKey = vKey;
+        fTemp.fListed = false;
+        const std::size_t i = Find(fTemp, vPath.substr(at, end - at), false);
+        if (i == kNone || !fHive.Key(fTemp.fChildren[i], vKey)) return false;
+      }
+      at = end + 1;
+    }
+    return true;
+  }
+
+  THiveKey OpenOrRoot() {
+    THiveKey key;
+    if (fDepth > 0) return Top().fKey;
+    if (!fHive.Key(fHive.RootCell(), key)) key.fValueCount = 0;
+    return key;
+  }
+
+  bool FindValue(const THiveKey& vKey, TTextView vName, THiveValue& vValue) {
+    fHive.ValueCells(vKey, fCells, fScratch);
+    for (std::uint32_t cell : fCells)
+      if (fHive.Value(cell, vValue) && vValue.fName.CompareFold(vName) == 0) return true;
+    return false;
+  }
+
+  std::vector<std::uint8_t> Data(const THiveValue& vValue, TTextView vName) {
+    std::vector<std::uint8_t> data;
+    if (vValue.fSizeValid && vValue.fSize <= fHive.BinsLength()) {
+      data.resize(vValue.fSize);
+      if (fHive.ReadData(vValue, data.data())) return data;
+    }
+    throw TRegError("Failed to get data for '" + ToUtf8(vName) + "'");
+  }
+
+  void Info(const THiveKey& vKey, TKeyInfo& vInfo) {
+    vInfo = TKeyInfo{};
+    vInfo.fClass = fHive.ClassName(vKey);
+    fTemp.fKey = vKey;
+    fTemp.fListed = false;
+    List(fTemp);
+    THiveKey child;
+    for (std::uint32_t cell : fTemp.fChildren) {
+      if (!fHive.Key(cell, child)) continue;
+      ++vInfo.fSubKeys;
+      vInfo.fMaxSubKeyLen =
+          std::max(vInfo.fMaxSubKeyLen, static_cast<std::uint32_t>(child.fName.Size()));
+      vInfo.fMaxClassLen = std::max(vInfo.fMaxClassLen, fHive.ClassLength(child));
+    }
+    fHive.ValueCells(vKey, fCells, fScratch);
+    THiveValue value;
+    for (std::uint32_t cell : fCells) {
+      if (!fHive.Value(cell, value)) continue;
+      ++vInfo.fValues;
+      vInfo.fMaxValueNameLen =
+          std::max(vInfo.fMaxValueNameLen, static_cast<std::uint32_t>(value.fName.Size()));
+      if (value.fSizeValid) vInfo.fMaxValueLen = std::max(vInfo.fMaxValueLen, value.fSize);
+    }
+    vInfo.fSecurityDescriptor = fHive.SecuritySize(vKey);
+    vInfo.fLastWriteTime = vKey.fWriteTime;
+  }
+
+  const THive& fHive;
+  std::vector<TLevel> fLevels;  // fLevels[0 .. fDepth) are open, innermost last
+  std::size_t fDepth = 0;
+  TLevel fTemp;  // the listing of a key looked at without opening it
+  std::vector<std::uint32_t> fCells;
+  std::vector<std::uint64_t> fScratch;
+};
+
+}  // namespace
+
+std::unique_ptr<THiveRegistry> THiveRegistry::Open(const TText& vPath, TText& vError) {
+  auto hive = THive::Open(vPath, vError);
+  if (!hive) return nullptr;
+  return std::unique_ptr<THiveRegistry>(new THiveRegistry(std::move(hive)));
+}
+
+std::unique_ptr<THiveRegistry> THiveRegistry::FromBytes(std::vector<std::uint8_t> vBytes,
+                                                        const TText& vPath, TText& vError) {
+  auto hive = THive::FromBytes(std::move(vBytes), vPath, vError);
+  if (!hive) return nullptr;
+  return std::unique_ptr<THiveRegistry>(new THiveRegistry(std::move(hive)));
+}
+
+std::unique_ptr<TRegCursor> THiveRegistry::NewCursor() const {
+  return std::make_unique<THiveCursor>(*fHive);
+}
+
+TCursorFactory THiveRegistry::Factory() const {
+  return [this] { return NewCursor(); };
+}
+
+std::uint64_t THiveRegistry::KeyCount() const {
+  std::call_once(fCounted, [this] { Count(); });
+  return fKeys;
+}
+
+std::uint64_t THiveRegistry::ValueCount() const {
+  std::call_once(fCounted, [this] { Count(); });
+  return fValues;
+}
+
+void THiveRegistry::Count() const {
+  // Depth first without recursion, as the search walks: the root at depth 0.
+  struct TPending {
+    std::uint32_t fCell;
+    int fDepth;
+  };
+  std::vector<TPending> pending{{fHive->RootCell(), 0}};
+  std::vector<std::uint32_t> cells;
+  std::vector<std::uint64_t> scratch;
+  THiveKey key, child;
+  while (!pending.empty()) {
+    const TPending at = pending.back();
+    pending.pop_back();
+    if (!fHive->Key(at.fCell, key)) continue;
+    ++fKeys;
+    fHive->ValueCells(key, cells, scratch);
+    THiveValue value;
+    for (std::uint32_t cell : cells)
+      if (fHive->Value(cell, value)) ++fValues;
+    if (at.fDepth >= kMaxKeyDepth) continue;
+    fHive->SubkeyCells(key, cells, scratch);
+    for (std::uint32_t cell : cells)
+      if (cell != fHive->RootCell() && fHive->Child(key, cell, child))
+        pending.push_back({cell, at.fDepth + 1});
+  }
+}
+
+}  // namespace corvane
