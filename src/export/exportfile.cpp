@@ -6,7 +6,8 @@
 namespace corvane {
 
 std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits, THitsFrom vFrom,
-                        const TCursorFactory& vCursors, TExportCounts& vCounts) {
+                        const TCursorFactory& vCursors, TExportCounts& vCounts,
+                        const TText& vSingleRoot) {
   vCounts = TExportCounts{};
   vCounts.fHits = vHits.size();
   switch (vFormat) {
@@ -17,7 +18,7 @@ std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits
     case efRegExport:
       break;
   }
-  TRegHitsExport reg = RegExportOfHits(vHits, vFrom, vCursors);
+  TRegHitsExport reg = RegExportOfHits(vHits, vFrom, vCursors, vSingleRoot);
   vCounts.fKeys = reg.fKeys;
   vCounts.fValues = reg.fValues;
   vCounts.fGone = reg.fGone;
@@ -27,8 +28,8 @@ std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits
 
 TSafeSave SaveExport(const TText& vPath, TExportFormat vFormat, const std::vector<TResult>& vHits,
                      THitsFrom vFrom, const TCursorFactory& vCursors, TExportCounts& vCounts,
-                     TText& vError, TFileOps& vFiles) {
-  const std::string bytes = ExportBytes(vFormat, vHits, vFrom, vCursors, vCounts);
+                     TText& vError, TFileOps& vFiles, const TText& vSingleRoot) {
+  const std::string bytes = ExportBytes(vFormat, vHits, vFrom, vCursors, vCounts, vSingleRoot);
   return SafeSave(vFiles.FullPath(vPath), bytes, vFiles, vError);
 }
 

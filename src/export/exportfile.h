@@ -25,14 +25,17 @@ struct TExportCounts {
   std::size_t fKeys = 0, fValues = 0, fGone = 0, fUnwritable = 0;
 };
 
-// The file's bytes; vFrom and vCursors serve the registry export only.
+// The file's bytes; vFrom, vCursors and vSingleRoot (see RegExportOfHits) serve the registry
+// export only.
 std::string ExportBytes(TExportFormat vFormat, const std::vector<TResult>& vHits, THitsFrom vFrom,
-                        const TCursorFactory& vCursors, TExportCounts& vCounts);
+                        const TCursorFactory& vCursors, TExportCounts& vCounts,
+                        const TText& vSingleRoot = {});
 
 // ExportBytes written to vPath (made absolute) with SafeSave; vError as SafeSave gives it.
 [[nodiscard]] TSafeSave SaveExport(const TText& vPath, TExportFormat vFormat,
                                    const std::vector<TResult>& vHits, THitsFrom vFrom,
                                    const TCursorFactory& vCursors, TExportCounts& vCounts,
-                                   TText& vError, TFileOps& vFiles = PlatformFiles());
+                                   TText& vError, TFileOps& vFiles = PlatformFiles(),
+                                   const TText& vSingleRoot = {});
 
 }  // namespace corvane

@@ -84,13 +84,13 @@ struct TKeyHits {
 }  // namespace
 
 TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFrom,
-                               const TCursorFactory& vCursors) {
+                               const TCursorFactory& vCursors, const TText& vSingleRoot) {
   TRegHitsExport out;
   // The hit keys in the order the hits first name them.
   std::vector<TKeyHits> keys;
   std::unordered_map<TText, std::size_t> index;  // full lowered path -> position in keys
   for (const TResult& hit : vHits) {
-    const char16_t* rootName = RootName(hit.froot);
+    const char16_t* rootName = vSingleRoot.empty() ? RootName(hit.froot) : vSingleRoot.c_str();
     const TTextView full = hit.fKeyStr;
     const TTextView name = rootName ? TTextView(rootName) : TTextView();
     if (!rootName || !full.starts_with(name) ||
@@ -119,7 +119,7 @@ TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFro
       continue;
     }
     TRegExportKey line;
-    line.fPath = RootName(key.fRoot);
+    line.fPath = vSingleRoot.empty() ? TText(RootName(key.fRoot)) : vSingleRoot;
     if (!real.empty()) line.fPath += u'\\' + real;
     if (HasLineBreak(line.fPath)) {
       out.fUnwritable += key.fValues.empty() ? 1 : key.fValues.size();

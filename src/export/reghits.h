@@ -26,7 +26,9 @@ struct TRegHitsExport {
 };
 
 // Reads the hit keys and values through a cursor from vCursors and builds the export.
+// vSingleRoot names the root of a registry of one root (a hive file), as the search reported
+// it; empty for the five roots.
 TRegHitsExport RegExportOfHits(const std::vector<TResult>& vHits, THitsFrom vFrom,
-                               const TCursorFactory& vCursors);
+                               const TCursorFactory& vCursors, const TText& vSingleRoot = {});
 
 }  // namespace corvane

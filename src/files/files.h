@@ -31,4 +31,10 @@ class TFileOps {
 
 TFileOps& PlatformFiles();
 
+// The file name without its folder (either separator ends a folder).
+inline TText FileNameOf(const TText& vPath) {
+  const auto slash = vPath.find_last_of(u"\\/");
+  return slash == TText::npos ? vPath : vPath.substr(slash + 1);
+}
+
 }  // namespace corvane

@@ -25,6 +25,7 @@ enum : int {
   acCopyKey,
   acCopyValue,
   acCopyData,
+  acSearchHive,
 };
 
 enum : int {

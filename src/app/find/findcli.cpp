@@ -5,11 +5,14 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "app/find/findrun.h"
 #include "export/csvwriter.h"
 #include "savedsearch/qmxfile.h"
+#include "files/files.h"
 #include "search/emphasis.h"
+#include "search/hiveregistry.h"
 #include "search/memregistry.h"
 #include "search/number.h"
 #include "search/regexport.h"
@@ -109,6 +112,17 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     } else if (a == u"-f" || a == u"--file") {
       if (!value(v)) return false;
       vOpts.fRegFile = v;
+    } else if (a == u"--hive") {
+      if (!value(v)) return false;
+      vOpts.fHives.push_back(v);
+    } else if (a == u"--jobs") {
+      if (!value(v)) return false;
+      std::int32_t jobs = 0;
+      if (!ParseCount(v, jobs)) {
+        vError = "option --jobs needs a whole number of at least 1, not '" + ToUtf8(v) + "'";
+        return false;
+      }
+      vOpts.fJobs = unsigned(jobs);
     } else if (a == u"-k" || a == u"--key" || a == u"-v" || a == u"--value" || a == u"-d" ||
                a == u"--data") {
       const TCritKind kind = (a == u"-k" || a == u"--key")     ? ckKey
@@ -176,6 +190,10 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     vError = "--json and --csv cannot be combined";
     return false;
   }
+  if (!vOpts.fRegFile.empty() && !vOpts.fHives.empty()) {
+    vError = "--file and --hive cannot be combined";
+    return false;
+  }
   if (vOpts.fCriteria) {
     if (vOpts.fHaveText) {
       vError = "a search text cannot be combined with criteria; use --key/--value/--data contains TEXT";
@@ -215,6 +233,16 @@ std::string HelpText() {
       "  -c, --case         case-sensitive search in value data\n"
       "  -f, --file FILE    search a registry export (.reg, as written by regedit /E)\n"
       "                     instead of the live registry\n"
+      "      --hive FILE    search a registry hive file (as Windows keeps them in\n"
+      "                     System32\\config, or a user's NTUSER.DAT) instead of the live\n"
+      "                     registry; its keys are reported under the file's name, as in\n"
+      "                     SOFTWARE\\microsoft\\windows. Repeat it to search several hives;\n"
+      "                     each hive's hits are then printed together, hives in the order\n"
+      "                     given, after a line \"Hive: FILE\" (with --json and --csv each hit\n"
+      "                     gets a last field \"source\" instead), and --max applies to each\n"
+      "                     hive. A hive that was not closed cleanly is searched as it is,\n"
+      "                     and stderr says so.\n"
+      "      --jobs N       search up to N hives at once (default: one per processor)\n"
       "  -j, --json         print each hit as one JSON object per line, with the fields\n"
       "                     root, key, value, data, keyStart, valueStart, dataStart,\n"
       "                     keyLength, valueLength, dataLength (spans count from 1; a span\n"
@@ -266,7 +294,7 @@ std::string HelpText() {
       "  0  the search ended and found at least one item\n"
       "  1  the search ended and found nothing\n"
       "  2  bad command line\n"
-      "  3  the export or saved-search file could not be read or is malformed\n"
+      "  3  the export, hive or saved-search file could not be read or is malformed\n"
       "  4  stopped by Ctrl+C (the items found so far were printed)\n"
       "  5  an unexpected failure (out of memory, output refused); a message says which\n";
 }
@@ -368,6 +396,22 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     file.fCursors = exported->Factory();
     file.fKeep = exported;
     sources.push_back(std::move(file));
+  } else if (!opts.fHives.empty()) {
+    for (const TText& path : opts.fHives) {
+      TText failure;
+      std::shared_ptr<THiveRegistry> hive = THiveRegistry::Open(path, failure);
+      if (!hive) {
+        vIo.fErr("corvane-find: " + ToUtf8(failure) + "\n");
+        return kExitInput;
+      }
+      if (hive->Dirty()) vIo.fErr("corvane-find: " + ToUtf8(hive->DirtyNotice()) + "\n");
+      TFindSource source;
+      source.fPath = path;
+      source.fSingleRoot = FileNameOf(path);
+      source.fCursors = hive->Factory();
+      source.fKeep = hive;
+      sources.push_back(std::move(source));
+    }
   } else if (vIo.fLiveRegistry) {
     TFindSource live;
     live.fCursors = vIo.fLiveRegistry;
@@ -376,7 +420,8 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     if (!opts.fNoProbe && vIo.fBuildAliases) live.fAliases = vIo.fBuildAliases();
     sources.push_back(std::move(live));
   } else {
-    vIo.fErr("corvane-find: there is no live registry here; search an export with --file\n");
+    vIo.fErr("corvane-find: there is no live registry here; search an export with --file or a "
+             "hive with --hive\n");
     return kExitUsage;
   }
 
@@ -394,7 +439,7 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
   TRunSources run;
   run.fOut = vIo.fOut;
   run.fStopRequest = vIo.fStopRequest;
-  run.fJobs = opts.fJobs;
+  run.fJobs = opts.fJobs > 0 ? opts.fJobs : std::max(1u, std::thread::hardware_concurrency());
   const bool named = sources.size() > 1;  // each hit says which file it comes from
   run.fWriteHead = [&](std::size_t vSource, std::string& vOut) {
     if (named && !opts.fCsv && !opts.fJson) vOut += "Hive: " + ToUtf8(sources[vSource].fPath) + "\n";

@@ -21,7 +21,7 @@ enum : int {
   kExitFound = 0,     // the search ended and found at least one item
   kExitNothing = 1,   // the search ended and found nothing
   kExitUsage = 2,     // bad command line
-  kExitInput = 3,     // the export or saved-search file could not be read or is malformed
+  kExitInput = 3,     // the export, hive or saved-search file could not be read or is malformed
   kExitStopped = 4,   // stopped by Ctrl+C; the items found so far were printed
   kExitFailure = 5,   // an unexpected failure (out of memory, output refused); a message says it
 };
@@ -47,7 +47,8 @@ struct TFindOptions {
   bool fHaveMax = false;
   TText fQmxFile;  // run the criteria of this saved search
   TText fRegFile;  // search this export instead of the live registry
-  unsigned fJobs = 1;  // searches at once when several files are searched
+  std::vector<TText> fHives;  // search these hive files instead of the live registry
+  unsigned fJobs = 0;         // hives searched at once; 0: one per processor
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;
   std::vector<TFindCrit> fCrits;

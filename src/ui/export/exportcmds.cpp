@@ -30,10 +30,9 @@ bool TExportCmds::ExportTo(const TText& vPath, TExportFormat vFormat) {
   TText error;
   TSafeSave saved = ssCreateFailed;
   {
-    const HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    const TWaitCursor wait;
     saved = SaveExport(full, vFormat, fHost.fHits(), fHost.fFrom(), fHost.fCursors(), counts, error,
-                       fFiles);
-    SetCursor(old);
+                       fFiles, fHost.fSingleRoot ? fHost.fSingleRoot() : TText());
   }
   if (saved != ssDone) {
     ShowError(fHost.fOwner, ExportFailedText(full, error));

@@ -24,6 +24,8 @@ class TExportCmds {
     std::function<THitsFrom()> fFrom;
     // The registry the hits came from: the registry export reads their values afresh.
     std::function<TCursorFactory()> fCursors;
+    // The root name of a searched hive file; empty while the registry is searched.
+    std::function<TText()> fSingleRoot;
     std::function<void(const TText&)> fStatus;
   };
 

@@ -110,6 +110,8 @@ std::function<void()> TMainForm::ActionWork(int vId) {
       return [this] { fExport->acExportExecute(); };
     case ids::acSearchFile:
       return [this] { fRegFile->acSearchFileExecute(); };
+    case ids::acSearchHive:
+      return [this] { fRegFile->acSearchHiveExecute(); };
     case ids::acSearchRegistry:
       return [this] { fRegFile->acSearchRegistryExecute(); };
     case ids::acCopyKey:
@@ -180,7 +182,9 @@ void TMainForm::FormCreate() {
   btnKDetail = fResults->DetailButton();
   fActions.BindButton(ids::acKDetail, btnKDetail);
   fApp.SetHint(btnKDetail, u"Detail|View detail for highlighted result");
-  fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()), Win32CursorFactory());
+  // The detail page reads what is searched: the registry or a hive file.
+  fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()),
+                                          [this] { return fRegFile->Cursors()(); });
   fDetail->fOnCopy = [this] { fActions.Execute(ids::acCopyKey); };
   fDetail->fOnContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
   fPages[2] = fDetail->Create(Handle());
@@ -273,6 +277,7 @@ void TMainForm::acAllUpdate() {
   s.fHits = !fResults->Hits().empty();
   s.fLoading = fRegFile->Loading();
   s.fFileSearched = fRegFile->FileSearched();
+  s.fHiveSearched = fRegFile->HiveSearched();
   const TCopySource copy = CopySource();
   s.fCopyKey = copy.fHasKey;
   s.fCopyValue = copy.fHasValue;
@@ -286,6 +291,7 @@ void TMainForm::acAllUpdate() {
   fActions.SetEnabled(ids::acSave, a.fSave);
   fActions.SetEnabled(ids::acExport, a.fExport);
   fActions.SetEnabled(ids::acSearchFile, a.fSearchFile);
+  fActions.SetEnabled(ids::acSearchHive, a.fSearchHive);
   fActions.SetEnabled(ids::acSearchRegistry, a.fSearchRegistry);
   fActions.SetEnabled(ids::acCopyKey, a.fCopyKey);
   fActions.SetEnabled(ids::acCopyValue, a.fCopyValue);
@@ -348,6 +354,7 @@ void TMainForm::CreateSearchRun() {
     h.fNewCursor = fRegFile->Cursors();
     // The alias list describes the live registry; an export file holds what it holds.
     h.fAliases = fRegFile->FileSearched() ? nullptr : fContext.fAliases;
+    h.fSingleRoot = fRegFile->SingleRoot();
     return h;
   };
   host.fStarting = [this](bool vValues, bool vData) {
@@ -409,6 +416,7 @@ void TMainForm::CreateLeavingCommands() {
   exportHost.fHits = [this]() -> const std::vector<TResult>& { return fResults->Hits(); };
   exportHost.fFrom = [this] { return fSearch->From(); };
   exportHost.fCursors = [this] { return fRegFile->Cursors(); };
+  exportHost.fSingleRoot = [this] { return fRegFile->SingleRoot(); };
   exportHost.fStatus = [this](const TText& vText) { SetStatus(vText); };
   fExport = std::make_unique<TExportCmds>(std::move(exportHost), fExeDir);
 

@@ -97,16 +97,17 @@ std::vector<std::pair<TText, TText>> PlacementEntries(const TPlacement& vPlaceme
 TActionStates ActionStates(const TWindowState& v) {
   TActionStates a;
   const bool idle = !v.fThreadRunning && !v.fLoading;
-  // The keys of a searched export file are not in the live registry: no detail, no editor.
+  // The keys of a searched file are not in the live registry: no editor. The detail page
+  // reads a hive as it reads the registry; an export file's hits have no detail page.
   a.fRegedit = v.fRegEditKnown && !v.fFileSearched;
   a.fBack = v.fPage > 0;
   a.fForward = (v.fPage == 0 && v.fSearched) || (v.fPage == 1 && !v.fDetailEmpty);
-  a.fKDetail = v.fPage == 1 && v.fRowSelected && !v.fFileSearched;
+  a.fKDetail = v.fPage == 1 && v.fRowSelected && (!v.fFileSearched || v.fHiveSearched);
   a.fStop = !idle;
   a.fSearch = v.fPage == 0 && idle && (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
   a.fSave = v.fPage == 0 && v.fAdvancedTab && v.fAdvancedValid;
   a.fExport = v.fHits && idle;
-  a.fSearchFile = idle;
+  a.fSearchFile = a.fSearchHive = idle;
   a.fSearchRegistry = idle && v.fFileSearched;
   a.fCopyKey = v.fPage > 0 && v.fCopyKey;
   a.fCopyValue = a.fCopyData = a.fCopyKey && v.fCopyValue;

@@ -97,7 +97,8 @@ struct TWindowState {
   bool fRegEditKnown = false;   // RegEditExe is not empty
   bool fHits = false;           // the last search found something
   bool fLoading = false;        // an export file is being loaded
-  bool fFileSearched = false;   // searches run over a loaded export file
+  bool fFileSearched = false;   // searches run over a loaded export file or a hive file
+  bool fHiveSearched = false;   // searches run over a hive file
   bool fCopyKey = false;        // the shown page has a key to copy (selected hit, detail key)
   bool fCopyValue = false;      // ... and a value
 };
@@ -105,7 +106,7 @@ struct TWindowState {
 struct TActionStates {
   bool fRegedit = false, fBack = false, fForward = false, fKDetail = false, fStop = false,
        fSearch = false, fSave = false;
-  bool fExport = false, fSearchFile = false, fSearchRegistry = false;
+  bool fExport = false, fSearchFile = false, fSearchHive = false, fSearchRegistry = false;
   bool fCopyKey = false, fCopyValue = false, fCopyData = false;
   bool operator==(const TActionStates&) const = default;
 };

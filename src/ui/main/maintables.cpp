@@ -27,8 +27,11 @@ const TActionRow kActions[] = {
      u"Export results|Save every result to a CSV, JSON Lines or registry export file"},
     {ids::acSearchFile, u"Search export &file...", u"", 0, 0, -1,
      u"Search export file|Search a registry export (.reg) file instead of the Registry"},
+    {ids::acSearchHive, u"Search &hive file...", u"", 0, 0, -1,
+     u"Search hive file|Search a registry hive file (from another machine or a disk image) "
+     u"instead of the Registry"},
     {ids::acSearchRegistry, u"Search the Re&gistry", u"", 0, 0, -1,
-     u"Search the Registry|Search the Registry again instead of the export file"},
+     u"Search the Registry|Search the Registry again instead of the file"},
     // Ctrl+C is the lists' own key (copy the key path), not a shortcut of the whole window:
     // the text boxes keep theirs.
     {ids::acCopyKey, u"Copy &key path", u"Ctrl+C", 0, 0, -1,
@@ -40,8 +43,8 @@ const TActionRow kActions[] = {
 };
 
 const int kFileMenu[] = {ids::acNew,        ids::acLoad,           ids::acSave, 0,
-                         ids::acExport,     ids::acSearchFile,     ids::acSearchRegistry,
-                         0,                 ids::mnuExit};
+                         ids::acExport,     ids::acSearchFile,     ids::acSearchHive,
+                         ids::acSearchRegistry, 0,                 ids::mnuExit};
 const int kActionMenu[] = {ids::acRegedit, ids::acBack,   ids::acForward,
                            0,              ids::acStop,   ids::acSearch};
 const int kHelpMenu[] = {ids::mnuAbout};

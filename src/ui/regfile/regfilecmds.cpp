@@ -25,6 +25,7 @@ void TRegFileCmds::Shutdown() {
 }
 
 TCursorFactory TRegFileCmds::Cursors() const {
+  if (fHive) return [hive = fHive] { return hive->NewCursor(); };
   if (!fRegistry) return fHost.fLiveCursors;
   // The factory keeps the registry alive for as long as a search holds it.
   return [registry = fRegistry] { return registry->NewCursor(); };
@@ -44,9 +45,50 @@ void TRegFileCmds::acSearchFileExecute() {
   Load(fLastName);
 }
 
+TText TRegFileCmds::SingleRoot() const {
+  return fHive ? FileNameOf(fPath) : TText();
+}
+
+void TRegFileCmds::acSearchHiveExecute() {
+  if (Loading()) return;
+  TFileDialog d;
+  d.fOwner = fHost.fOwner;
+  d.fTitle = L"Search hive file";
+  d.AddType(u"All files (*.*)", u"*.*");
+  d.AddType(u"User hives (NTUSER.DAT, UsrClass.dat)", u"NTUSER.DAT;UsrClass.dat");
+  d.fInitialDir = fInitialDir;
+  d.fName = fLastHiveName;
+  if (!RunFileDialog(d)) return;
+  fLastHiveName = d.fName;
+  OpenHive(fLastHiveName);
+}
+
+void TRegFileCmds::OpenHive(const TText& vPath) {
+  if (fClosing || Loading() || vPath.empty()) return;
+  TText error;
+  const TText path = fFiles.FullPath(vPath);
+  std::shared_ptr<THiveRegistry> hive;
+  {
+    const TWaitCursor wait;  // the keys are counted once, by a walk of the whole hive
+    hive = THiveRegistry::Open(path, error);
+    if (hive) (void)hive->KeyCount();
+  }
+  if (!hive) {
+    ShowError(fHost.fOwner, error);
+    return;
+  }
+  fRegistry.reset();
+  fHive = std::move(hive);
+  fPath = path;
+  fHost.fStatus(HiveOpenedText(fPath, fHive->KeyCount(), fHive->ValueCount(),
+                               fHive->Dirty() ? fHive->DirtyNotice() : TText()));
+  fHost.fChanged(true);
+}
+
 void TRegFileCmds::acSearchRegistryExecute() {
   if (Loading() || !FileSearched()) return;
   fRegistry.reset();
+  fHive.reset();
   fPath.clear();
   fHost.fStatus(RegistrySearchedText());
   fHost.fChanged(true);
@@ -83,6 +125,7 @@ void TRegFileCmds::LoadEnded(TThread& vThread) {
   switch (loader.Outcome()) {
     case TRegLoadThread::loDone: {
       fRegistry = std::shared_ptr<TMemRegistry>(loader.TakeRegistry());
+      fHive.reset();
       fPath = loader.Path();
       // The keys the file holds: the five roots are there in every registry.
       const std::uint64_t keys = fRegistry->KeyCount() - std::size(kSearchOrder);

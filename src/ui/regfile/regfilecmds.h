@@ -1,8 +1,9 @@
-// The window's "Search export file..." and "Search the registry" commands. The first loads a
-// registry export file on a worker thread (progress in the status bar, Stop gives it up);
-// once it has loaded, searches run over the file's keys until the second command goes back
-// to the live registry. A file that cannot be loaded changes nothing: its message is shown
-// in one error box and the registry (or file) searched before stays.
+// The window's "Search export file...", "Search hive file..." and "Search the registry"
+// commands. The first loads a registry export file on a worker thread (progress in the
+// status bar, Stop gives it up); the second opens a hive file, which is read in place. Once
+// a file is open, searches run over its keys until the last command goes back to the live
+// registry. A file that cannot be opened changes nothing: its message is shown in one error
+// box and the registry (or file) searched before stays.
 //
 // Threads: everything here runs on the GUI thread; the loader's progress and end reports
 // arrive through the window's TGuiSync like the search's.
@@ -14,6 +15,7 @@
 #include <memory>
 
 #include "export/regloadthread.h"
+#include "search/hiveregistry.h"
 #include "search/registry.h"
 #include "text/text.h"
 
@@ -38,7 +40,10 @@ class TRegFileCmds {
   TRegFileCmds& operator=(const TRegFileCmds&) = delete;
 
   void acSearchFileExecute();
+  void acSearchHiveExecute();
   void acSearchRegistryExecute();
+  // Opens the hive file vPath and searches it from now on; an error box when it cannot.
+  void OpenHive(const TText& vPath);
   // Starts loading vPath; does nothing while a load runs.
   void Load(const TText& vPath);
   // Gives a running load up and waits for its thread; nothing changes.
@@ -47,7 +52,10 @@ class TRegFileCmds {
   void Shutdown();
 
   bool Loading() const { return fLoader != nullptr; }
-  bool FileSearched() const { return fRegistry != nullptr; }
+  bool FileSearched() const { return fRegistry != nullptr || fHive != nullptr; }
+  bool HiveSearched() const { return fHive != nullptr; }
+  // The name the searched hive's root is reported by (its file's name); empty otherwise.
+  TText SingleRoot() const;
   // The file searched now; empty while the registry is.
   const TText& FilePath() const { return fPath; }
   // The cursors of what is searched now: the loaded file's or the live registry's.
@@ -62,8 +70,10 @@ class TRegFileCmds {
   std::unique_ptr<TRegLoadThread> fLoader;       // the running load
   std::unique_ptr<TRegLoadThread> fEndedLoader;  // ended or ending; released at the next load
   std::shared_ptr<TMemRegistry> fRegistry;
+  std::shared_ptr<THiveRegistry> fHive;
   TText fPath;
   TText fLastName;
+  TText fLastHiveName;
   bool fClosing = false;
 };
 

@@ -2,11 +2,6 @@
 
 namespace corvane {
 
-TText FileNameOf(const TText& vPath) {
-  const auto slash = vPath.find_last_of(u"\\/");
-  return slash == TText::npos ? vPath : vPath.substr(slash + 1);
-}
-
 TText SearchedCaption(bool vFileSearched, const TText& vPath) {
   return vFileSearched ? u"Corvane - " + FileNameOf(vPath) : TText(u"Corvane");
 }
@@ -20,6 +15,14 @@ TText LoadProgressText(const TText& vPath, std::uint64_t vDone, std::uint64_t vT
 TText LoadDoneText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues) {
   return u"Searching the export file " + vPath + u" (" + DecimalText(vKeys) + u" keys, " +
          DecimalText(vValues) + u" values)";
+}
+
+TText HiveOpenedText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues,
+                     const TText& vNotice) {
+  TText t = u"Searching the hive file " + vPath + u" (" + DecimalText(vKeys) + u" keys, " +
+            DecimalText(vValues) + u" values)";
+  if (!vNotice.empty()) t += u". " + vNotice;
+  return t;
 }
 
 TText RegistrySearchedText() {

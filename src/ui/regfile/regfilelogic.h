@@ -5,12 +5,10 @@
 #include <cstdint>
 
 #include "export/regloadthread.h"
+#include "files/files.h"
 #include "text/text.h"
 
 namespace corvane {
-
-// The file name without its folder.
-TText FileNameOf(const TText& vPath);
 
 // "Corvane" while the registry is searched, "Corvane - <file name>" while a file is.
 TText SearchedCaption(bool vFileSearched, const TText& vPath);
@@ -20,6 +18,11 @@ TText LoadProgressText(const TText& vPath, std::uint64_t vDone, std::uint64_t vT
 
 // The status bar once a file is loaded and searches run over it.
 TText LoadDoneText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues);
+
+// The status bar once a hive file is open: "Searching the hive file <path> (K keys, V
+// values)", followed by vNotice (what the hive says of itself) when there is one.
+TText HiveOpenedText(const TText& vPath, std::uint64_t vKeys, std::uint64_t vValues,
+                     const TText& vNotice);
 
 // The status bar when the registry is searched again.
 TText RegistrySearchedText();

@@ -44,6 +44,18 @@ class TWindow {
 // after ".", the application title as caption, an error icon and OK.
 void ShowError(HWND vOwner, const TText& vText);
 
+// The hourglass for the scope of a piece of work that keeps the window busy.
+class TWaitCursor {
+ public:
+  TWaitCursor() : fOld(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~TWaitCursor() { SetCursor(fOld); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+ private:
+  HCURSOR fOld;
+};
+
 // Inside a catch block: shows what was thrown in the error box ("Out of memory", the
 // exception's text, or "Unexpected error"), owned by vWnd's top-level window.
 void ShowCaughtError(HWND vWnd) noexcept;
