@@ -125,15 +125,6 @@ std::wstring ShownData(const TPlanted& vValue) {
   return text;
 }
 
-std::string Utf8(const std::wstring& vText) {
-  if (vText.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, vText.data(), int(vText.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(std::size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, vText.data(), int(vText.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 // UTF-8 bytes as UTF-16; bytes that are not UTF-8 give a text no planted one equals.
 std::wstring Wide(std::string_view vText) {
   if (vText.empty()) return {};

@@ -539,6 +539,16 @@ class TTempDir {
   std::wstring fPath;
 };
 
+// UTF-16 as UTF-8, for messages and comparisons that print readably.
+inline std::string Utf8(const std::wstring& vText) {
+  if (vText.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, vText.data(), int(vText.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(std::size_t(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, vText.data(), int(vText.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 inline void WriteFileBytes(const std::wstring& vPath, const std::string& vBytes) {
   HANDLE f = CreateFileW(vPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD n = 0;
