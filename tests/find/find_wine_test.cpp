@@ -1,6 +1,6 @@
 // corvane-find.exe on the real registry under Wine: a value planted in HKEY_CURRENT_USER is
 // found by its name, by text data, by widened data in a REG_BINARY and by number. And --file
-// on an export in folders whose names are not ASCII.
+// on an export and --hive on hive files in folders whose names are not ASCII.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 
 #include "search/regexport.h"
 #include "support/csvreader.h"
+#include "support/hivewriter.h"
 #include "support/planter.h"
 #include "support/runexe.h"
 #include "support/widefolders.h"
@@ -157,6 +158,33 @@ TEST(FindOnWine, FileInFoldersWithNamesBeyondAscii) {
               "Found 1 items\n")
         << ToUtf8(path);
   }
+}
+
+// Two hive files, each in a folder whose name is not ASCII, searched at once: each hive's
+// hit under its own file's name, in the order given.
+TEST(FindOnWine, HivesInFoldersWithNamesBeyondAscii) {
+  TMemRegistry source;
+  source.SetText(kHKLM, u"Caf\u00e9\\Run", u"name-zqxhive", u"Gr\u00fc\u00dfe zqxhive");
+  const test::THiveImage image = test::WriteHive(*source.Root(kHKLM));
+  test::TWideFolders folders;
+  const std::vector<TText> paths =
+      folders.WriteEach(u"SOFTWARE", std::string(image.fBytes.begin(), image.fBytes.end()));
+  ASSERT_EQ(paths.size(), 2u);
+  DWORD exitCode = 99;
+  std::string err;
+  const std::string out = RunExe(L"--jobs 2 --hive \"" + std::wstring(W(paths[0])) +
+                                     L"\" --hive \"" + std::wstring(W(paths[1])) + L"\" zqxhive",
+                                 exitCode, &err);
+  EXPECT_EQ(exitCode, 0u) << out << err;
+  std::string want;
+  for (const TText& path : paths)
+    want += "Hive: " + ToUtf8(path) + "\n" +
+            "Key: SOFTWARE\\caf\u00e9\\run\n"
+            "Val: name-[zqxhive]\n"
+            "Dat: Gr\u00fc\u00dfe [zqxhive]\n"
+            "\n";
+  EXPECT_EQ(out, want + "Found 2 items\n");
+  EXPECT_EQ(err, "");
 }
 
 }  // namespace
