@@ -272,9 +272,9 @@ void TSearchThread::ReportHit() {
 }
 
 void TSearchThread::ReportProgress() {
-  Synchronize([this] {
-    if (fProgP) fProgP(fTotal, fCount);
-  });
+  // No report wanted: no hand-off (each one is a wait for the GUI thread).
+  if (!fProgP) return;
+  Synchronize([this] { fProgP(fTotal, fCount); });
 }
 
 }  // namespace corvane

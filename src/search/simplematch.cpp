@@ -1,4 +1,8 @@
 // Simple-search matching: names, data, the widened search and the data excerpt.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "search/dataview.h"
 #include "search/number.h"
 #include "search/searchthread.h"
@@ -9,13 +13,35 @@ namespace {
 constexpr char16_t kCutEnd[] = u"\u2026\u00BB";
 constexpr char16_t kCutStart[] = u"\u00AB\u2026";
 
-// Pos(vFoldedSub, FoldAZ(s)) without building the folded copy of s.
+// The first position from vFrom to vLast (inclusive) whose unit, masked by vMask, is vUnit;
+// vLast + 1 when there is none. Eight units at a time where SSE2 is there (every x86-64).
+std::size_t FindUnit(const char16_t* s, std::size_t vFrom, std::size_t vLast, char16_t vMask,
+                     char16_t vUnit) {
+  std::size_t i = vFrom;
+#if defined(__SSE2__)
+  const __m128i mask = _mm_set1_epi16(static_cast<short>(vMask));
+  const __m128i unit = _mm_set1_epi16(static_cast<short>(vUnit));
+  for (; i + 8 <= vLast + 1; i += 8) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(block, mask), unit));
+    if (hits != 0) return i + std::size_t(__builtin_ctz(unsigned(hits))) / 2;
+  }
+#endif
+  for (; i <= vLast; ++i)
+    if (char16_t(s[i] & vMask) == vUnit) return i;
+  return vLast + 1;
+}
+
+// Pos(vFoldedSub, FoldAZ(s)) without building the folded copy of s. Candidates for the first
+// character are found by FindUnit: a letter A-Z there matches itself and its lower case, the
+// two codes that differ in bit 5 alone.
 std::int32_t PosFolded(TTextView vFoldedSub, TTextView s) {
   if (vFoldedSub.empty() || vFoldedSub.size() > s.size()) return 0;
   const char16_t first = vFoldedSub[0];
+  const char16_t mask = first >= u'A' && first <= u'Z' ? char16_t(0xFFDF) : char16_t(0xFFFF);
   const std::size_t last = s.size() - vFoldedSub.size();
-  for (std::size_t i = 0; i <= last; ++i) {
-    if (FoldAZ(s[i]) != first) continue;
+  for (std::size_t i = FindUnit(s.data(), 0, last, mask, first); i <= last;
+       i = FindUnit(s.data(), i + 1, last, mask, first)) {
     std::size_t j = 1;
     while (j < vFoldedSub.size() && FoldAZ(s[i + j]) == vFoldedSub[j]) ++j;
     if (j == vFoldedSub.size()) return static_cast<std::int32_t>(i + 1);

@@ -37,6 +37,31 @@ class SimpleMatching : public testing::Test {
   std::unique_ptr<TSearchThread> thread;
 };
 
+// Names are scanned eight characters at a time: every position of a match in and around a
+// block of eight gives the same answer as a one-by-one comparison, first letters match both
+// cases, and a first character that is not a letter matches only itself (not the character
+// that differs from it in the bit that tells a letter's case).
+TEST_F(SimpleMatching, EveryPositionAndFirstCharacterOfANameMatch) {
+  for (const TText& needle : {TText(u"sHell"), TText(u"%sys"), TText(u"@x"), TText(u"z")}) {
+    TSearchThread& t = Search(needle);
+    for (std::size_t length = needle.size(); length < 40; ++length) {
+      for (std::size_t at = 0; at + needle.size() <= length; ++at) {
+        TText name(length, u'.');
+        for (std::size_t i = 0; i < needle.size(); ++i) name[at + i] = LowerAZ(needle[i]);
+        std::int32_t start = 0, len = 0;
+        ASSERT_TRUE(t.SimpleMatch(name, start, len)) << ToUtf8(name);
+        EXPECT_EQ(start, std::int32_t(at + 1)) << ToUtf8(name);
+        EXPECT_EQ(len, std::int32_t(needle.size()));
+        // The first character's bit-5 sibling (a letter's other case, '%' and U+0005) only
+        // where the first character is a letter.
+        name[at] = char16_t(name[at] ^ 0x20);
+        const bool letter = FoldAZ(needle[0]) >= u'A' && FoldAZ(needle[0]) <= u'Z';
+        EXPECT_EQ(t.SimpleMatch(name, start, len), letter) << ToUtf8(name);
+      }
+    }
+  }
+}
+
 TEST_F(SimpleMatching, NamesFoldOnlyAToZ) {
   std::int32_t start = 0, len = 0;
   EXPECT_TRUE(Search(u"Run").SimpleMatch(u"RunOnce", start, len));

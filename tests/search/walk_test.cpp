@@ -143,6 +143,32 @@ TEST_F(Walk, ProgressEveryHundredKeysNeverAtTheEnd) {
   EXPECT_EQ(run2.fRec.fProgress[0].second, 97);
 }
 
+// Every hand-off makes the worker wait for the GUI thread. Without a progress report the
+// walk hands off its hits only; with one, every 100th key as well.
+TEST_F(Walk, NoHandOffForProgressNobodyAsksFor) {
+  Flat(reg, 994);  // 1,000 keys
+  for (const bool withProgress : {false, true}) {
+    int steps = 0;  // hand-offs run on this thread
+    TGuiSync sync;
+    TSearchHost host;
+    host.fSync = &sync;
+    host.fNewCursor = reg.Factory();
+    int hits = 0, reports = 0;
+    TProgProc progress;
+    if (withProgress) progress = [&reports](std::int32_t, std::int32_t) { ++reports; };
+    TSearchThread t(u"k10", false, 1000, [&hits](const TResult&) { ++hits; }, progress, host);
+    t.Start();
+    while (!t.Finished()) {
+      steps += sync.RunPending();
+      (void)sync.WaitPending(std::chrono::milliseconds(20));
+    }
+    steps += sync.RunPending();
+    EXPECT_EQ(hits, 100) << withProgress;  // k1000 to k1099
+    EXPECT_EQ(reports, withProgress ? 10 : 0);
+    EXPECT_EQ(steps, hits + reports) << withProgress;
+  }
+}
+
 TEST_F(Walk, AliasKeysCountInTheProgressTotal) {
   // HKCU, Flat, 93 keys, HKLM, HKU, HKCC, HKCR: 99 keys; the alias key below HKCR is the
   // 100th and brings the one progress report. What lies below it is not counted.
