@@ -1,5 +1,7 @@
 #include "export/csvwriter.h"
 
+#include "search/keytime.h"
+
 namespace corvane {
 namespace {
 
@@ -37,7 +39,7 @@ void Field(std::string& vOut, const TText& vText, std::size_t* vReplaced) {
 
 std::string CsvHead(bool vWithSource) {
   return std::string(kUtf8Bom) +
-         "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength" +
+         "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength,modified" +
          (vWithSource ? ",source\r\n" : "\r\n");
 }
 
@@ -54,6 +56,8 @@ std::string CsvRow(const TResult& vHit, std::size_t* vReplaced, const TText* vSo
     row += ',';
     row += std::to_string(n);
   }
+  row += ',';
+  row += IsoTime(vHit.fModified);  // digits, dashes, colons: never quoted
   if (vSource) {
     row += ',';
     Field(row, *vSource, vReplaced);

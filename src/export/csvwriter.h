@@ -1,6 +1,7 @@
 // Hits as CSV for spreadsheets: UTF-8 with a byte order mark, one header row, then one row
 // per hit with the columns key, value, data, keyStart, valueStart, dataStart, keyLength,
-// valueLength, dataLength (the names and order of the JSON Lines fields, without the root).
+// valueLength, dataLength, modified (the names and order of the JSON Lines fields, without the
+// root); modified is the key's last-write time in ISO 8601 UTC, empty when not known.
 // Quoting follows RFC 4180: records end with CR LF; a field holding a comma, a double quote,
 // a CR or an LF (or starting or ending with a blank) is enclosed in double quotes, with each
 // double quote doubled. Apart from the formula guard below, texts are written as they are:

@@ -1,5 +1,7 @@
 #include "export/jsonlines.h"
 
+#include "search/keytime.h"
+
 #include <utility>
 
 namespace corvane {
@@ -57,6 +59,7 @@ std::string HitJson(const TResult& vHit, std::size_t* vReplaced, const TText* vS
     j += ',';
     JsonField(j, name, number);
   }
+  j += ",\"modified\":\"" + IsoTime(vHit.fModified) + "\"";
   if (vSource) {
     j += ',';
     JsonField(j, "source", *vSource);

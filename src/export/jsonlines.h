@@ -1,5 +1,6 @@
 // Hits as JSON Lines: one JSON object per hit and line, with the fields root, key, value,
-// data, keyStart, valueStart, dataStart, keyLength, valueLength, dataLength. corvane-find
+// data, keyStart, valueStart, dataStart, keyLength, valueLength, dataLength, modified (the
+// key's last-write time in ISO 8601 UTC, "" when not known). corvane-find
 // --json and the window's export write through this one writer. A surrogate that is not part
 // of a pair is written as U+FFFD and counted in *vReplaced, as in the CSV writer.
 #pragma once

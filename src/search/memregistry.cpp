@@ -212,6 +212,10 @@ class TMemCursor final : public TRegCursor {
     return true;
   }
 
+  bool KeyWriteTime(std::uint64_t& vTime) override {
+    return fReg.fKnowsTimes && TRegCursor::KeyWriteTime(vTime);
+  }
+
   bool OpenKeyInfo(TKeyInfo& vInfo) override {
     auto key = Held(0);
     if (!key) return false;

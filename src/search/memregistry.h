@@ -66,6 +66,9 @@ class TMemRegistry {
   std::function<void(TKeyHandle, TTextView)> fOnOpen;
   // Counters for tests.
   std::uint64_t fOpens = 0;
+  // False for a registry loaded from an export file, which carries no times: its keys' times
+  // are unknown.
+  bool fKnowsTimes = true;
   std::uint32_t fLastGranted = 0;  // access mask of the last successful read-only open
 
   std::shared_ptr<TMemKey> Root(TKeyHandle vRoot) const;

@@ -605,6 +605,7 @@ class TWriter {
 }  // namespace
 
 void LoadRegExport(TMemRegistry& vReg, std::string_view vBytes, const TRegLoadProgress& vProgress) {
+  vReg.fKnowsTimes = false;  // an export file carries no times
   TReader(vReg, vBytes, vProgress).Run();
 }
 

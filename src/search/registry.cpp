@@ -15,6 +15,13 @@ void TValueList::Add(TText vName, std::uint32_t vType, const std::uint8_t* vData
   }
 }
 
+bool TRegCursor::KeyWriteTime(std::uint64_t& vTime) {
+  TKeyInfo info;
+  if (!OpenKeyInfo(info) || info.fLastWriteTime == 0) return false;
+  vTime = info.fLastWriteTime;
+  return true;
+}
+
 bool TRegCursor::ListValues(TValueList& vList, bool vWithData) {
   vList.Clear();
   std::vector<std::uint8_t> buffer;

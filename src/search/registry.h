@@ -124,6 +124,9 @@ class TRegCursor {
   [[nodiscard]] virtual bool DeleteKey(TTextView vPath) = 0;
   [[nodiscard]] virtual bool RootKeyInfo(TKeyHandle vRoot, TKeyInfo& vInfo) = 0;
   [[nodiscard]] virtual bool OpenKeyInfo(TKeyInfo& vInfo) = 0;
+  // The open key's last-write time (a FILETIME number); false when the backend does not know
+  // it. This default reads it through OpenKeyInfo.
+  [[nodiscard]] virtual bool KeyWriteTime(std::uint64_t& vTime);
 };
 
 using TCursorFactory = std::function<std::unique_ptr<TRegCursor>()>;

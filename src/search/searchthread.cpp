@@ -128,8 +128,13 @@ void TSearchThread::WalkKey(const TText& vName, int vDepth) {
   }
   // A subkey opens relative to its parent, which stays open: one handle per level.
   if (!(vDepth == 0 ? fCursor->OpenRead(TText()) : fCursor->OpenSubkeyRead(vName))) return;
+  fKeyTimeRead = false;
   try {
-    if (fComplex) {
+    // A key written outside the time range reports nothing; its subkeys may.
+    const bool inRange = !fRange || fRange->Contains(KeyTime());
+    if (!inRange) {
+      if (vDepth < kMaxKeyDepth) WalkSubkeys(vDepth);
+    } else if (fComplex) {
       ComplexBody(full, vName);
       // Whether or not the key matched, its subkeys are walked (the loop checks fQuit).
       if (vDepth < kMaxKeyDepth) WalkSubkeys(vDepth);
@@ -258,11 +263,23 @@ void TSearchThread::WalkSubkeys(int vDepth) {
   fFull.resize(len);
 }
 
+std::uint64_t TSearchThread::KeyTime() {
+  if (!fKeyTimeRead) {
+    fKeyTimeRead = true;
+    if (!fCursor->KeyWriteTime(fKeyTime)) fKeyTime = 0;
+  }
+  return fKeyTime;
+}
+
 void TSearchThread::ReportHit() {
-  Synchronize([this] {
-    if (fFoundP)
-      fFoundP(TResult(fGotKey, fGotVal, fGotDat, fGotKeySt, fGotValSt, fGotDatSt, fGotKeyLn,
-                      fGotValLn, fGotDatLn, fGotRoot));
+  const std::uint64_t modified = KeyTime();
+  Synchronize([this, modified] {
+    if (fFoundP) {
+      TResult hit(fGotKey, fGotVal, fGotDat, fGotKeySt, fGotValSt, fGotDatSt, fGotKeyLn,
+                  fGotValLn, fGotDatLn, fGotRoot);
+      hit.fModified = modified;
+      fFoundP(std::move(hit));
+    }
     ++fCount;
     if (fCount >= fMaxRslt) {
       fStatus = stOverflow;

@@ -19,10 +19,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "search/criteria.h"
 #include "search/dataview.h"
+#include "search/keytime.h"
 #include "search/registry.h"
 #include "search/thread.h"
 #include "search/types.h"
@@ -52,6 +54,9 @@ class TSearchThread : public TThread {
   ~TSearchThread() override;
 
   TStatus Status() const { return fStatus; }
+  // Before Start: only keys last written within vRange report hits (a key whose time is not
+  // known reports none); their subkeys are searched all the same.
+  void LimitTimes(std::optional<TTimeRange> vRange) { fRange = vRange; }
 
   // Matching (simple search); public for tests. Positions count from 1.
   bool SimpleMatch(const TText& S, std::int32_t& keyStart, std::int32_t& keyLen) const;
@@ -124,6 +129,11 @@ class TSearchThread : public TThread {
   std::unique_ptr<TRegCursor> fCursor;  // for the duration of one search procedure
   TValueList fValues;                   // the values of the key being searched
   mutable TDataView fView;              // the data view SimpleMatchD works on, reused
+  // The key's last-write time, read once per key when first needed; 0: unknown.
+  std::uint64_t KeyTime();
+  std::optional<TTimeRange> fRange;
+  std::uint64_t fKeyTime = 0;
+  bool fKeyTimeRead = false;
   TText fRootName;
   TText fFull;  // the full path of the key being walked
 };

@@ -104,6 +104,7 @@ class TResult {
   std::int32_t fKeyLen;
   std::int32_t fValLen;
   std::int32_t fDatLen;
+  std::uint64_t fModified = 0;  // the key's last-write time (a FILETIME number); 0: unknown
 };
 
 // The placeholder of the simple search for a value name or data that took no part: two

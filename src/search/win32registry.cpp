@@ -237,6 +237,13 @@ class TWin32Cursor final : public TRegCursor {
     return Info(RootHandle(vRoot), vInfo);
   }
   bool OpenKeyInfo(TKeyInfo& vInfo) override { return fOpen && Info(fOpen, vInfo); }
+  // From the same query that sizes the key's listings: the walk asks no more of the registry.
+  bool KeyWriteTime(std::uint64_t& vTime) override {
+    const TSizes* z = Sizes();
+    if (!z) return false;
+    vTime = (std::uint64_t(z->fWritten.dwHighDateTime) << 32) | z->fWritten.dwLowDateTime;
+    return vTime != 0;
+  }
 
  private:
   // The key a path counts from, and the path below it.
@@ -266,6 +273,7 @@ class TWin32Cursor final : public TRegCursor {
   // listing and the subkey listing share them.
   struct TSizes {
     DWORD fSubKeys = 0, fMaxSubKeyLen = 0, fValues = 0, fMaxValueNameLen = 0, fMaxValueLen = 0;
+    FILETIME fWritten{};
   };
   const TSizes* Sizes() {
     if (!fOpen) return nullptr;
@@ -274,7 +282,7 @@ class TWin32Cursor final : public TRegCursor {
       TSizes& z = level.fSizes;
       if (RegQueryInfoKeyW(fOpen, nullptr, nullptr, nullptr, &z.fSubKeys, &z.fMaxSubKeyLen, nullptr,
                            &z.fValues, &z.fMaxValueNameLen, &z.fMaxValueLen, nullptr,
-                           nullptr) != ERROR_SUCCESS)
+                           &z.fWritten) != ERROR_SUCCESS)
         return nullptr;
       level.fHaveSizes = true;
     }

@@ -20,16 +20,19 @@ std::vector<TCsvRecord> Read(const std::string& vCsv) {
 }
 
 TEST(CsvWriter, HeaderRowAndOneRowPerHit) {
-  const std::vector<TResult> hits = {
+  std::vector<TResult> hits = {
       TResult(u"HKEY_CURRENT_USER\\run", u"", u"c:\\x", 19, 0, 1, 3, 0, 2, kHKCU),
       TResult(u"HKEY_LOCAL_MACHINE\\k", kNoPart, kNoPart, 20, 0, -4, 1, 0, 0, kHKLM)};
+  // 2024-02-29T23:59:59Z and one 100-ns unit: the time is written to the whole second.
+  hits[0].fModified = 133537247990000001ull;
   const std::string csv = HitsCsv(hits);
-  // Plain fields stay unquoted, so a spreadsheet sees the numbers as numbers.
-  EXPECT_EQ(csv,
-            std::string(kUtf8Bom) +
-                "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,dataLength\r\n"
-                "HKEY_CURRENT_USER\\run,,c:\\x,19,0,1,3,0,2\r\n"
-                "HKEY_LOCAL_MACHINE\\k,\u2014\u2014,\u2014\u2014,20,0,-4,1,0,0\r\n");
+  // Plain fields stay unquoted, so a spreadsheet sees the numbers as numbers. The last-write
+  // time comes last, after the columns of earlier versions; empty when not known.
+  EXPECT_EQ(csv, std::string(kUtf8Bom) +
+                     "key,value,data,keyStart,valueStart,dataStart,keyLength,valueLength,"
+                     "dataLength,modified\r\n"
+                     "HKEY_CURRENT_USER\\run,,c:\\x,19,0,1,3,0,2,2024-02-29T23:59:59Z\r\n"
+                     "HKEY_LOCAL_MACHINE\\k,\u2014\u2014,\u2014\u2014,20,0,-4,1,0,0,\r\n");
   const auto records = Read(csv);
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[1][1], "");  // the default value's name: empty, never "(default)"
@@ -58,11 +61,11 @@ TEST(CsvWriter, QuotingKeepsEveryTextIntact) {
   ASSERT_EQ(records.size(), hits.size() + 1);
   for (std::size_t i = 0; i < hits.size(); ++i) {
     const TCsvRecord& r = records[i + 1];
-    ASSERT_EQ(r.size(), 9u) << i;
+    ASSERT_EQ(r.size(), 10u) << i;
     EXPECT_EQ(r[0], ToUtf8(hits[i].fKeyStr));
     EXPECT_EQ(r[1], ToUtf8(hits[i].fValStr));
     EXPECT_EQ(r[2], ToUtf8(hits[i].fDatStr));
-    EXPECT_EQ((TCsvRecord(r.begin() + 3, r.end())), (TCsvRecord{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ((TCsvRecord(r.begin() + 3, r.end())), (TCsvRecord{"1", "2", "3", "4", "5", "6", ""}));
   }
 }
 
@@ -93,13 +96,13 @@ TEST(CsvWriter, FormulaStartsGetAnApostropheBeforeTheQuoting) {
   for (const TCase& c : cases) {
     hits.emplace_back(c.fText, c.fText, c.fText, 1, -4, 3, 4, 5, 6, kHKU);
     const std::string& f = c.fField;
-    EXPECT_EQ(CsvRow(hits.back()), f + ',' + f + ',' + f + ",1,-4,3,4,5,6\r\n") << f;
+    EXPECT_EQ(CsvRow(hits.back()), f + ',' + f + ',' + f + ",1,-4,3,4,5,6,\r\n") << f;
   }
   const auto records = Read(HitsCsv(hits));
   ASSERT_EQ(records.size(), hits.size() + 1);
   for (std::size_t i = 0; i < hits.size(); ++i) {
     const std::string cell = (cases[i].fGuarded ? "'" : "") + ToUtf8(cases[i].fText);
-    EXPECT_EQ(records[i + 1], (TCsvRecord{cell, cell, cell, "1", "-4", "3", "4", "5", "6"})) << i;
+    EXPECT_EQ(records[i + 1], (TCsvRecord{cell, cell, cell, "1", "-4", "3", "4", "5", "6", ""})) << i;
   }
 }
 

@@ -1,6 +1,7 @@
 // Exports written to files: a thousand planted hits in each format read back by readers
 // independent of the writers, on both registry backends; and the safe save under failures.
 #include "export/exportfile.h"
+#include "search/keytime.h"
 
 #include <gtest/gtest.h>
 
@@ -74,8 +75,11 @@ TEST_P(ExportFiles, AThousandPlantedHitsInEachFormatReadBack) {
       ASSERT_TRUE(test::ReadCsv(std::string_view(bytes).substr(3), records, why)) << why;
       ASSERT_EQ(records.size(), 1001u);
       for (std::size_t i = 0; i < hits.size(); ++i) {
-        ASSERT_EQ(records[i + 1].size(), 9u);
+        ASSERT_EQ(records[i + 1].size(), 10u);
         EXPECT_EQ(records[i + 1][0], ToUtf8(hits[i].fKeyStr));
+        // Every backend here knows its keys' times.
+        EXPECT_NE(hits[i].fModified, 0u);
+        EXPECT_EQ(records[i + 1][9], IsoTime(hits[i].fModified));
         EXPECT_EQ(records[i + 1][1], ToUtf8(hits[i].fValStr));
         EXPECT_EQ(records[i + 1][4], std::to_string(hits[i].fValStart));
       }

@@ -101,6 +101,52 @@ TEST(FindArgs, Criteria) {
   }
 }
 
+// Time limits: the texts each option takes, the messages that name the option, the limits
+// that cannot be combined, and a limit on an export file refused before it is read.
+TEST(FindRun, TimeLimits) {
+  TFindOptions o;
+  std::string err;
+  ASSERT_TRUE(ParseArgs({u"--modified-after", u"2024-02-29T23:59:59Z", u"--modified-before",
+                         u"2024-03-01Z", u"x"},
+                        o, err))
+      << err;
+  EXPECT_EQ(o.fTimes.fLimit, tlBetween);
+  EXPECT_EQ(o.fTimes.fAfter, 133537247990000000ull);
+  TFindOptions w;
+  ASSERT_TRUE(ParseArgs({u"--modified-within", u"36h", u"x"}, w, err)) << err;
+  EXPECT_EQ(w.fTimes.fLimit, tlWithin);
+  EXPECT_EQ(w.fTimes.fCount, 36u);
+  EXPECT_EQ(w.fTimes.fUnit, tuHours);
+  for (const auto& [args, says] : std::vector<std::pair<std::vector<TText>, std::string>>{
+           {{u"--modified-after", u"yesterday", u"x"}, "option --modified-after needs"},
+           {{u"--modified-before", u"2024-02-30", u"x"}, "option --modified-before needs"},
+           {{u"--modified-within", u"7w", u"x"}, "option --modified-within needs"},
+           {{u"--modified-within", u"7d", u"--modified-after", u"2024-01-01", u"x"},
+            "cannot be combined"}}) {
+    TFindOptions x;
+    err.clear();
+    EXPECT_FALSE(ParseArgs(args, x, err)) << says;
+    EXPECT_NE(err.find(says), std::string::npos) << err;
+  }
+
+  // The fake registry's keys were written at its clock's first ticks, in 1601.
+  TMemRegistry reg;
+  reg.SetText(kHKCU, u"Run", u"tool", u"c:\\tool.exe");
+  TCapture early, late, backwards;
+  EXPECT_EQ(RunWith(reg, early, {u"--modified-before", u"1601-01-02Z", u"tool"}), kExitFound);
+  EXPECT_EQ(RunWith(reg, late, {u"--modified-after", u"2000-01-01", u"tool"}), kExitNothing);
+  EXPECT_EQ(RunWith(reg, backwards, {u"--modified-after", u"2000-01-02", u"--modified-before",
+                                     u"2000-01-01", u"tool"}),
+            kExitUsage);
+  EXPECT_NE(backwards.fErr.find("ends before it starts"), std::string::npos) << backwards.fErr;
+  TCapture file;
+  EXPECT_EQ(RunWith(reg, file, {u"--file", u"/nonexistent/x.reg", u"--modified-within", u"1d",
+                                u"tool"}),
+            kExitUsage);
+  EXPECT_EQ(file.fErr, "corvane-find: Registry export files carry no times; remove the time "
+                       "limit to search this file\n");
+}
+
 TEST(FindRun, CriteriaSearchShowsOnlyItsLines) {
   TMemRegistry reg;
   reg.SetText(kHKCU, u"Software\\Run", u"Path", u"c:\\x");
@@ -173,7 +219,7 @@ TEST(FindOutput, HitBlockJsonAndEndTexts) {
   EXPECT_EQ(HitJson(hit),
             "{\"root\":2147483649,\"key\":\"HKEY_CURRENT_USER\\\\run\",\"value\":\"\","
             "\"data\":\"a\\\"b\\\\c\u00e9\",\"keyStart\":19,\"valueStart\":0,\"dataStart\":1,"
-            "\"keyLength\":3,\"valueLength\":0,\"dataLength\":1}\n");
+            "\"keyLength\":3,\"valueLength\":0,\"dataLength\":1,\"modified\":\"\"}\n");
   const TResult ctl(u"K", TText(u"a\x01", 2), u"d", 0, 0, 0, 0, 0, 0, kHKLM);
   EXPECT_NE(HitJson(ctl).find("\"a\\u0001\""), std::string::npos);
   EXPECT_EQ(EndText(stFinished, 3), u"Found 3 items");

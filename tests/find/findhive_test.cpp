@@ -121,7 +121,15 @@ TEST_F(FindHive, HitsEqualThoseOfTheSameKeysInAnExportFile) {
       const TRun h = Find(args), f = Find(fromFile);
       EXPECT_EQ(h.fExit, kExitFound) << ToUtf8(args.back()) << h.fErr;
       EXPECT_EQ(h.fExit, f.fExit);
-      EXPECT_EQ(h.fOut, AsHive(f.fOut, "SOFTWARE")) << ToUtf8(args.back());
+      // The hive knows when each key was written; an export file does not.
+      const std::regex modified(",\"modified\":\"[^\"]*\"");
+      if (h.fOut.find("{") != std::string::npos) {
+        EXPECT_NE(h.fOut.find("\"modified\":\"1601-01-01T00:00:00Z\""), std::string::npos);
+        EXPECT_NE(f.fOut.find("\"modified\":\"\""), std::string::npos);
+      }
+      EXPECT_EQ(std::regex_replace(h.fOut, modified, ""),
+                AsHive(std::regex_replace(f.fOut, modified, ""), "SOFTWARE"))
+          << ToUtf8(args.back());
       EXPECT_EQ(h.fErr, "");
     }
   }

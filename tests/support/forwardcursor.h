@@ -36,6 +36,7 @@ class TForwardCursor : public TRegCursor {
   bool DeleteKey(TTextView p) override { return fIn->DeleteKey(p); }
   bool RootKeyInfo(TKeyHandle r, TKeyInfo& i) override { return fIn->RootKeyInfo(r, i); }
   bool OpenKeyInfo(TKeyInfo& i) override { return fIn->OpenKeyInfo(i); }
+  bool KeyWriteTime(std::uint64_t& t) override { return fIn->KeyWriteTime(t); }
 
  protected:
   std::unique_ptr<TRegCursor> fIn;

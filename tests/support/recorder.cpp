@@ -13,7 +13,8 @@ std::string TRecordedHit::Marked() const {
 TFoundProc TRecorder::Found() {
   return [this](const TResult& h) {
     fHits.push_back(TRecordedHit{h.fKeyStr, h.fValStr, h.fDatStr, h.fKeyStart, h.fValStart,
-                                 h.fDatStart, h.fKeyLen, h.fValLen, h.fDatLen, h.froot});
+                                 h.fDatStart, h.fKeyLen, h.fValLen, h.fDatLen, h.froot,
+                                 h.fModified});
     if (fOnHit) fOnHit(fHits.back());
   };
 }
@@ -30,9 +31,11 @@ std::vector<std::string> TRecorder::Marked() const {
 
 std::vector<TResult> TRecorder::Results() const {
   std::vector<TResult> r;
-  for (const auto& h : fHits)
+  for (const auto& h : fHits) {
     r.emplace_back(h.fKey, h.fVal, h.fDat, h.fKeySt, h.fValSt, h.fDatSt, h.fKeyLn, h.fValLn,
                    h.fDatLn, h.fRoot);
+    r.back().fModified = h.fModified;
+  }
   return r;
 }
 

@@ -16,6 +16,7 @@ struct TRecordedHit {
   TText fKey, fVal, fDat;
   std::int32_t fKeySt, fValSt, fDatSt, fKeyLn, fValLn, fDatLn;
   TKeyHandle fRoot;
+  std::uint64_t fModified = 0;
   // "key | val | dat" in UTF-8 with every shown emphasis in [brackets].
   std::string Marked() const;
 };

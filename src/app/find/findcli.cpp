@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <stdexcept>
 #include <thread>
 
 #include "app/find/findrun.h"
@@ -75,6 +76,7 @@ bool ParseRoots(const TText& vList, TRootKeySet& vRoots) {
 }
 
 bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string& vError) {
+  bool haveAfter = false, haveBefore = false, haveWithin = false;
   for (std::size_t i = 0; i < vArgs.size(); ++i) {
     const TText& a = vArgs[i];
     auto value = [&](TText& vOut) {
@@ -115,6 +117,24 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     } else if (a == u"--hive") {
       if (!value(v)) return false;
       vOpts.fHives.push_back(v);
+    } else if (a == u"--modified-after" || a == u"--modified-before") {
+      if (!value(v)) return false;
+      const std::optional<std::uint64_t> time = ParseIsoTime(v);
+      if (!time) {
+        vError = "option " + ToUtf8(a) + " needs a date and time as in 2026-12-10T15:30 (Z " +
+                 "at the end for UTC), not '" + ToUtf8(v) + "'";
+        return false;
+      }
+      (a == u"--modified-after" ? vOpts.fTimes.fAfter : vOpts.fTimes.fBefore) = *time;
+      (a == u"--modified-after" ? haveAfter : haveBefore) = true;
+    } else if (a == u"--modified-within") {
+      if (!value(v)) return false;
+      if (!ParseDuration(v, vOpts.fTimes.fCount, vOpts.fTimes.fUnit)) {
+        vError = "option --modified-within needs a whole number and m, h or d, as in 90m, 24h " +
+                 std::string("or 7d, not '") + ToUtf8(v) + "'";
+        return false;
+      }
+      haveWithin = true;
     } else if (a == u"--jobs") {
       if (!value(v)) return false;
       std::int32_t jobs = 0;
@@ -190,6 +210,15 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     vError = "--json and --csv cannot be combined";
     return false;
   }
+  if (haveWithin && (haveAfter || haveBefore)) {
+    vError = "--modified-within cannot be combined with --modified-after or --modified-before";
+    return false;
+  }
+  vOpts.fTimes.fLimit = haveWithin                 ? tlWithin
+                        : haveAfter && haveBefore ? tlBetween
+                        : haveAfter               ? tlAfter
+                        : haveBefore              ? tlBefore
+                                                  : tlAnyTime;
   if (!vOpts.fRegFile.empty() && !vOpts.fHives.empty()) {
     vError = "--file and --hive cannot be combined";
     return false;
@@ -243,18 +272,28 @@ std::string HelpText() {
       "                     hive. A hive that was not closed cleanly is searched as it is,\n"
       "                     and stderr says so.\n"
       "      --jobs N       search up to N hives at once (default: one per processor)\n"
+      "      --modified-after TIME, --modified-before TIME\n"
+      "                     report only keys last written at or after, at or before TIME\n"
+      "                     (ISO 8601: 2026-12-10, 2026-12-10T15:30 or 2026-12-10T15:30:05;\n"
+      "                     local time, or UTC with a Z at the end); both give a range\n"
+      "      --modified-within DURATION\n"
+      "                     report only keys last written within the last 90m, 24h, 7d...\n"
+      "                     A key whose time is not known (an export file has none) is not\n"
+      "                     reported; the subkeys of a key outside the range still are.\n"
       "  -j, --json         print each hit as one JSON object per line, with the fields\n"
       "                     root, key, value, data, keyStart, valueStart, dataStart,\n"
       "                     keyLength, valueLength, dataLength (spans count from 1; a span\n"
-      "                     is emphasised only when start and length are both above 0)\n"
+      "                     is emphasised only when start and length are both above 0),\n"
+      "                     modified (the key's last-write time, ISO 8601 UTC; empty when\n"
+      "                     not known)\n"
       "      --csv          print the hits as CSV for a spreadsheet: UTF-8 with a byte order\n"
       "                     mark, a header row, then one row per hit with the columns key,\n"
       "                     value, data, keyStart, valueStart, dataStart, keyLength,\n"
-      "                     valueLength, dataLength (RFC 4180 quoting, CR LF line ends); a\n"
-      "                     key, value or data text that starts with =, +, -, @, a tab or\n"
-      "                     a CR gets an apostrophe in front, so that a spreadsheet shows\n"
-      "                     it as text instead of running it as a formula; the summary\n"
-      "                     goes to stderr, so standard output is the CSV alone\n"
+      "                     valueLength, dataLength, modified (RFC 4180 quoting, CR LF line\n"
+      "                     ends); a key, value or data text that starts with =, +, -, @,\n"
+      "                     a tab or a CR gets an apostrophe in front, so that a spreadsheet\n"
+      "                     shows it as text instead of running it as a formula; the\n"
+      "                     summary goes to stderr, so standard output is the CSV alone\n"
       "      --no-probe     do not probe for duplicate views of the registry at start (the\n"
       "                     probes write and delete short-lived keys); the classes,\n"
       "                     current-user and configuration content is then searched twice,\n"
@@ -381,6 +420,18 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     vIo.fErr("corvane-find: " + error + "\n");
     return kExitInput;
   }
+  // "Within the last" counts back from now, once for every registry searched.
+  std::optional<TTimeRange> range;
+  try {
+    range = TimeRangeOf(opts.fTimes, TimeNow());
+  } catch (const std::invalid_argument& e) {
+    vIo.fErr(std::string("corvane-find: ") + e.what() + "\n");
+    return kExitUsage;
+  }
+  if (range && !opts.fRegFile.empty()) {
+    vIo.fErr("corvane-find: " + ToUtf8(kExportHasNoTimes) + "\n");
+    return kExitUsage;
+  }
 
   std::vector<TFindSource> sources;
   if (!opts.fRegFile.empty()) {
@@ -463,9 +514,13 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
       vIo.fErr(ToUtf8(ProgressText(total, hits)) + "\n");
     };
   run.fMake = [&](const TSearchHost& vHost, TFoundProc vFound, TProgProc vProgress) {
-    if (!opts.fCriteria)
-      return std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt,
-                                             std::move(vFound), std::move(vProgress), vHost);
+    std::unique_ptr<TSearchThread> thread;
+    if (!opts.fCriteria) {
+      thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt,
+                                               std::move(vFound), std::move(vProgress), vHost);
+      thread->LimitTimes(range);
+      return thread;
+    }
     TComplexCriteria crit;
     for (const TFindCrit& c : opts.fCrits) {
       if (c.fKind == ckKey) crit.fKeyCrit.push_back(EncodeNameCrit(c.fText, c.fMatch));
@@ -477,8 +532,10 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     crit.fDatAll = opts.fDatAll;
     crit.fDatCase = opts.fDatCase;
     crit.fRoots = opts.fRoots;
-    return std::make_unique<TSearchThread>(std::move(crit), opts.fMaxRslt, std::move(vFound),
-                                           std::move(vProgress), vHost);
+    thread = std::make_unique<TSearchThread>(std::move(crit), opts.fMaxRslt, std::move(vFound),
+                                             std::move(vProgress), vHost);
+    thread->LimitTimes(range);
+    return thread;
   };
   const TSourceEnd end = CombinedEnd(RunSources(sources, run));
   const TStatus status = end.fStatus;

@@ -10,6 +10,7 @@
 
 #include "export/jsonlines.h"
 #include "search/criteria.h"
+#include "search/keytime.h"
 #include "search/registry.h"
 #include "search/searchthread.h"
 #include "text/text.h"
@@ -49,6 +50,7 @@ struct TFindOptions {
   TText fRegFile;  // search this export instead of the live registry
   std::vector<TText> fHives;  // search these hive files instead of the live registry
   unsigned fJobs = 0;         // hives searched at once; 0: one per processor
+  TTimeFilter fTimes;         // only keys last written within these times
   // The criteria search: on when any criterion or --roots is given.
   bool fCriteria = false;
   std::vector<TFindCrit> fCrits;
