@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "search/keytime.h"
 #include "search/regexport.h"
 #include "support/csvreader.h"
 #include "support/hivewriter.h"
@@ -185,6 +186,56 @@ TEST(FindOnWine, HivesInFoldersWithNamesBeyondAscii) {
             "\n";
   EXPECT_EQ(out, want + "Found 2 items\n");
   EXPECT_EQ(err, "");
+}
+
+// The last-write time of a planted key, read apart from the program.
+std::uint64_t WriteTimeOf(const TText& vBelowHkcu) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, W(vBelowHkcu), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  FILETIME t{};
+  const LONG rc = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, &t);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime : 0;
+}
+
+// Wine keeps a last-write time per key: each hit carries its key's, and a range between two
+// keys written two seconds apart finds only the later one.
+TEST(FindOnWine, KeysWrittenInATimeRange) {
+  auto plant = test::NewWin32Planter();
+  plant->Value(u"Earlier", u"zqxtime", kRegSz, {'a', 0, 0, 0});
+  Sleep(2100);
+  plant->Value(u"Later", u"zqxtime", kRegSz, {'b', 0, 0, 0});
+  const std::uint64_t earlier = WriteTimeOf(plant->Base() + u"\\Earlier");
+  const std::uint64_t later = WriteTimeOf(plant->Base() + u"\\Later");
+  ASSERT_NE(earlier, 0u);
+  ASSERT_GE(later, earlier + 2 * kTimeSecond);
+  const std::string base = "HKEY_CURRENT_USER\\" + ToUtf8(LowerAZ(plant->Base()));
+  std::string baseJson;  // backslashes escaped
+  for (char c : base) baseJson += c == '\\' ? std::string("\\\\") : std::string(1, c);
+
+  DWORD exitCode = 99;
+  const std::string json = RunExe(L"--json zqxtime", exitCode);
+  EXPECT_EQ(exitCode, 0u) << json;
+  for (const auto& [name, time] : {std::pair{"earlier", earlier}, std::pair{"later", later}}) {
+    const std::size_t at = json.find(baseJson + "\\\\" + name + "\",\"value\":\"zqxtime\"");
+    ASSERT_NE(at, std::string::npos) << json;
+    const std::size_t end = json.find('\n', at);
+    EXPECT_NE(json.substr(at, end - at).find("\"modified\":\"" + IsoTime(time) + "\""),
+              std::string::npos)
+        << json.substr(at, end - at);
+  }
+
+  // Whole seconds between the two, in UTC.
+  const std::string middle = IsoTime(earlier + (later - earlier) / 2);
+  const std::wstring after(middle.begin(), middle.end());
+  const std::string out = RunExe(L"--modified-after " + after + L" zqxtime", exitCode);
+  EXPECT_EQ(exitCode, 0u) << out;
+  EXPECT_EQ(out.find(base + "\\earlier"), std::string::npos) << out;
+  EXPECT_NE(out.find("Key: " + base + "\\later\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\nFound 1 items\n"), std::string::npos) << out;
+  const std::string recent = RunExe(L"--modified-within 10m zqxtime", exitCode);
+  EXPECT_NE(recent.find("\nFound 2 items\n"), std::string::npos) << recent;
 }
 
 }  // namespace
