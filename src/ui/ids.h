@@ -71,6 +71,7 @@ enum : int {
   Splitter1,
   pnlValues,
   pnlAllData,
+  lblKeyTime,
 };
 
 // The Advanced tab: the scroll box, the root key box and the three criteria boxes (+ 0 key

@@ -33,6 +33,7 @@ TDetailValues ReadValueList(TRegCursor& vCursor, const TResult& vHit,
   TDetailValues list;
   if (!OpenKey(vCursor, vHit.froot, vHit.fKeyStr)) return list;
   list.fKeyOpened = true;
+  if (!vCursor.KeyWriteTime(list.fWritten)) list.fWritten = 0;
   std::vector<TText> names = vCursor.ValueNames();
   std::stable_sort(names.begin(), names.end(), [&vCompare](const TText& a, const TText& b) {
     return vCompare.Compare(a, b) < 0;

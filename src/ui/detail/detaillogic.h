@@ -49,6 +49,7 @@ struct TDetailValues {
   std::vector<TDetailEntry> fEntries;
   std::int32_t fSelected = -1;  // -1 when the list is empty
   bool fKeyOpened = false;
+  std::uint64_t fWritten = 0;  // the key's last-write time as it is now; 0: unknown
 };
 
 // The values of the hit's key in the order of vCompare (the default value, named "", comes

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "text/compare.h"
+#include "text/timetext_win32.h"
 #include "text/wide.h"
 #include "ui/gdicanvas.h"
 #include "ui/ids.h"
@@ -76,8 +77,11 @@ HWND TDetailPage::Create(HWND vParent) {
   SetId(splitter, ids::Splitter1);
   pnlAllData = CreatePanel(pnlPage, 0, 0, 100, 100, &fAllDataAlign);
   SetId(pnlAllData, ids::pnlAllData);
+  lblKeyTime = Label(pnlPage, L"", 0, 0, 100, 20, ids::lblKeyTime, SS_NOTIFY | SS_CENTERIMAGE);
+  fApp.SetHint(lblKeyTime, u"Last written|When the key or one of its values was last changed");
   fPageAlign.Add(keyHeader, alTop, 25);
   fPageAlign.Add(pbKey1, alTop, 24);
+  fPageAlign.Add(lblKeyTime, alTop, 20);
   fPageAlign.Add(pnlValues, alLeft, kValuesWidth);
   fPageAlign.Add(splitter, alLeft, 3);
   fPageAlign.Add(pnlAllData, alClient);
@@ -174,6 +178,7 @@ void TDetailPage::acKDetailExecute(const TResult& vHit) {
   fEntries.clear();
   TDetailValues list;
   if (auto cursor = fCursors()) list = ReadValueList(*cursor, vHit, PlatformCompare());
+  SetWindowTextT(lblKeyTime, u" Last written: " + LocalTimeText(list.fWritten));
   for (const TDetailEntry& e : list.fEntries) {
     if (SendMessageW(lbValues, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(e.fName))) < 0) break;
     fEntries.push_back(e);

@@ -108,7 +108,7 @@ class TDetailPage {
   TText fText;             // the chosen value's data as text
   bool fTextShown = true;  // meData holds fText
 
-  HWND pnlPage = nullptr, pbKey1 = nullptr, pnlValues = nullptr, lbValues = nullptr,
+  HWND pnlPage = nullptr, pbKey1 = nullptr, lblKeyTime = nullptr, pnlValues = nullptr, lbValues = nullptr,
        pnlAllData = nullptr, pbVal1 = nullptr, pnlValType = nullptr, lblValSize = nullptr,
        lblValType = nullptr, rbDText = nullptr, rbDBinary = nullptr, rbdDword = nullptr,
        meData = nullptr, sgData = nullptr, pnlData = nullptr, lblValDec = nullptr,

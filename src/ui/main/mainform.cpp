@@ -10,6 +10,7 @@
 #include "settings/profile_win32.h"
 #include "launcher/launcher_win32.h"
 #include "search/win32registry.h"
+#include "text/timetext_win32.h"
 #include "ui/gdicanvas.h"
 #include "ui/ids.h"
 #include "ui/main/mainbars.h"
@@ -176,6 +177,10 @@ void TMainForm::FormCreate() {
   results.fOpen = [this] { fActions.Execute(ids::acKDetail); };
   results.fContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
   results.fCopy = [this] { fActions.Execute(ids::acCopyKey); };
+  results.fSelected = [this] {
+    if (const TResult* hit = fResults->SelectedHit())
+      SetStatus(u"Last written: " + LocalTimeText(hit->fModified));
+  };
   fResults = std::make_unique<TResultsPage>(Handle(), HFONT(fFont.Get()), std::move(results));
   fPages[1] = fResults->Create(Handle());
   lbResults = fResults->List();

@@ -123,6 +123,7 @@ bool TResultsPage::HandleMessage(UINT vMsg, WPARAM wParam, LPARAM lParam, LRESUL
         if (code == BN_CLICKED) btnPrevClick();
       } else if (from == lbResults) {
         if (code == LBN_DBLCLK) fHost.fOpen();
+        if (code == LBN_SELCHANGE && fHost.fSelected) fHost.fSelected();
       } else {
         return false;
       }

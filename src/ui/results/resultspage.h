@@ -32,6 +32,8 @@ class TResultsPage {
     std::function<void(POINT vAt)> fContextMenu;
     // Ctrl+C on a selected hit.
     std::function<void()> fCopy;
+    // The user chose another hit in the list (may be empty).
+    std::function<void()> fSelected;
   };
 
   TResultsPage(HWND vMainWindow, HFONT vFont, THost vHost);
