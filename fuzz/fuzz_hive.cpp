@@ -22,6 +22,8 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 
 struct TWalk {
+  explicit TWalk(TRegCursor& vCursor) : fCursor(vCursor) {}
+
   TRegCursor& fCursor;
   std::uint64_t fKeys = 0;
   TValueList fList;
@@ -72,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   auto cursor = hive->NewCursor();
   if (!cursor->OpenRead(u"")) std::abort();  // the root was checked when the hive opened
-  TWalk walk{*cursor};
+  TWalk walk(*cursor);
   walk.Key(0);
   // Cells begin at distinct multiples of 4: a walk that visits more keys than that visited
   // one twice. The count by the registry's own walk agrees.
