@@ -45,8 +45,9 @@ struct TWalk {
     }
     (void)fCursor.ValueNames();
     if (vDepth >= kMaxKeyDepth) return;
+    // As the search walks: subkeys without a name are left out.
     for (const TText& name : fCursor.SubkeyNames()) {
-      if (!fCursor.OpenSubkeyRead(name)) continue;
+      if (name.empty() || !fCursor.OpenSubkeyRead(name)) continue;
       Key(vDepth + 1);
       fCursor.CloseSubkey();
     }
