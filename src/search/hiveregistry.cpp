@@ -73,7 +73,10 @@ class THiveCursor final : public TRegCursor {
 
   bool QueryValue(TTextView vName, std::uint32_t& vType, std::uint32_t& vSize) override {
     THiveValue value;
-    if (fDepth == 0 || !FindValue(Top().fKey, vName, value) || !value.fSizeValid) return false;
+    // A size larger than the bins is damage: no caller should make room for it.
+    if (fDepth == 0 || !FindValue(Top().fKey, vName, value) || !value.fSizeValid ||
+        value.fSize > fHive.BinsLength())
+      return false;
     vType = value.fType;
     vSize = value.fSize;
     return true;
