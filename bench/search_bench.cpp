@@ -94,11 +94,10 @@ class TOneRootCursor final : public TRegCursor {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // With --hive the arguments after the file shift by one: text and runs.
+  // Text and runs are the third and fourth argument either way.
   const bool fromHive = argc > 2 && std::string(argv[1]) == "--hive";
-  const int shift = fromHive ? 1 : 0;
-  const TText text = argc > 3 - shift ? FromUtf8(argv[3 - shift]) : TText(u"shell32");
-  const int runs = argc > 4 - shift ? std::max(1, std::atoi(argv[4 - shift])) : 5;
+  const TText text = argc > 3 ? FromUtf8(argv[3]) : TText(u"shell32");
+  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
 
   TMemRegistry reg;
   std::unique_ptr<THiveRegistry> hive;

@@ -102,7 +102,9 @@ bool THiveName::Equals(TTextView vName) const {
 int THiveName::CompareFold(TTextView vName) const {
   const std::size_t n = Size(), m = std::min(n, vName.size());
   for (std::size_t i = 0; i < m; ++i) {
-    const char16_t x = FoldWide(At(i)), y = FoldWide(vName[i]);
+    const char16_t a = At(i), b = vName[i];
+    if (a == b) continue;  // most names compare equal as they are
+    const char16_t x = FoldWide(a), y = FoldWide(b);
     if (x != y) return x < y ? -1 : 1;
   }
   if (n == vName.size()) return 0;
