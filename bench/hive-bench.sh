@@ -1,5 +1,5 @@
 #!/bin/bash
-# A search of a large hive file (written once by makehive into build/bench/) against:
+# A search of a large hive file (written once by hivegen into build/bench/) against:
 #   floor     grep -c -a TEXT FILE: every byte of the file read once
 #   peer      hivexml FILE | grep -c TEXT: hivex's whole-hive dump, as a Linux user does it
 #   find      corvane-find --hive FILE TEXT, natively
@@ -16,11 +16,11 @@ TEXT="${1:-shell32}"
 RUNS="${2:-5}"
 REL="$ROOT/build/native-release"
 WINBUILD="${CORVANE_WINDOWS_BUILD:-$ROOT/build/windows}"
-cmake --preset native-release >/dev/null && cmake --build --preset native-release --target corvane-find makehive >/dev/null || exit 1
+cmake --preset native-release >/dev/null && cmake --build --preset native-release --target corvane-find hivegen >/dev/null || exit 1
 HIVE="${CORVANE_HIVE:-$ROOT/build/bench/SOFTWARE}"
 if [ ! -f "$HIVE" ]; then
   mkdir -p "$(dirname "$HIVE")"
-  "$REL/bench/makehive" "$HIVE" || exit 1
+  "$REL/bench/hivegen" "$HIVE" || exit 1
 fi
 FIND="$REL/src/app/find/corvane-find"
 WINFIND="$WINBUILD/src/app/find/corvane-find.exe"

@@ -1,15 +1,18 @@
-// The simple search over a large in-memory registry, against a bare walk of the same
-// registry that touches every name and data byte without matching; both in turn, RUNS times,
-// with every time, the best and the median.
+// The simple search over a large in-memory registry (or a hive file), against a bare walk of
+// the same registry that touches every name and data byte without matching; both in turn,
+// RUNS times, with every time, the best and the median.
 //   search_bench [keys] [values] [text] [runs]
+//   search_bench --hive FILE [text] [runs]      (the hive under the local machine's root)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "search/hiveregistry.h"
 #include "search/memregistry.h"
 #include "search/searchthread.h"
 #include "synthreg.h"
@@ -51,26 +54,80 @@ std::uint64_t BareWalk(TRegCursor& vCursor, const TText& vName, bool vRoot, TVal
   return sum;
 }
 
+// A hive shown under the local machine's root only; the other roots hold nothing.
+class TOneRootCursor final : public TRegCursor {
+ public:
+  explicit TOneRootCursor(std::unique_ptr<TRegCursor> vInner) : fIn(std::move(vInner)) {}
+  void SelectRoot(TKeyHandle r) override {
+    fShown = r == kHKLM;
+    fIn->SelectRoot(r);
+  }
+  void CloseKey() override { fIn->CloseKey(); }
+  bool OpenRead(TTextView p) override { return fShown && fIn->OpenRead(p); }
+  bool OpenSubkeyRead(TTextView n) override { return fShown && fIn->OpenSubkeyRead(n); }
+  void CloseSubkey() override { fIn->CloseSubkey(); }
+  std::vector<TText> SubkeyNames() override { return fIn->SubkeyNames(); }
+  std::vector<TText> ValueNames() override { return fIn->ValueNames(); }
+  bool QueryValue(TTextView n, std::uint32_t& t, std::uint32_t& z) override {
+    return fIn->QueryValue(n, t, z);
+  }
+  bool ReadValue(TTextView n, std::uint8_t* b, std::uint32_t& t, std::uint32_t& z) override {
+    return fIn->ReadValue(n, b, t, z);
+  }
+  bool ListValues(TValueList& l, bool d) override { return fIn->ListValues(l, d); }
+  bool OpenFull(TTextView) override { return false; }
+  bool OpenReadAccess(TTextView p) override { return fShown && fIn->OpenReadAccess(p); }
+  bool CreateSubkey(TTextView) override { return false; }
+  void WriteText(TTextView n, TTextView t) override { fIn->WriteText(n, t); }
+  TText ReadText(TTextView n) override { return fIn->ReadText(n); }
+  std::uint32_t ReadNumber(TTextView n) override { return fIn->ReadNumber(n); }
+  bool KeyExists(TTextView p) override { return fShown && fIn->KeyExists(p); }
+  bool DeleteKey(TTextView) override { return false; }
+  bool RootKeyInfo(TKeyHandle r, TKeyInfo& i) override { return fIn->RootKeyInfo(r, i); }
+  bool OpenKeyInfo(TKeyInfo& i) override { return fIn->OpenKeyInfo(i); }
+
+ private:
+  std::unique_ptr<TRegCursor> fIn;
+  bool fShown = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  bench::TSynthShape shape;
-  if (argc > 1) shape.fKeys = static_cast<std::uint32_t>(std::atoi(argv[1]));
-  if (argc > 2) shape.fValues = static_cast<std::uint32_t>(std::atoi(argv[2]));
+  // Text and runs are the third and fourth argument either way.
+  const bool fromHive = argc > 2 && std::string(argv[1]) == "--hive";
   const TText text = argc > 3 ? FromUtf8(argv[3]) : TText(u"shell32");
+  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
 
   TMemRegistry reg;
-  const double build = Seconds([&] { bench::FillSynthetic(reg, shape); });
-  std::printf("registry: %llu keys, %llu values (built in %.2f s)\n",
-              static_cast<unsigned long long>(reg.KeyCount()),
-              static_cast<unsigned long long>(reg.ValueCount()), build);
-
-  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
+  std::unique_ptr<THiveRegistry> hive;
+  TCursorFactory factory;
+  if (fromHive) {
+    TText error;
+    const double open = Seconds([&] { hive = THiveRegistry::Open(FromUtf8(argv[2]), error); });
+    if (!hive) {
+      std::fprintf(stderr, "%s\n", ToUtf8(error).c_str());
+      return 1;
+    }
+    std::printf("hive: %llu keys, %llu values (opened in %.3f s)\n",
+                static_cast<unsigned long long>(hive->KeyCount()),
+                static_cast<unsigned long long>(hive->ValueCount()), open);
+    factory = [&hive] { return std::make_unique<TOneRootCursor>(hive->NewCursor()); };
+  } else {
+    bench::TSynthShape shape;
+    if (argc > 1) shape.fKeys = static_cast<std::uint32_t>(std::atoi(argv[1]));
+    if (argc > 2) shape.fValues = static_cast<std::uint32_t>(std::atoi(argv[2]));
+    const double build = Seconds([&] { bench::FillSynthetic(reg, shape); });
+    std::printf("registry: %llu keys, %llu values (built in %.2f s)\n",
+                static_cast<unsigned long long>(reg.KeyCount()),
+                static_cast<unsigned long long>(reg.ValueCount()), build);
+    factory = reg.Factory();
+  }
 
   std::uint64_t keys = 0, sum = 0;
   auto bare = [&] {
     keys = sum = 0;
-    auto cursor = reg.NewCursor();
+    auto cursor = factory();
     TValueList list;
     for (const auto& r : kSearchOrder) {
       cursor->SelectRoot(r.fHandle);
@@ -81,7 +138,7 @@ int main(int argc, char** argv) {
   TGuiSync sync;
   TSearchHost host;
   host.fSync = &sync;
-  host.fNewCursor = reg.Factory();
+  host.fNewCursor = factory;
   std::int32_t hits = 0, total = 0;
   TStatus status = stReady;
   auto search = [&] {

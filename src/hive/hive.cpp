@@ -47,7 +47,22 @@ TText At(std::uint64_t vFileOffset) { return u"byte offset " + Hex(vFileOffset);
 
 // Marks repeated entries of vCells (the later ones) and removes them with every kNoCell.
 void KeepFirst(std::vector<std::uint32_t>& vCells, std::vector<std::uint64_t>& vScratch) {
-  if (vCells.size() < 2) return;
+  const std::size_t n = vCells.size();
+  if (n < 2) return;
+  if (n <= 16) {
+    // Short lists, the most common: no sort needed.
+    bool repeated = false;
+    for (std::size_t i = 1; i < n; ++i) {
+      for (std::size_t j = 0; j < i && vCells[i] != kNoCell; ++j) {
+        if (vCells[j] == vCells[i]) {
+          vCells[i] = kNoCell;
+          repeated = true;
+        }
+      }
+    }
+    if (repeated) vCells.erase(std::remove(vCells.begin(), vCells.end(), kNoCell), vCells.end());
+    return;
+  }
   vScratch.clear();
   for (std::size_t i = 0; i < vCells.size(); ++i)
     vScratch.push_back((std::uint64_t(vCells[i]) << 32) | i);
@@ -87,7 +102,9 @@ bool THiveName::Equals(TTextView vName) const {
 int THiveName::CompareFold(TTextView vName) const {
   const std::size_t n = Size(), m = std::min(n, vName.size());
   for (std::size_t i = 0; i < m; ++i) {
-    const char16_t x = FoldWide(At(i)), y = FoldWide(vName[i]);
+    const char16_t a = At(i), b = vName[i];
+    if (a == b) continue;  // most names compare equal as they are
+    const char16_t x = FoldWide(a), y = FoldWide(b);
     if (x != y) return x < y ? -1 : 1;
   }
   if (n == vName.size()) return 0;
@@ -253,14 +270,13 @@ void THive::SubkeyCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells
                         std::vector<std::uint64_t>& vScratch) const {
   vCells.clear();
   if (vKey.fSubkeyCount == 0) return;
-  // No list can hold more entries than the bins have room for; index roots that repeat a
-  // leaf list cannot make more of them.
-  AddList(vKey.fSubkeyList, std::min(vKey.fSubkeyCount, fLength / 4), false, vCells);
+  // No list names more key nodes than the bins have room for (each takes 80 bytes at
+  // least); index roots that repeat a leaf list cannot make more of them.
+  AddList(vKey.fSubkeyList, std::min(vKey.fSubkeyCount, fLength / 80), false, vCells);
   KeepFirst(vCells, vScratch);
 }
 
-void THive::ValueCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells,
-                       std::vector<std::uint64_t>& vScratch) const {
+void THive::ValueCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells) const {
   vCells.clear();
   if (vKey.fValueCount == 0) return;
   std::uint32_t n = 0;
@@ -269,8 +285,8 @@ void THive::ValueCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells,
   const std::uint32_t count = std::min(vKey.fValueCount, n / 4);
   vCells.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) vCells.push_back(Get32(p + 4 * i));
-  KeepFirst(vCells, vScratch);
 }
+
 
 bool THive::Value(std::uint32_t vCell, THiveValue& vValue) const {
   std::uint32_t n = 0;

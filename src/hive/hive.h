@@ -117,9 +117,9 @@ class THive {
   // buffer of the caller's, kept to save allocations. Entries need not be key nodes.
   void SubkeyCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells,
                    std::vector<std::uint64_t>& vScratch) const;
-  // The cells of the value list of vKey, in list order, each once.
-  void ValueCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells,
-                  std::vector<std::uint64_t>& vScratch) const;
+  // The cells of the value list of vKey, in list order (as many as the list's cell holds;
+  // a damaged list may name one twice, which costs no more than a longer list).
+  void ValueCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells) const;
   // The value record at vCell; false when there is none that can be read.
   [[nodiscard]] bool Value(std::uint32_t vCell, THiveValue& vValue) const;
   // Copies the vValue.fSize bytes of data to vOut; false (vOut partly written) when they

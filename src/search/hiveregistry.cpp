@@ -24,12 +24,16 @@ class THiveCursor final : public TRegCursor {
 
   bool OpenSubkeyRead(TTextView vName) override {
     THiveKey key;
-    if (fDepth == 0 || vName.empty() || HasSeparator(vName)) {
+    // A name as listed opens that subkey, even one with a backslash (damage); other names
+    // are paths.
+    std::size_t listed = kNone;
+    if (fDepth > 0 && !vName.empty()) listed = Find(Top(), vName, true);
+    if (listed != kNone) {
+      if (!fHive.Key(Top().fChildren[listed], key)) return false;
+    } else if (fDepth == 0 || vName.empty() || HasSeparator(vName)) {
       if (!Resolve(vName, key)) return false;
     } else {
-      TLevel& top = Top();
-      const std::size_t i = Find(top, vName, true);
-      if (i == kNone || !fHive.Key(top.fChildren[i], key)) return false;
+      return false;
     }
     // The tree read from a file has no loops; a root that lists itself would make one.
     for (std::size_t i = 0; i < fDepth; ++i)
@@ -60,7 +64,7 @@ class THiveCursor final : public TRegCursor {
   std::vector<TText> ValueNames() override {
     std::vector<TText> names;
     if (fDepth == 0) return names;
-    fHive.ValueCells(Top().fKey, fCells, fScratch);
+    fHive.ValueCells(Top().fKey, fCells);
     THiveValue value;
     for (std::uint32_t cell : fCells)
       if (fHive.Value(cell, value)) names.push_back(value.fName.Text());
@@ -69,7 +73,10 @@ class THiveCursor final : public TRegCursor {
 
   bool QueryValue(TTextView vName, std::uint32_t& vType, std::uint32_t& vSize) override {
     THiveValue value;
-    if (fDepth == 0 || !FindValue(Top().fKey, vName, value) || !value.fSizeValid) return false;
+    // A size larger than the bins is damage: no caller should make room for it.
+    if (fDepth == 0 || !FindValue(Top().fKey, vName, value) || !value.fSizeValid ||
+        value.fSize > fHive.BinsLength())
+      return false;
     vType = value.fType;
     vSize = value.fSize;
     return true;
@@ -89,7 +96,7 @@ class THiveCursor final : public TRegCursor {
   bool ListValues(TValueList& vList, bool vWithData) override {
     vList.Clear();
     if (fDepth == 0) return false;
-    fHive.ValueCells(Top().fKey, fCells, fScratch);
+    fHive.ValueCells(Top().fKey, fCells);
     vList.fValues.reserve(fCells.size());
     // The data of one key's values cannot together be larger than the bins that hold them;
     // records that share their data (damage) are not read over and over.
@@ -276,7 +283,7 @@ class THiveCursor final : public TRegCursor {
   }
 
   bool FindValue(const THiveKey& vKey, TTextView vName, THiveValue& vValue) {
-    fHive.ValueCells(vKey, fCells, fScratch);
+    fHive.ValueCells(vKey, fCells);
     for (std::uint32_t cell : fCells)
       if (fHive.Value(cell, vValue) && vValue.fName.CompareFold(vName) == 0) return true;
     return false;
@@ -305,7 +312,7 @@ class THiveCursor final : public TRegCursor {
           std::max(vInfo.fMaxSubKeyLen, static_cast<std::uint32_t>(child.fName.Size()));
       vInfo.fMaxClassLen = std::max(vInfo.fMaxClassLen, fHive.ClassLength(child));
     }
-    fHive.ValueCells(vKey, fCells, fScratch);
+    fHive.ValueCells(vKey, fCells);
     THiveValue value;
     for (std::uint32_t cell : fCells) {
       if (!fHive.Value(cell, value)) continue;
@@ -360,7 +367,8 @@ std::uint64_t THiveRegistry::ValueCount() const {
 }
 
 void THiveRegistry::Count() const {
-  // Depth first without recursion, as the search walks: the root at depth 0.
+  // Depth first without recursion, as the search walks: the root at depth 0, subkeys by
+  // the names listed.
   struct TPending {
     std::uint32_t fCell;
     int fDepth;
@@ -374,14 +382,15 @@ void THiveRegistry::Count() const {
     pending.pop_back();
     if (!fHive->Key(at.fCell, key)) continue;
     ++fKeys;
-    fHive->ValueCells(key, cells, scratch);
+    fHive->ValueCells(key, cells);
     THiveValue value;
     for (std::uint32_t cell : cells)
       if (fHive->Value(cell, value)) ++fValues;
     if (at.fDepth >= kMaxKeyDepth) continue;
     fHive->SubkeyCells(key, cells, scratch);
     for (std::uint32_t cell : cells)
-      if (cell != fHive->RootCell() && fHive->Child(key, cell, child))
+      // The walk leaves out subkeys without a name, as the search does.
+      if (cell != fHive->RootCell() && fHive->Child(key, cell, child) && child.fName.Size() > 0)
         pending.push_back({cell, at.fDepth + 1});
   }
 }

@@ -15,6 +15,9 @@ TMemKey& SampleTree(TMemRegistry& vReg) {
   vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha", u"None", kRegNone, {});
   vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha\\Beta", u"Bin", kRegBinary,
                 std::vector<std::uint8_t>(300, 0xAB));
+  for (std::uint8_t n = 1; n <= 3; ++n)
+    vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha\\Beta", u"Short" + DecimalText(n), kRegBinary,
+                  std::vector<std::uint8_t>(n, std::uint8_t(0x10 + n)));
   // Latin-1 names are stored one byte a character; Greek and Cyrillic ones in UTF-16.
   vReg.SetText(kHKLM, u"SOFTWARE\\Caf\u00E9 \u00C4rger", u"Gr\u00FC\u00DFe", u"\u00FCber");
   vReg.SetText(kHKLM, u"SOFTWARE\\\u041A\u043B\u044E\u0447", u"\u03B1\u03B2\u03B3",

@@ -218,7 +218,8 @@ class TWriter {
       vc.fSegments = Alloc(4 * count);
       for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t chunk = std::min(kSegment, size - i * kSegment);
-        const std::uint32_t segment = Alloc(chunk);
+        // Readers take a segment's data to end 4 bytes before its cell does.
+        const std::uint32_t segment = Alloc(chunk + 4);
         Bytes(segment, 0, vValue.fData.data() + std::size_t(i) * kSegment, chunk);
         Put32(vc.fSegments, 4 * i, segment);
       }

@@ -33,6 +33,8 @@ class TPlanter {
 };
 
 std::unique_ptr<TPlanter> NewMemPlanter();
+// A hive file written from an in-memory registry (read-only backends' contract only).
+std::unique_ptr<TPlanter> NewHivePlanter();
 // The real registry (Windows only); nullptr elsewhere.
 std::unique_ptr<TPlanter> NewWin32Planter();
 
@@ -40,6 +42,8 @@ std::unique_ptr<TPlanter> NewWin32Planter();
 // INSTANTIATE_TEST_SUITE_P(Backends, Suite, testing::ValuesIn(test::BackendNames()),
 //                          test::BackendParamName);
 std::vector<std::string> BackendNames();
+// The backends of the read-only contract: those above and "hive".
+std::vector<std::string> ReadableBackendNames();
 inline std::string BackendParamName(const testing::TestParamInfo<std::string>& vInfo) {
   return vInfo.param;
 }

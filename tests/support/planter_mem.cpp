@@ -40,7 +40,14 @@ std::vector<std::string> BackendNames() {
 #endif
 }
 
+std::vector<std::string> ReadableBackendNames() {
+  std::vector<std::string> names = BackendNames();
+  names.push_back("hive");
+  return names;
+}
+
 std::unique_ptr<TPlanter> NewPlanter(const std::string& vBackend) {
+  if (vBackend == "hive") return NewHivePlanter();
   return vBackend == "win32" ? NewWin32Planter() : NewMemPlanter();
 }
 
