@@ -31,18 +31,24 @@ TCursorFactory TRegFileCmds::Cursors() const {
   return [registry = fRegistry] { return registry->NewCursor(); };
 }
 
-void TRegFileCmds::acSearchFileExecute() {
-  if (Loading()) return;
+bool TRegFileCmds::ChooseFile(const wchar_t* vTitle, TText& vName,
+                              std::initializer_list<std::pair<const char16_t*, const char16_t*>> vTypes) {
   TFileDialog d;
   d.fOwner = fHost.fOwner;
-  d.fTitle = L"Search export file";
-  d.AddType(u"Registry export files (*.reg)", u"*.reg");
-  d.AddType(u"All files (*.*)", u"*.*");
+  d.fTitle = vTitle;
+  for (const auto& [caption, pattern] : vTypes) d.AddType(caption, pattern);
   d.fInitialDir = fInitialDir;
-  d.fName = fLastName;
-  if (!RunFileDialog(d)) return;
-  fLastName = d.fName;
-  Load(fLastName);
+  d.fName = vName;
+  if (!RunFileDialog(d)) return false;
+  vName = d.fName;
+  return true;
+}
+
+void TRegFileCmds::acSearchFileExecute() {
+  if (Loading()) return;
+  if (ChooseFile(L"Search export file", fLastName,
+                 {{u"Registry export files (*.reg)", u"*.reg"}, {u"All files (*.*)", u"*.*"}}))
+    Load(fLastName);
 }
 
 TText TRegFileCmds::SingleRoot() const {
@@ -51,16 +57,10 @@ TText TRegFileCmds::SingleRoot() const {
 
 void TRegFileCmds::acSearchHiveExecute() {
   if (Loading()) return;
-  TFileDialog d;
-  d.fOwner = fHost.fOwner;
-  d.fTitle = L"Search hive file";
-  d.AddType(u"All files (*.*)", u"*.*");
-  d.AddType(u"User hives (NTUSER.DAT, UsrClass.dat)", u"NTUSER.DAT;UsrClass.dat");
-  d.fInitialDir = fInitialDir;
-  d.fName = fLastHiveName;
-  if (!RunFileDialog(d)) return;
-  fLastHiveName = d.fName;
-  OpenHive(fLastHiveName);
+  if (ChooseFile(L"Search hive file", fLastHiveName,
+                 {{u"All files (*.*)", u"*.*"},
+                  {u"User hives (NTUSER.DAT, UsrClass.dat)", u"NTUSER.DAT;UsrClass.dat"}}))
+    OpenHive(fLastHiveName);
 }
 
 void TRegFileCmds::OpenHive(const TText& vPath) {

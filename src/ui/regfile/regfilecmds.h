@@ -12,6 +12,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 #include <memory>
 
 #include "export/regloadthread.h"
@@ -63,6 +65,10 @@ class TRegFileCmds {
 
  private:
   void LoadEnded(TThread& vThread);
+  // The open dialog with vTitle and the file types vTypes (caption, pattern), starting from
+  // vName, which becomes the chosen name; false when the user cancelled.
+  bool ChooseFile(const wchar_t* vTitle, TText& vName,
+                  std::initializer_list<std::pair<const char16_t*, const char16_t*>> vTypes);
 
   THost fHost;
   TText fInitialDir;
