@@ -125,7 +125,8 @@ TEST(FindOnWine, CsvOfAPlantedSetReadsBack) {
   const std::string key = "HKEY_CURRENT_USER\\" + ToUtf8(LowerAZ(plant->Base())) + "\\set";
   std::vector<std::string> seen;
   for (std::size_t i = 1; i < records.size(); ++i) {
-    ASSERT_EQ(records[i].size(), 9u);
+    ASSERT_EQ(records[i].size(), 10u);
+    EXPECT_EQ(records[i][9].size(), 20u) << "the key's time: " << records[i][9];
     EXPECT_EQ(records[i][0], key);
     EXPECT_EQ(records[i][3], "0");  // keyStart: the key did not match
     EXPECT_EQ(records[i][4], "1");  // valueStart

@@ -310,17 +310,20 @@ void ExpectCsvFile(const std::string& vBytes) {
   ASSERT_EQ(records.size(), std::size_t(kValues + 1)) << "the header and a row per hit";
   EXPECT_EQ(records[0],
             (corvane::test::TCsvRecord{"key", "value", "data", "keyStart", "valueStart",
-                                       "dataStart", "keyLength", "valueLength", "dataLength"}));
+                                       "dataStart", "keyLength", "valueLength", "dataLength",
+                                       "modified"}));
   std::vector<int> seen(Planted().size());
   for (std::size_t r = 1; r < records.size(); ++r) {
     const auto& f = records[r];
-    if (f.size() != 9) {
+    if (f.size() != 10) {
       ADD_FAILURE() << "record " << r << " has " << f.size() << " fields";
       continue;
     }
     std::vector<long long> numbers;
     for (std::size_t i = 3; i < 9; ++i) numbers.push_back(Number(f[i]));
     ExpectHit(Wide(f[0]), Wide(f[1]), Wide(f[2]), numbers, seen, "CSV record " + std::to_string(r));
+    // The registry keeps a time for every key: "2026-12-10T15:25:17Z".
+    EXPECT_EQ(f[9].size(), 20u) << "modified, record " << r << ": " << f[9];
   }
   ExpectEachPlantedOnce(seen);
 }
@@ -345,7 +348,8 @@ void ExpectJsonLinesFile(const std::string& vBytes) {
       ADD_FAILURE() << "line " << l + 1 << " is no JSON object: " << lines[l];
       continue;
     }
-    EXPECT_EQ(members.size(), 10u) << "line " << l + 1;
+    EXPECT_EQ(members.size(), 11u) << "line " << l + 1;
+    EXPECT_EQ(members["modified"].size(), 20u) << "a time for every key, line " << l + 1;
     EXPECT_EQ(members["root"], L"2147483649") << "HKEY_CURRENT_USER's number, line " << l + 1;
     std::vector<long long> numbers;
     for (const char* name : numberNames) numbers.push_back(Number(Utf8(members[name])));
