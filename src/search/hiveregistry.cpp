@@ -174,6 +174,13 @@ class THiveCursor final : public TRegCursor {
     return true;
   }
 
+  // Straight from the key record: the full key information would list every subkey and value.
+  bool KeyWriteTime(std::uint64_t& vTime) override {
+    if (fDepth == 0 || Top().fKey.fWriteTime == 0) return false;
+    vTime = Top().fKey.fWriteTime;
+    return true;
+  }
+
  private:
   static constexpr std::size_t kNone = ~std::size_t(0);
 

@@ -29,9 +29,7 @@ TSourceEnd SearchOne(const TFindSource& vSource, std::size_t vIndex, const TRunS
     vRun.fWriteHit(vIndex, vHit, text);
     vOut(text);
   };
-  TProgProc progress;
-  if (vProgress) progress = vProgress;
-  std::unique_ptr<TSearchThread> thread = vRun.fMake(host, found, progress);
+  std::unique_ptr<TSearchThread> thread = vRun.fMake(host, found, vProgress);
   thread->OnTerminate = [&](TThread&) { end.fStatus = thread->Status(); };
   thread->Start();
   bool stopAsked = false;
