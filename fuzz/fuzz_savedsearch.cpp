@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (WriteQmx(second) != written) std::abort();
   if (second.fRoots != first.fRoots || second.fKeyRows != first.fKeyRows ||
       second.fValRows != first.fValRows || second.fPerPageIdx != first.fPerPageIdx ||
-      second.fMaxRsltIdx != first.fMaxRsltIdx)
+      second.fMaxRsltIdx != first.fMaxRsltIdx || second.fTime != first.fTime)
     std::abort();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "savedsearch/qmxfile.h"
 
+#include <optional>
 #include <utility>
 
 #include "files/safesave.h"
@@ -8,6 +9,9 @@ namespace corvane {
 namespace {
 
 constexpr char16_t kMagic[] = u"QMX";
+constexpr char16_t kModifiedField[] = u"modified";
+constexpr std::int32_t kTimeLimitCount = tlWithin + 1;
+constexpr std::int32_t kTimeUnitCount = tuDays + 1;
 
 void WriteRows(TQmxWriter& w, const std::vector<TCritRow>& vRows) {
   w.WriteInt(static_cast<std::int32_t>(vRows.size()));
@@ -33,6 +37,42 @@ std::int32_t ReadIndex(TQmxReader& r, std::int32_t vCount) {
   return index;
 }
 
+void WriteTime(TQmxWriter& w, const TTimeFilter& vTime) {
+  w.WriteText(kModifiedField);
+  w.WriteInt(vTime.fLimit);
+  if (vTime.fLimit == tlAfter || vTime.fLimit == tlBetween)
+    w.WriteText(FromUtf8(IsoTime(vTime.fAfter)));
+  if (vTime.fLimit == tlBefore || vTime.fLimit == tlBetween)
+    w.WriteText(FromUtf8(IsoTime(vTime.fBefore)));
+  if (vTime.fLimit == tlWithin) {
+    w.WriteInt(static_cast<std::int32_t>(vTime.fCount));
+    w.WriteInt(vTime.fUnit);
+  }
+}
+
+std::uint64_t ReadTimeText(TQmxReader& r) {
+  const std::optional<std::uint64_t> time = ParseIsoTime(r.ReadText());
+  if (!time || *time == 0) throw TQmxError(kQmxBadValue);
+  return *time;
+}
+
+// The whole limit is read before any of it is applied.
+void ReadTime(TQmxReader& r, TTimeFilter& vTime) {
+  TTimeFilter t;
+  const std::int32_t limit = r.ReadInt();
+  if (limit <= tlAnyTime || limit >= kTimeLimitCount) throw TQmxError(ListIndexText(limit));
+  t.fLimit = TTimeLimit(limit);
+  if (t.fLimit == tlAfter || t.fLimit == tlBetween) t.fAfter = ReadTimeText(r);
+  if (t.fLimit == tlBefore || t.fLimit == tlBetween) t.fBefore = ReadTimeText(r);
+  if (t.fLimit == tlWithin) {
+    const std::int32_t count = r.ReadInt();
+    if (count < 0) throw TQmxError(kQmxBadValue);
+    t.fCount = static_cast<std::uint32_t>(count);
+    t.fUnit = TTimeUnit(ReadIndex(r, kTimeUnitCount));
+  }
+  vTime = t;
+}
+
 }  // namespace
 
 std::string WriteQmx(const TSearchCriteria& vCrit) {
@@ -56,6 +96,7 @@ std::string WriteQmx(const TSearchCriteria& vCrit) {
     else
       w.WriteText(row.fText);
   }
+  if (vCrit.fTime.fLimit != tlAnyTime) WriteTime(w, vCrit.fTime);
   return w.Bytes();
 }
 
@@ -81,6 +122,12 @@ void ReadQmx(std::string_view vBytes, TSearchCriteria& vCrit) {
     else
       row.fText = r.ReadText();
     vCrit.fDatRows.push_back(std::move(row));
+  }
+  bool timeRead = false;
+  while (r.Position() < vBytes.size()) {
+    if (r.ReadText() != kModifiedField || timeRead) throw TQmxError(kQmxCorrupted);
+    ReadTime(r, vCrit.fTime);
+    timeRead = true;
   }
 }
 

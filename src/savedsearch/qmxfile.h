@@ -7,6 +7,13 @@
 // each box (key names, value names, value data) its row count and its rows. A row is its
 // match type and its text; a data row of match type 4 ("data type is") holds its data type
 // instead of a text, and data rows store both numbers as unsigned 16-bit quantities.
+//
+// After the rows come the fields that later versions added, each a name (text) and its
+// values, written only when they differ from a new search's, so that a file that needs none
+// is byte for byte what earlier versions wrote and loads there:
+//   "modified": the time limit (1 after, 2 before, 3 between, 4 within the last), then the
+//   earliest and/or latest time as ISO 8601 UTC texts, or the count and the unit (0 minutes,
+//   1 hours, 2 days) of "within the last".
 #pragma once
 
 #include <cstdint>
@@ -16,6 +23,7 @@
 
 #include "files/files.h"
 #include "savedsearch/qmxvalue.h"
+#include "search/keytime.h"
 #include "search/types.h"
 
 namespace corvane {
@@ -44,6 +52,7 @@ struct TSearchCriteria {
   std::vector<TCritRow> fKeyRows;
   std::vector<TCritRow> fValRows;
   std::vector<TCritRow> fDatRows;
+  TTimeFilter fTime;  // keys last written when
   bool operator==(const TSearchCriteria&) const = default;
 };
 

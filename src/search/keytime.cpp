@@ -92,6 +92,15 @@ std::optional<TTimeRange> TimeRangeOf(const TTimeFilter& vFilter, std::uint64_t 
   return r;
 }
 
+std::string TimeFilterProblem(const TTimeFilter& vFilter) {
+  try {
+    (void)TimeRangeOf(vFilter, TimeNow());
+  } catch (const std::invalid_argument& e) {
+    return e.what();
+  }
+  return {};
+}
+
 std::uint64_t TimeNow() {
   const auto since = std::chrono::system_clock::now().time_since_epoch();
   const auto units = std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>>(since);

@@ -4,6 +4,7 @@
 // console's texts and the ISO 8601 form the exports write.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,8 +27,11 @@ enum TTimeLimit : std::int32_t {
   tlBetween = 3,
   tlWithin = 4,
 };
+inline constexpr std::array<const char16_t*, 5> kTimeLimitTexts = {
+    u"any time", u"after", u"before", u"between", u"within the last"};
 // The units of "within the last", by index.
 enum TTimeUnit : std::int32_t { tuMinutes = 0, tuHours = 1, tuDays = 2 };
+inline constexpr std::array<const char16_t*, 3> kTimeUnitTexts = {u"minutes", u"hours", u"days"};
 std::uint64_t TimeUnitLength(TTimeUnit vUnit);
 
 // A limit as the user sets it: "within the last" keeps its count and unit, and becomes a
@@ -54,6 +58,8 @@ struct TTimeRange {
 // std::invalid_argument with the message to show when the range is empty (its end before its
 // start) or "within the last" has no length.
 std::optional<TTimeRange> TimeRangeOf(const TTimeFilter& vFilter, std::uint64_t vNow);
+// Why vFilter gives no range, as TimeRangeOf would throw it; empty when it is usable.
+std::string TimeFilterProblem(const TTimeFilter& vFilter);
 
 // The refusal of a time limit on a registry export file.
 inline constexpr char16_t kExportHasNoTimes[] =

@@ -86,6 +86,17 @@ enum : int {
   pbStat,
 };
 
+// The time limit strip under the criteria and its controls.
+enum : int {
+  pnlTime = 430,
+  cbTime,
+  dtFrom,
+  dtTo,
+  ebCount,
+  cbUnit,
+  pbTime,
+};
+
 // Posted to the main window: run the search thread's pending hand-offs; release a search
 // thread that has ended.
 inline constexpr unsigned kRunPendingMsg = 0x8000 + 1;  // WM_APP + 1

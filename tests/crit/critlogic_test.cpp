@@ -109,6 +109,22 @@ TEST(CritCriteria, CompleteNeedsARootARowAndEveryRowValid) {
   c.fKeyRows.push_back(Row(-1, u"x"));  // no match type selected
   EXPECT_FALSE(CriteriaComplete(c));
 
+  // A time limit is a search of its own, when it gives a range.
+  TSearchCriteria t;
+  t.fTime = {tlWithin, 0, 0, 0, tuHours};
+  EXPECT_FALSE(CriteriaComplete(t)) << "within the last 0 hours";
+  t.fTime.fCount = 2;
+  EXPECT_TRUE(CriteriaComplete(t));
+  t.fKeyRows = {Row(mtContains, u"")};
+  EXPECT_FALSE(CriteriaComplete(t)) << "an incomplete row still blocks";
+  t.fKeyRows = {Row(mtContains, u"run")};
+  t.fTime = {tlBetween, 200, 100, 0, tuMinutes};
+  EXPECT_FALSE(CriteriaComplete(t)) << "a range that ends before it starts";
+  t.fTime.fBefore = 200;
+  EXPECT_TRUE(CriteriaComplete(t));
+  t.fRoots = TRootKeySet(0);
+  EXPECT_FALSE(CriteriaComplete(t));
+
   TSearchCriteria onlyData;
   onlyData.fDatRows = {Row(mtEquals, u"")};
   EXPECT_TRUE(CriteriaComplete(onlyData));

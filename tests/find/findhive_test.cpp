@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/find/findcli.h"
+#include "search/keytime.h"
 #include "search/memregistry.h"
 #include "search/regexport.h"
 #include "support/hivewriter.h"
@@ -133,6 +134,41 @@ TEST_F(FindHive, HitsEqualThoseOfTheSameKeysInAnExportFile) {
       EXPECT_EQ(h.fErr, "");
     }
   }
+}
+
+// The hive's key times limit the search: a range finds exactly the keys written inside it,
+// both ends included, and "within the last" counts back from the search's start.
+TEST_F(FindHive, ATimeRangeFindsTheKeysWrittenInsideIt) {
+  TMemRegistry reg;
+  const std::vector<std::pair<TText, std::uint64_t>> keys = {
+      {u"Y2020", *ParseIsoTime(u"2020-06-01T00:00:00Z")},
+      {u"Y2023", *ParseIsoTime(u"2023-06-01T12:00:00Z")},
+      {u"Y2024", *ParseIsoTime(u"2024-01-01T00:00:00Z")},
+      {u"Recent", TimeNow() - kTimeHour}};
+  for (const auto& [name, time] : keys) {
+    reg.SetText(kHKLM, u"Times\\" + name, u"qztok", u"x");
+    reg.Shared(kHKLM, u"Times\\" + name)->fWriteTime = time;
+  }
+  const test::THiveImage image = test::WriteHive(*reg.Root(kHKLM));
+  const fs::path hive = fDir / "SOFTWARE";
+  WriteBytes(hive, image.fBytes.data(), image.fBytes.size());
+  const auto found = [&](std::vector<TText> vLimit) {
+    vLimit.insert(vLimit.begin(), {u"--json", u"--hive", hive.u16string()});
+    vLimit.push_back(u"qztok");
+    const TRun r = Find(vLimit);
+    std::string keysFound;
+    const std::regex key("\"key\":\"SOFTWARE\\\\\\\\times\\\\\\\\([a-z0-9]+)\"");
+    for (std::sregex_iterator m(r.fOut.begin(), r.fOut.end(), key), end; m != end; ++m)
+      keysFound += (*m)[1].str() + " ";
+    return keysFound + r.fErr;
+  };
+  EXPECT_EQ(found({}), "recent y2020 y2023 y2024 ");
+  EXPECT_EQ(found({u"--modified-after", u"2023-06-01T12:00:00Z", u"--modified-before",
+                   u"2024-01-01T00:00:00Z"}),
+            "y2023 y2024 ");
+  EXPECT_EQ(found({u"--modified-before", u"2023-06-01T11:59:59Z"}), "y2020 ");
+  EXPECT_EQ(found({u"--modified-within", u"2h"}), "recent ");
+  EXPECT_EQ(found({u"--modified-within", u"30m"}), "");
 }
 
 TEST_F(FindHive, SeveralHivesPrintTogetherInTheOrderGiven) {

@@ -438,17 +438,6 @@ class ExportGui : public ::testing::Test {
     vApp.Search();
     ASSERT_TRUE(vApp.WaitFound());
   }
-
-  // File > "Search export file...", from the keyboard, then the file's name in its dialog.
-  static void OpenExportFile(const TCorvane& vApp, const std::wstring& vPath) {
-    ASSERT_TRUE(ToFront(vApp.Main()));
-    PressWith({VK_MENU}, 'F');
-    ASSERT_TRUE(WaitUntil([&] { return OpenMenuOf(vApp.Pid()) != nullptr; }, 5s)) << "File";
-    Press('F');
-    HWND dialog = DialogOf(vApp.Pid(), L"Search export file");
-    ASSERT_NE(dialog, nullptr) << "the open dialog";
-    ASSERT_TRUE(EnterFileName(dialog, vPath));
-  }
 };
 
 TEST_F(ExportGui, ThousandHitsExportAsCsvJsonLinesAndRegistryExportThatReadBackAsPlanted) {

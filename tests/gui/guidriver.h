@@ -597,6 +597,25 @@ inline bool EnterFileName(HWND vDialog, const std::wstring& vPath) {
   return WaitUntil([&] { return !IsWindow(vDialog) || !IsWindowVisible(vDialog); }, 20s);
 }
 
+// File > a command that opens a file (vKey its menu letter), from the keyboard, then the
+// file's name in its dialog of caption vTitle.
+inline void OpenFromFileMenu(const TCorvane& vApp, WORD vKey, const wchar_t* vTitle,
+                             const std::wstring& vPath) {
+  ASSERT_TRUE(ToFront(vApp.Main()));
+  PressWith({VK_MENU}, 'F');
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenuOf(vApp.Pid()) != nullptr; }, 5s)) << "File";
+  Press(vKey);
+  HWND dialog = DialogOf(vApp.Pid(), vTitle);
+  ASSERT_NE(dialog, nullptr) << "the open dialog";
+  ASSERT_TRUE(EnterFileName(dialog, vPath));
+}
+inline void OpenHiveFile(const TCorvane& vApp, const std::wstring& vPath) {
+  OpenFromFileMenu(vApp, 'H', L"Search hive file", vPath);
+}
+inline void OpenExportFile(const TCorvane& vApp, const std::wstring& vPath) {
+  OpenFromFileMenu(vApp, 'F', L"Search export file", vPath);
+}
+
 // The screen point inside row vRow of a list box, found from the rows' heights.
 inline POINT ListRowPoint(HWND vList, int vRow) {
   const int top = int(SendMessageW(vList, LB_GETTOPINDEX, 0, 0));

@@ -17,17 +17,6 @@ class HiveGui : public ::testing::Test {
     DeleteFileW(IniPath().c_str());
     MouseTo({1, 1});  // away from where the window opens
   }
-
-  // File > "Search hive file...", from the keyboard, then the file's name in its dialog.
-  static void OpenHiveFile(const TCorvane& vApp, const std::wstring& vPath) {
-    ASSERT_TRUE(ToFront(vApp.Main()));
-    PressWith({VK_MENU}, 'F');
-    ASSERT_TRUE(WaitUntil([&] { return OpenMenuOf(vApp.Pid()) != nullptr; }, 5s)) << "File";
-    Press('H');
-    HWND dialog = DialogOf(vApp.Pid(), L"Search hive file");
-    ASSERT_NE(dialog, nullptr) << "the open dialog";
-    ASSERT_TRUE(EnterFileName(dialog, vPath));
-  }
 };
 
 // A hive whose keys are in no registry: SOFTWARE\Vendor\QzHive with a text value, and below it

@@ -212,6 +212,11 @@ TEST(Actions, SearchNeedsTheCriteriaPageTextAndNoThread) {
   s.fPage = 0;
   s.fBasicTextEmpty = true;
   EXPECT_FALSE(ActionStates(s).fSearch);
+  s.fBasicTextEmpty = false;
+  s.fTimeValid = false;
+  EXPECT_FALSE(ActionStates(s).fSearch) << "a time limit without a range";
+  s.fAdvancedTab = s.fAdvancedValid = true;
+  EXPECT_FALSE(ActionStates(s).fSearch);
 }
 
 TEST(Actions, AdvancedTabUsesTheAdvancedCondition) {

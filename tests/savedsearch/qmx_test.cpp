@@ -14,7 +14,9 @@ namespace corvane {
 
 void PrintTo(const TSearchCriteria& c, std::ostream* os) {
   *os << "roots " << int(c.fRoots.Bits()) << " options " << c.fPerPageIdx << c.fMaxRsltIdx
-      << c.fDatCase << " all " << c.fKeyAll << c.fValAll << c.fDatAll;
+      << c.fDatCase << " all " << c.fKeyAll << c.fValAll << c.fDatAll << " time "
+      << c.fTime.fLimit << "/" << c.fTime.fAfter << "/" << c.fTime.fBefore << "/" << c.fTime.fCount
+      << "/" << c.fTime.fUnit;
   for (const auto* rows : {&c.fKeyRows, &c.fValRows, &c.fDatRows}) {
     *os << " |";
     for (const TCritRow& r : *rows)
@@ -223,6 +225,64 @@ TEST(QmxFile, ReadChecksAndWhatStaysApplied) {
   }
 }
 
+// The time limit follows the rows, only when there is one; files without it are unchanged.
+TEST(QmxFile, TheTimeLimitFollowsTheRows) {
+  const std::uint64_t noon = *ParseIsoTime(u"2026-12-10T12:00:00Z");
+  const std::uint64_t evening = *ParseIsoTime(u"2026-12-10T18:30:05Z");
+  struct TCase {
+    TTimeFilter fTime;
+    std::string fTrailer;
+  };
+  const std::vector<TCase> cases = {
+      {{}, ""},
+      {{tlAfter, noon, 0, 0, tuMinutes},
+       " 06 08 6D 6F 64 69 66 69 65 64 02 01 06 14 32 30 32 36 2D 31 32 2D 31 30 54 31 32 3A 30 30 "
+       "3A 30 30 5A"},
+      {{tlWithin, 0, 0, 300, tuDays}, " 06 08 6D 6F 64 69 66 69 65 64 02 04 03 2C 01 02 02"},
+  };
+  for (const TCase& c : cases) {
+    TSearchCriteria crit = ExampleCriteria();
+    crit.fTime = c.fTime;
+    EXPECT_EQ(Hex(WriteQmx(crit)), kExample + c.fTrailer);
+    TSearchCriteria read;
+    ReadQmx(WriteQmx(crit), read);
+    EXPECT_EQ(read, crit);
+  }
+  TSearchCriteria both = ExampleCriteria();
+  both.fTime = {tlBetween, noon, evening, 0, tuMinutes};
+  TSearchCriteria read;
+  ReadQmx(WriteQmx(both), read);
+  EXPECT_EQ(read, both);
+  EXPECT_NE(WriteQmx(both).find("2026-12-10T18:30:05Z"), std::string::npos);
+
+  // Faults in the trailer: the rows before it stay read, the limit stays as it was.
+  const std::string name = "06 08 6D 6F 64 69 66 69 65 64 ";
+  const std::string head = std::string(kExample) + " " + name;
+  const std::string noonText = "06 14 32 30 32 36 2D 31 32 2D 31 30 54 31 32 3A 30 30 3A 30 30 5A";
+  for (const auto& [hex, error] : std::vector<std::pair<std::string, std::string>>{
+           {head + "02 05", "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (5)"},
+           {head + "02 00", "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (0)"},
+           {head + "02 01 06 05 6E 6F 6F 6E 21", kBadValue},   // not a time
+           // 0 stands for "unknown", which no limit can be written with
+           {head + "02 02 06 14 31 36 30 31 2D 30 31 2D 30 31 54 30 30 3A 30 30 3A 30 30 5A",
+            kBadValue},
+           {head + "02 03 " + noonText, kEnd},                    // "between" missing its end
+           {head + "02 04 02 FF 02 00", kBadValue},             // a negative count
+           {head + "02 04 02 01 02 03", "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (3)"},
+           {head + "02 01 " + noonText + " " + name + "02 01 " + noonText,
+            "QMX file corrupted (1)"},                           // the field twice
+           {std::string(kExample) + " 06 03 61 62 63 02 01", "QMX file corrupted (1)"},
+           {std::string(kExample) + " 02 01", kBadValue}}) {
+    TSearchCriteria r;
+    r.fTime = {tlBefore, 0, 7, 0, tuMinutes};
+    EXPECT_EQ(Failure([&] { ReadQmx(Bytes(hex), r); }), error) << hex;
+    EXPECT_EQ(r.fKeyRows, ExampleCriteria().fKeyRows) << hex;
+    if (error != "QMX file corrupted (1)") {
+      EXPECT_EQ(r.fTime, (TTimeFilter{tlBefore, 0, 7, 0, tuMinutes})) << hex;
+    }
+  }
+}
+
 TEST(QmxFile, RandomRoundTrips) {
   std::mt19937 rng(20250105);
   const auto pick = [&](int n) { return static_cast<std::int32_t>(rng() % unsigned(n)); };
@@ -252,6 +312,13 @@ TEST(QmxFile, RandomRoundTrips) {
       const std::int32_t match = pick(5);
       c.fDatRows.push_back(match == 4 ? TCritRow{4, pick(14), u""} : TCritRow{match, 0, text()});
     }
+    const std::uint64_t day = 24ull * 3600 * 10'000'000;
+    c.fTime.fLimit = TTimeLimit(pick(5));
+    if (c.fTime.fLimit == tlAfter || c.fTime.fLimit == tlBetween)
+      c.fTime.fAfter = (130'000ull + std::uint64_t(pick(20'000))) * day;
+    if (c.fTime.fLimit == tlBefore || c.fTime.fLimit == tlBetween)
+      c.fTime.fBefore = (130'000ull + std::uint64_t(pick(20'000))) * day + std::uint64_t(pick(86'400)) * 10'000'000;
+    if (c.fTime.fLimit == tlWithin) c.fTime = {tlWithin, 0, 0, std::uint32_t(pick(100'000)), TTimeUnit(pick(3))};
     TSearchCriteria read;
     ReadQmx(WriteQmx(c), read);
     ASSERT_EQ(read, c) << "round " << round;

@@ -5,12 +5,12 @@
 
 #include <algorithm>
 
+#include "ui/crit/light.h"
 #include "ui/ids.h"
 
 namespace corvane {
 
 namespace {
-constexpr int kLightBitmap = 1;
 constexpr int kBoxLeft = 8;
 constexpr int kRootTop = 24;
 constexpr int kRootHeight = 61;
@@ -52,8 +52,7 @@ HWND TCritBoxes::Button(HWND vParent, const wchar_t* vText, int vX, int vY, int 
 }
 
 HWND TCritBoxes::Create(HWND vParent) {
-  fLight.Reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kLightBitmap), IMAGE_BITMAP,
-                          0, 0, LR_DEFAULTCOLOR));
+  fLight.Reset(LoadValidityLight());
   if (!scMain.Create(vParent, 0, 0, 100, 100)) return nullptr;
   SetWindowLongPtrW(scMain.Handle(), GWLP_ID, ids::scMain);
   scMain.OnResize = [this] { LayoutBoxes(); };

@@ -3,16 +3,14 @@
 #include <commctrl.h>
 
 #include "search/criteria.h"
+#include "ui/crit/light.h"
 #include "ui/ids.h"
-#include "win32/handles.h"
 
 namespace corvane {
 
 namespace {
 constexpr wchar_t kFrameClass[] = L"TCritFrame";
 constexpr int kTextLimit = 80;
-constexpr int kLightSize = 16;
-constexpr COLORREF kOlive = RGB(128, 128, 0);
 constexpr UINT_PTR kKeyFilterId = 1;
 }  // namespace
 
@@ -129,14 +127,7 @@ void TCritFrame::CheckValid() {
 }
 
 void TCritFrame::pbStatPaint(const DRAWITEMSTRUCT& vItem) {
-  HDC dc = vItem.hDC;
-  // The paint box's background shows through the light's olive pixels.
-  FillRect(dc, &vItem.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-  if (!fLight) return;
-  const TMemoryDC mem(CreateCompatibleDC(dc));
-  if (!mem) return;
-  TSelect use(mem.Get(), fLight);
-  TransparentBlt(dc, 0, 0, 15, 15, mem.Get(), fValid ? 0 : 16, 0, 15, 15, kOlive);
+  PaintValidityLight(vItem, fLight, fValid);
 }
 
 LRESULT CALLBACK TCritFrame::ebCritKeyPress(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,

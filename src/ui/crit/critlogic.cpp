@@ -66,6 +66,8 @@ bool CriteriaComplete(const TSearchCriteria& vCrit) {
       any = true;
     }
   }
+  // A time limit alone is a search too: every key written in its range.
+  if (vCrit.fTime.fLimit != tlAnyTime) return TimeFilterProblem(vCrit.fTime).empty();
   return any;
 }
 

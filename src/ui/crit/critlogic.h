@@ -79,8 +79,8 @@ TText RootBoxHint(const TRootBox& vBox);
 // per page, maximum results, case-sensitive data search).
 TSearchCriteria NewSearchCriteria(const TSearchCriteria& vCurrent);
 
-// Whether an Advanced search can start (and be saved): a root key chosen, at least one row,
-// every row valid.
+// Whether an Advanced search can start (and be saved): a root key chosen, every row valid,
+// and at least one row or a time limit; a time limit must give a range.
 bool CriteriaComplete(const TSearchCriteria& vCrit);
 
 

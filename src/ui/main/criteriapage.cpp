@@ -15,6 +15,8 @@ HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
                          ids::pcMain, fFont);
   fPageAlign.Add(spacer, alTop, 9);
   fPageAlign.Add(pnlBottom, alBottom, 46);
+  fTime = std::make_unique<TTimeBox>(fApp, fFont, fChanged);
+  if (fTime->Create(fPage)) fPageAlign.Add(fTime->Handle(), alBottom, TTimeBox::kHeight);
   fPageAlign.Add(pcMain, alClient);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
@@ -32,6 +34,8 @@ HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
   fCrit = std::make_unique<TCritBoxes>(fApp, fFont, fChanged);
   fAdvancedAlign.Add(fCrit->Create(tsAdvanced), alClient);
   ShowWindow(tsAdvanced, SW_HIDE);
+  // Last in the tab order, so that Tab reaches it after the criteria.
+  SetWindowPos(fTime->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   sbSearchE = CreateControl(pnlBottom, L"BUTTON", L"&Search", WS_TABSTOP | BS_PUSHBUTTON, 8, 11,
                             75, 25, ids::acSearch, fFont);
@@ -62,6 +66,7 @@ void TCriteriaPage::NewSearch() {
   fCrit->SetRootBits(DefaultRoots);
   SetWindowTextW(ebNow, L"");
   fCrit->NewSearch();
+  fTime->NewSearch();
 }
 
 HWND TCriteriaPage::FirstControl() const {
@@ -78,6 +83,7 @@ std::vector<HWND> TCriteriaPage::LockedPanels() const {
   std::vector<HWND> panels(boxes.begin(), boxes.end());
   panels.push_back(pnlBottom);
   panels.push_back(tsEasy);
+  if (fTime->Handle()) panels.push_back(fTime->Handle());
   return panels;
 }
 

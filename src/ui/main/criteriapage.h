@@ -1,6 +1,6 @@
 // TCriteriaPage: the criteria page of the main window's page stack. The Basic and Advanced
-// tabs (the Basic text box; the Advanced tab's criterion boxes, ui/crit/), and below them the
-// Search button and the options' two lists.
+// tabs (the Basic text box; the Advanced tab's criterion boxes, ui/crit/), and below them
+// the time limit that both searches take, the Search button and the options' two lists.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include "text/text.h"
 #include "ui/crit/critboxes.h"
+#include "ui/crit/timebox.h"
 #include "ui/main/options.h"
 #include "ui/window/application.h"
 #include "ui/window/window.h"
@@ -28,6 +29,8 @@ class TCriteriaPage {
   HWND SearchButton() const { return sbSearchE; }
   TCritBoxes& Boxes() { return *fCrit; }
   const TCritBoxes& Boxes() const { return *fCrit; }
+  TTimeBox& Time() { return *fTime; }
+  const TTimeBox& Time() const { return *fTime; }
 
   bool AdvancedTab() const;
   // Shows tab vTab (0 Basic, 1 Advanced), as a click on it does.
@@ -36,7 +39,7 @@ class TCriteriaPage {
   void TabsAsButtons();
   TText BasicText() const { return WindowText(ebNow); }
   bool BasicTextEmpty() const { return GetWindowTextLengthW(ebNow) == 0; }
-  // New search: all roots, no text, no rows, "any" everywhere.
+  // New search: all roots, no text, no rows, "any" everywhere, any time.
   void NewSearch();
   // The first control of the shown tab.
   HWND FirstControl() const;
@@ -56,6 +59,7 @@ class TCriteriaPage {
   HFONT fFont;
   std::function<void()> fChanged;
   std::unique_ptr<TCritBoxes> fCrit;
+  std::unique_ptr<TTimeBox> fTime;
   HWND fPage = nullptr, pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr,
        ebNow = nullptr, pnlBottom = nullptr, sbSearchE = nullptr;
   TAlignList fPageAlign, fAdvancedAlign;

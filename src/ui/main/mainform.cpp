@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <stdexcept>
 
 #include "settings/profile_win32.h"
 #include "launcher/launcher_win32.h"
+#include "search/keytime.h"
 #include "search/win32registry.h"
 #include "text/timetext_win32.h"
 #include "ui/gdicanvas.h"
@@ -274,6 +277,7 @@ void TMainForm::acAllUpdate() {
   s.fAdvancedTab = fCriteria->AdvancedTab();
   s.fBasicTextEmpty = fCriteria->BasicTextEmpty();
   s.fAdvancedValid = CriteriaComplete(CurrentCriteria());
+  s.fTimeValid = fCriteria->Time().Valid();
   s.fSearched = Searched;
   s.fDetailEmpty = !fDetail->HasKey();
   s.fRowSelected = SendMessageW(lbResults, LB_GETCURSEL, 0, 0) != LB_ERR;
@@ -325,10 +329,14 @@ void TMainForm::acKDetailExecute() {
 
 void TMainForm::acSearchExecute() {
   try {
+    // "Within the last" counts back from this moment.
+    const std::optional<TTimeRange> range = TimeRangeOf(fCriteria->Time().Filter(), TimeNow());
+    if (range && fRegFile->FileSearched() && !fRegFile->HiveSearched())
+      throw std::invalid_argument(ToUtf8(kExportHasNoTimes));
     if (fCriteria->AdvancedTab())
-      fSearch->StartComplex(CurrentCriteria(), fOptions->MaxRslt());
+      fSearch->StartComplex(CurrentCriteria(), fOptions->MaxRslt(), range);
     else
-      fSearch->StartSimple(fCriteria->BasicText(), fOptions->Case(), fOptions->MaxRslt());
+      fSearch->StartSimple(fCriteria->BasicText(), fOptions->Case(), fOptions->MaxRslt(), range);
   } catch (const std::exception& e) {
     SearchNotStarted(FromUtf8(e.what()));
     return;
@@ -485,6 +493,7 @@ TSearchCriteria TMainForm::CurrentCriteria() const {
   c.fMaxRsltIdx = fOptions->MaxRsltIdx();
   c.fDatCase = fOptions->Case();
   fCriteria->Boxes().ReadInto(c);
+  c.fTime = fCriteria->Time().Filter();
   return c;
 }
 
@@ -493,6 +502,7 @@ void TMainForm::ApplyCriteria(const TSearchCriteria& vCrit) {
   fOptions->SetMaxRsltIdx(vCrit.fMaxRsltIdx);
   fOptions->SetCase(vCrit.fDatCase);
   fCriteria->Boxes().Apply(vCrit);
+  fCriteria->Time().SetFilter(vCrit.fTime);
 }
 
 void TMainForm::FormActivate() {

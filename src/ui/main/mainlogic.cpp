@@ -104,7 +104,8 @@ TActionStates ActionStates(const TWindowState& v) {
   a.fForward = (v.fPage == 0 && v.fSearched) || (v.fPage == 1 && !v.fDetailEmpty);
   a.fKDetail = v.fPage == 1 && v.fRowSelected && (!v.fFileSearched || v.fHiveSearched);
   a.fStop = !idle;
-  a.fSearch = v.fPage == 0 && idle && (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
+  a.fSearch = v.fPage == 0 && idle && v.fTimeValid &&
+              (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
   a.fSave = v.fPage == 0 && v.fAdvancedTab && v.fAdvancedValid;
   a.fExport = v.fHits && idle;
   a.fSearchFile = a.fSearchHive = idle;

@@ -90,6 +90,7 @@ struct TWindowState {
   bool fAdvancedTab = false;    // the Advanced criteria tab is shown
   bool fBasicTextEmpty = true;  // ebNow is empty
   bool fAdvancedValid = false;  // roots chosen, at least one row, every row valid
+  bool fTimeValid = true;       // the time limit gives a range (or there is none)
   bool fSearched = false;
   bool fDetailEmpty = true;     // DetKStr is empty
   bool fRowSelected = false;    // a row of lbResults is selected

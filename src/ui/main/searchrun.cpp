@@ -22,24 +22,29 @@ TProgProc TSearchRun::ProgProc() {
   };
 }
 
-void TSearchRun::StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt) {
+void TSearchRun::StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt,
+                             std::optional<TTimeRange> vRange) {
   ReleaseEnded();
   fHost.fStarting(true, true);
   fHitsFrom = hfSimple;
   Start(std::make_unique<TSearchThread>(vText, vCase, vMaxRslt, FoundProc(), ProgProc(),
-                                        fHost.fSearchHost()));
+                                        fHost.fSearchHost()),
+        vRange);
 }
 
-void TSearchRun::StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt) {
+void TSearchRun::StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt,
+                              std::optional<TTimeRange> vRange) {
   ReleaseEnded();
   TComplexCriteria c = EncodeCriteria(vCriteria);
   fHost.fStarting(c.RsltVal(), c.RsltDat());
   fHitsFrom = c.RsltVal() || c.RsltDat() ? hfCriteria : hfKeyCriteria;
   Start(std::make_unique<TSearchThread>(std::move(c), vMaxRslt, FoundProc(), ProgProc(),
-                                        fHost.fSearchHost()));
+                                        fHost.fSearchHost()),
+        vRange);
 }
 
-void TSearchRun::Start(std::unique_ptr<TSearchThread> vThread) {
+void TSearchRun::Start(std::unique_ptr<TSearchThread> vThread, std::optional<TTimeRange> vRange) {
+  vThread->LimitTimes(vRange);
   vThread->OnTerminate = [this](TThread& t) { SearchDone(t); };
   // Busy before the thread runs: its end report clears it.
   SearchBusy = true;

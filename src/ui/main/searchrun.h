@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "savedsearch/qmxfile.h"
 #include "search/guisync.h"
+#include "search/keytime.h"
 #include "search/searchthread.h"
 #include "search/types.h"
 
@@ -53,9 +55,12 @@ class TSearchRun {
   TSearchRun(const TSearchRun&) = delete;
   TSearchRun& operator=(const TSearchRun&) = delete;
 
-  // Starts a search; throws when its thread cannot be made or started (nothing then runs).
-  void StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt);
-  void StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt);
+  // Starts a search, of the keys written in vRange when there is one; throws when its thread
+  // cannot be made or started (nothing then runs).
+  void StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt,
+                   std::optional<TTimeRange> vRange = std::nullopt);
+  void StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt,
+                    std::optional<TTimeRange> vRange = std::nullopt);
   // Asks the thread to end and waits for it, running its reports meanwhile; the end report
   // comes among them. Without a search it only clears the busy flag.
   void Stop();
@@ -74,7 +79,7 @@ class TSearchRun {
   void EnableCriteria(bool Value);
 
  private:
-  void Start(std::unique_ptr<TSearchThread> vThread);
+  void Start(std::unique_ptr<TSearchThread> vThread, std::optional<TTimeRange> vRange);
   TFoundProc FoundProc();
   TProgProc ProgProc();
   void SearchDone(TThread& Sender);

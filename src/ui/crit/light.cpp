@@ -1,0 +1,29 @@
+#include "ui/crit/light.h"
+
+#include "win32/handles.h"
+
+namespace corvane {
+
+namespace {
+constexpr int kLightBitmap = 1;
+constexpr COLORREF kOlive = RGB(128, 128, 0);
+}  // namespace
+
+HBITMAP LoadValidityLight() {
+  return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                         MAKEINTRESOURCEW(kLightBitmap), IMAGE_BITMAP, 0, 0,
+                                         LR_DEFAULTCOLOR));
+}
+
+void PaintValidityLight(const DRAWITEMSTRUCT& vItem, HBITMAP vLight, bool vValid) {
+  HDC dc = vItem.hDC;
+  // The control's background shows through the light's olive pixels.
+  FillRect(dc, &vItem.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+  if (!vLight) return;
+  const TMemoryDC mem(CreateCompatibleDC(dc));
+  if (!mem) return;
+  TSelect use(mem.Get(), vLight);
+  TransparentBlt(dc, 0, 0, 15, 15, mem.Get(), vValid ? 0 : 16, 0, 15, 15, kOlive);
+}
+
+}  // namespace corvane

@@ -1,0 +1,271 @@
+#include "ui/crit/timebox.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "text/wide.h"
+#include "ui/crit/light.h"
+#include "ui/ids.h"
+
+namespace corvane {
+
+namespace {
+constexpr wchar_t kStripClass[] = L"TTimeBox";
+constexpr int kLabelLeft = 8, kChoiceWidth = 114;
+constexpr int kCountWidth = 52, kUnitWidth = 80, kAndWidth = 26, kGap = 4;
+constexpr int kCountDigits = 6;
+constexpr std::uint32_t kDefaultCount = 24;
+constexpr TTimeUnit kDefaultUnit = tuHours;
+
+std::uint64_t FileTimeNumber(const FILETIME& v) {
+  return (std::uint64_t(v.dwHighDateTime) << 32) | v.dwLowDateTime;
+}
+
+// The picker's format: the user's short date and short time.
+TText PickerFormat() {
+  wchar_t date[80] = {}, time[80] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SSHORTDATE, date, 80) == 0)
+    wcscpy(date, L"yyyy'-'MM'-'dd");
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SSHORTTIME, time, 80) == 0)
+    wcscpy(time, L"HH':'mm");
+  return FromW(date) + u" " + FromW(time);
+}
+
+int TextWidth(HWND vWnd, HFONT vFont, const TText& vText) {
+  const TWindowDC dc(vWnd);
+  const HGDIOBJ old = SelectObject(dc.Get(), vFont);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.Get(), W(vText), int(vText.size()), &size);
+  SelectObject(dc.Get(), old);
+  return int(size.cx);
+}
+
+// The width a picker needs for the widest date and time of the format, with its button.
+int PickerWidth(HWND vParent, HFONT vFont, const TText& vFormat) {
+  const auto space = vFormat.find(u' ');
+  const TText dateFormat = vFormat.substr(0, space), timeFormat = vFormat.substr(space + 1);
+  SYSTEMTIME wide{2028, 9, 3, 27, 23, 58, 0, 0};  // long month and day names, two-digit fields
+  wchar_t date[80] = {}, time[80] = {};
+  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &wide, W(dateFormat), date, 80, nullptr);
+  GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &wide, W(timeFormat), time, 80);
+  return TextWidth(vParent, vFont, FromW(date) + u" " + FromW(time)) +
+         GetSystemMetrics(SM_CXVSCROLL) + 16;
+}
+
+HWND List(HWND vParent, int vId, HFONT vFont, int vX, int vW, const auto& vTexts) {
+  HWND h = CreateControl(vParent, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, vX,
+                         4, vW, 200, vId, vFont);
+  for (const char16_t* t : vTexts) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(t)));
+  return h;
+}
+
+std::int32_t Choice(HWND vList) {
+  return std::int32_t(SendMessageW(vList, CB_GETCURSEL, 0, 0));
+}
+}  // namespace
+
+TTimeBox::TTimeBox(TApplication& vApp, HFONT vFont, std::function<void()> vChanged)
+    : fApp(vApp), fFont(vFont), fChanged(std::move(vChanged)) {}
+
+TTimeBox::~TTimeBox() {
+  for (HWND c : {cbTime, dtFrom, dtTo, ebCount, cbUnit, pbStat})
+    if (c) fApp.RemoveHint(c);
+}
+
+bool TTimeBox::Create(HWND vParent) {
+  RegisterClassOnce(kStripClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+  if (!CreateHandle(WS_EX_CONTROLPARENT, kStripClass, L"",
+                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 400, kHeight,
+                    vParent, nullptr))
+    return false;
+  SetWindowLongPtrW(Handle(), GWLP_ID, ids::pnlTime);
+  fLight.Reset(LoadValidityLight());
+  CreateControls();
+  NewSearch();
+  return true;
+}
+
+void TTimeBox::CreateControls() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND h = Handle();
+  const int label = TextWidth(h, fFont, u"Modified:") + 2;
+  lblTime = CreateControl(h, L"STATIC", L"Modified:", SS_NOPREFIX | SS_LEFTNOWORDWRAP, kLabelLeft,
+                          8, label, 16, 0, fFont);
+  cbTime = List(h, ids::cbTime, fFont, kLabelLeft + label + kGap, kChoiceWidth, kTimeLimitTexts);
+  fFieldLeft = kLabelLeft + label + kGap + kChoiceWidth + kGap;
+  const TText format = PickerFormat();
+  fPickerWidth = PickerWidth(h, fFont, format);
+  for (HWND* picker : {&dtFrom, &dtTo}) {
+    *picker = CreateControl(h, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT,
+                            fFieldLeft, 4, fPickerWidth, 22,
+                            picker == &dtFrom ? ids::dtFrom : ids::dtTo, fFont);
+    SendMessageW(*picker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(W(format)));
+  }
+  lblAnd = CreateControl(h, L"STATIC", L"and", SS_NOPREFIX | SS_CENTER, 0, 8, kAndWidth, 16, 0,
+                         fFont);
+  ebCount = CreateControl(h, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, fFieldLeft, 4,
+                          kCountWidth, 22, ids::ebCount, fFont, WS_EX_CLIENTEDGE);
+  SendMessageW(ebCount, EM_SETLIMITTEXT, kCountDigits, 0);
+  cbUnit = List(h, ids::cbUnit, fFont, fFieldLeft + kCountWidth + kGap, kUnitWidth, kTimeUnitTexts);
+  // SS_NOTIFY: the light receives the mouse, so its hint reaches the status bar.
+  pbStat = CreateControl(h, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 0, 7, kLightSize, kLightSize,
+                         ids::pbTime, fFont);
+  fApp.SetHint(cbTime, u"Modified|Find only keys last written in this time range");
+  fApp.SetHint(ebCount, u"Number|How many minutes, hours or days back from the search's start");
+  fApp.SetHint(cbUnit, u"Unit|Minutes, hours or days");
+  fApp.SetHint(dtTo, u"Latest time|Keys last written at or before this time");
+}
+
+void TTimeBox::NewSearch() {
+  fApplying = true;
+  SendMessageW(cbTime, CB_SETCURSEL, tlAnyTime, 0);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  SetPicker(dtFrom, FileTimeNumber(now));
+  SetPicker(dtTo, FileTimeNumber(now));
+  SetWindowTextT(ebCount, DecimalText(kDefaultCount));
+  SendMessageW(cbUnit, CB_SETCURSEL, kDefaultUnit, 0);
+  fApplying = false;
+  ShowFields();
+  CheckValid();
+}
+
+void TTimeBox::SetPicker(HWND vPicker, std::uint64_t vUtc) {
+  const FILETIME utc{DWORD(vUtc), DWORD(vUtc >> 32)};
+  SYSTEMTIME u{}, local{};
+  if (!FileTimeToSystemTime(&utc, &u) || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local))
+    return;
+  // The pickers show minutes: what they hold is what the user sees.
+  local.wSecond = local.wMilliseconds = 0;
+  SendMessageW(vPicker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&local));
+}
+
+TTimeFilter TTimeBox::Filter() const {
+  TTimeFilter f;
+  const std::int32_t limit = Choice(cbTime);
+  f.fLimit = limit > tlAnyTime && limit <= tlWithin ? TTimeLimit(limit) : tlAnyTime;
+  const auto picked = [](HWND vPicker) -> std::uint64_t {
+    SYSTEMTIME local{}, u{};
+    FILETIME ft{};
+    if (SendMessageW(vPicker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&local)) != GDT_VALID)
+      return 0;
+    local.wSecond = local.wMilliseconds = 0;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &u) || !SystemTimeToFileTime(&u, &ft))
+      return 0;
+    return FileTimeNumber(ft);
+  };
+  if (f.fLimit == tlAfter || f.fLimit == tlBetween) f.fAfter = picked(dtFrom);
+  if (f.fLimit == tlBefore) f.fBefore = picked(dtFrom);
+  if (f.fLimit == tlBetween) f.fBefore = picked(dtTo);
+  if (f.fLimit == tlWithin) {
+    // ES_NUMBER lets only digits be typed; a paste may bring anything else.
+    std::uint32_t count = 0;
+    for (char16_t c : WindowText(ebCount)) {
+      if (c < u'0' || c > u'9') {
+        count = 0;
+        break;
+      }
+      count = count * 10 + std::uint32_t(c - u'0');
+    }
+    f.fCount = count;
+    const std::int32_t unit = Choice(cbUnit);
+    f.fUnit = unit >= tuMinutes && unit <= tuDays ? TTimeUnit(unit) : kDefaultUnit;
+  }
+  return f;
+}
+
+void TTimeBox::SetFilter(const TTimeFilter& vFilter) {
+  fApplying = true;
+  SendMessageW(cbTime, CB_SETCURSEL, WPARAM(vFilter.fLimit), 0);
+  if (vFilter.fLimit == tlAfter || vFilter.fLimit == tlBetween) SetPicker(dtFrom, vFilter.fAfter);
+  if (vFilter.fLimit == tlBefore) SetPicker(dtFrom, vFilter.fBefore);
+  if (vFilter.fLimit == tlBetween) SetPicker(dtTo, vFilter.fBefore);
+  if (vFilter.fLimit == tlWithin) {
+    SetWindowTextT(ebCount, DecimalText(vFilter.fCount));
+    SendMessageW(cbUnit, CB_SETCURSEL, WPARAM(vFilter.fUnit), 0);
+  }
+  fApplying = false;
+  ShowFields();
+  CheckValid();
+}
+
+void TTimeBox::ShowFields() {
+  const std::int32_t limit = Choice(cbTime);
+  const bool pickers = limit == tlAfter || limit == tlBefore || limit == tlBetween;
+  ShowWindow(dtFrom, pickers ? SW_SHOW : SW_HIDE);
+  ShowWindow(lblAnd, limit == tlBetween ? SW_SHOW : SW_HIDE);
+  ShowWindow(dtTo, limit == tlBetween ? SW_SHOW : SW_HIDE);
+  ShowWindow(ebCount, limit == tlWithin ? SW_SHOW : SW_HIDE);
+  ShowWindow(cbUnit, limit == tlWithin ? SW_SHOW : SW_HIDE);
+  fApp.SetHint(dtFrom, limit == tlBefore ? u"Latest time|Keys last written at or before this time"
+                                         : u"Earliest time|Keys last written at or after this time");
+  Arrange();
+}
+
+void TTimeBox::Arrange() {
+  const int width = ClientRect(Handle()).right;
+  const int lightLeft = std::max(fFieldLeft, width - 4 - kLightSize);
+  // Two pickers share what the light leaves; each at most as wide as its text needs.
+  const int room = lightLeft - kGap - fFieldLeft - kAndWidth - 2 * kGap;
+  const int picker = std::max(60, std::min(fPickerWidth, room / 2));
+  SetBounds(dtFrom, fFieldLeft, 4, picker, 22);
+  SetBounds(lblAnd, fFieldLeft + picker + kGap, 8, kAndWidth, 16);
+  SetBounds(dtTo, fFieldLeft + picker + kAndWidth + 2 * kGap, 4, picker, 22);
+  SetBounds(pbStat, lightLeft, 7, kLightSize, kLightSize);
+}
+
+void TTimeBox::Changed() {
+  if (fApplying) return;
+  CheckValid();
+  if (fChanged) fChanged();
+}
+
+void TTimeBox::CheckValid() {
+  const std::string problem = TimeFilterProblem(Filter());
+  fValid = problem.empty();
+  TText why = FromUtf8(problem);
+  if (!why.empty() && why[0] >= u'a' && why[0] <= u'z') why[0] = char16_t(why[0] - u'a' + u'A');
+  fApp.SetHint(pbStat, u"Validity check|" +
+                           (fValid ? TText(u"Green light if the time limit is valid") : why));
+  InvalidateRect(pbStat, nullptr, FALSE);
+}
+
+LRESULT TTimeBox::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
+  switch (vMsg) {
+    case WM_SIZE:
+      Arrange();
+      return 0;
+    case WM_COMMAND: {
+      const HWND from = reinterpret_cast<HWND>(lParam);
+      const int code = HIWORD(wParam);
+      if (from == cbTime && code == CBN_SELCHANGE) {
+        ShowFields();
+        Changed();
+      }
+      if ((from == cbUnit && code == CBN_SELCHANGE) || (from == ebCount && code == EN_CHANGE))
+        Changed();
+      return 0;
+    }
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+      if (hdr->code == DTN_DATETIMECHANGE && (hdr->hwndFrom == dtFrom || hdr->hwndFrom == dtTo))
+        Changed();
+      return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (di->hwndItem == pbStat) {
+        PaintValidityLight(*di, static_cast<HBITMAP>(fLight.Get()), fValid);
+        return TRUE;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return Default(vMsg, wParam, lParam);
+}
+
+}  // namespace corvane
