@@ -331,20 +331,21 @@ THiveImage WriteHive(const TMemKey& vRoot, const THiveWriterOptions& vOptions) {
 }
 
 std::vector<THiveLogEntry> LogEntries(const THiveImage& vFrom, const THiveImage& vTo,
-                                      std::uint32_t vFirst, std::size_t vPagesPerEntry) {
+                                      std::uint32_t vFirst, std::size_t vPagesPerEntry,
+                                      std::uint32_t vPageSize) {
   std::vector<THiveLogEntry> entries;
   const std::uint32_t bins = static_cast<std::uint32_t>(vTo.fBytes.size() - kBlock);
-  for (std::uint32_t page = 0; page < bins; page += kBlock) {
+  for (std::uint32_t page = 0; page < bins; page += vPageSize) {
     const auto to = vTo.fBytes.begin() + kBlock + page;
-    const bool same = kBlock + page + kBlock <= vFrom.fBytes.size() &&
-                      std::equal(to, to + kBlock, vFrom.fBytes.begin() + kBlock + page);
+    const bool same = kBlock + page + vPageSize <= vFrom.fBytes.size() &&
+                      std::equal(to, to + vPageSize, vFrom.fBytes.begin() + kBlock + page);
     if (same) continue;
     if (entries.empty() || entries.back().fPages.size() >= vPagesPerEntry) {
       THiveLogEntry& e = entries.emplace_back();
       e.fSequence = vFirst + static_cast<std::uint32_t>(entries.size() - 1);
       e.fBinsSize = bins;
     }
-    entries.back().fPages.push_back({page, std::vector<std::uint8_t>(to, to + kBlock)});
+    entries.back().fPages.push_back({page, std::vector<std::uint8_t>(to, to + vPageSize)});
   }
   return entries;
 }

@@ -75,11 +75,13 @@ struct THiveLogEntry {
   std::vector<THiveLogPage> fPages;
 };
 
-// The entries that turn the hive vFrom into vTo: the 4096-byte pages of vTo's bins that
-// differ from vFrom's (or lie beyond them), vPagesPerEntry to an entry, in file order, with
-// sequence numbers from vFirst on, each with the bins size of vTo.
+// The entries that turn the hive vFrom into vTo: the pages (of vPageSize bytes, a multiple
+// of 512 that divides 4096) of vTo's bins that differ from vFrom's (or lie beyond them),
+// vPagesPerEntry to an entry, in file order, with sequence numbers from vFirst on, each with
+// the bins size of vTo.
 std::vector<THiveLogEntry> LogEntries(const THiveImage& vFrom, const THiveImage& vTo,
-                                      std::uint32_t vFirst, std::size_t vPagesPerEntry = 1);
+                                      std::uint32_t vFirst, std::size_t vPagesPerEntry = 1,
+                                      std::uint32_t vPageSize = 4096);
 
 struct THiveLogImage {
   std::vector<std::uint8_t> fBytes;
