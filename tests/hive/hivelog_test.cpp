@@ -112,6 +112,7 @@ TEST(HiveLog, TheFirstBadEntryEndsTheReplay) {
   const auto entries = LogEntries(change.fBefore, change.fAfter, 2);
   ASSERT_GE(entries.size(), 3u);
   const TBytes before = change.fBefore.fBytes;
+  ASSERT_GE(entries[1].fPages[0].fOffset, 4096u);
   struct TCase {
     const char* fName;
     std::size_t fEntry;
@@ -125,10 +126,11 @@ TEST(HiveLog, TheFirstBadEntryEndsTheReplay) {
       {"hash 2", 1, 32, 0, false},
       {"size not whole sectors", 1, 4, 4096 + 100, true},
       {"size beyond the file", 1, 4, 0x10000000, true},
-      {"bins size not whole bins", 1, 16, 4097, true},
+      {"bins size not whole bins", 1, 16, entries[1].fBinsSize + 512, true},
       {"bins size zero", 1, 16, 0, true},
       {"page count beyond the entry", 1, 20, 0x20000000, true},
-      {"page beyond the bins size", 1, 40, 0x7FFFF000, true},
+      {"page far beyond the hive", 1, 40, 0x7FFFF000, true},
+      {"page beyond the entry's bins size", 1, 16, 4096, true},  // its page lies later
       {"page size zero", 1, 44, 0, true},
       {"page size beyond the entry", 1, 44, 8192, true},
       {"sequence gap", 1, 12, 4, true},
@@ -162,6 +164,32 @@ TEST(HiveLog, TheFirstBadEntryEndsTheReplay) {
     else
       EXPECT_LE(out.size(), 4096 + page2);
   }
+
+  // An entry without pages is judged by its header alone.
+  std::vector<THiveLogEntry> empty{entries[0], THiveLogEntry{3, 0, {}}};
+  TBytes out;
+  EXPECT_EQ(ReplayHiveLogs(before, WriteHiveLog(change.fBefore, 2, empty).fBytes, {}, out).fEntries, 1u);
+  empty[1].fBinsSize = entries[0].fBinsSize;
+  EXPECT_EQ(ReplayHiveLogs(before, WriteHiveLog(change.fBefore, 2, empty).fBytes, {}, out).fEntries, 2u);
+}
+
+// A page count beyond the entry is damage even when the bytes after the references, read as
+// more references, look sound up to the entry's end.
+TEST(HiveLog, PageCountBeyondTheEntryIsNotFollowed) {
+  TChange change;
+  auto entries = LogEntries(change.fBefore, change.fAfter, 2);
+  entries.resize(1);
+  THiveLogImage log = WriteHiveLog(change.fBefore, 2, entries);
+  const std::uint32_t size = Get32(log.fBytes, log.fEntries[0] + 4);
+  ASSERT_EQ(log.fEntries[0] + size, log.fBytes.size());  // the last bytes of the log
+  for (std::uint32_t at = 48; at < size; at += 8) {
+    log.Put32(0, at, 0);
+    log.Put32(0, at + 4, 512);
+  }
+  log.Put32(0, 20, (size - 40) / 8 + 1);
+  log.FixHashes(0);
+  TBytes out;
+  EXPECT_EQ(ReplayHiveLogs(change.fBefore.fBytes, log.fBytes, {}, out).fEntries, 0u);
 }
 
 // A log is read only with a sound base block of the new format; a clean hive takes nothing.
