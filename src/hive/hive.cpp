@@ -24,15 +24,6 @@ constexpr std::size_t kBinOffset = 4, kBinSize = 8, kBinHeader = 32;
 // Fixed parts of the records, before their names.
 constexpr std::uint32_t kKeyFixed = 76, kValueFixed = 20;
 
-// XOR of the first 127 double words; 0 and -1 are kept for "none" and become 1 and -2.
-std::uint32_t BaseBlockChecksum(const std::uint8_t* vBase) {
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < kChecksum; i += 4) sum ^= Get32(vBase + i);
-  if (sum == 0xFFFFFFFFu) return 0xFFFFFFFEu;
-  if (sum == 0) return 1;
-  return sum;
-}
-
 TText Hex(std::uint64_t v) {
   static const char16_t kDigits[] = u"0123456789ABCDEF";
   TText t;
@@ -78,6 +69,15 @@ void KeepFirst(std::vector<std::uint32_t>& vCells, std::vector<std::uint64_t>& v
 }
 
 }  // namespace
+
+// XOR of the first 127 double words; 0 and -1 are kept for "none" and become 1 and -2.
+std::uint32_t BaseBlockChecksum(const std::uint8_t* vBase) {
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < kChecksum; i += 4) sum ^= Get32(vBase + i);
+  if (sum == 0xFFFFFFFFu) return 0xFFFFFFFEu;
+  if (sum == 0) return 1;
+  return sum;
+}
 
 TText THiveName::Text() const {
   TText t;
@@ -158,6 +158,7 @@ bool THive::Parse(const std::uint8_t* vData, std::size_t vSize, TText& vError) {
              At(kFileType) + u")";
     return false;
   }
+  fData = std::span<const std::uint8_t>(vData, vSize);
   fDirty = Get32(vData + kSeq1) != Get32(vData + kSeq2);
   fDeclaredLength = Get32(vData + kBinsSize);
   const std::uint64_t available = vSize - kHiveBinsStart;

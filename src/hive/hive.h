@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "files/mappedfile.h"
@@ -33,6 +34,10 @@ inline constexpr std::uint32_t kNoCell = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kHiveBinsStart = 4096;
 // Bytes of data one big data segment holds; larger data use segments from format 1.4 on.
 inline constexpr std::uint32_t kHiveSegmentBytes = 16344;
+
+// The checksum of a base block (of a hive or a transaction log): the one its 508 first bytes
+// call for, as stored in the 4 bytes that follow them.
+std::uint32_t BaseBlockChecksum(const std::uint8_t* vBase);
 
 // Key node flags.
 inline constexpr std::uint16_t kKeyHiveEntry = 0x0004;
@@ -104,6 +109,8 @@ class THive {
   // damaged bin header); what lies before is read.
   bool Truncated() const { return fTruncated; }
   TText TruncatedNotice() const;
+  // The whole file's bytes, the base block first.
+  std::span<const std::uint8_t> Bytes() const { return fData; }
   // Bytes of the hive bins that can be read.
   std::uint32_t BinsLength() const { return fLength; }
 
@@ -149,6 +156,7 @@ class THive {
   TText fPath;
   TMappedFile fFile;
   std::vector<std::uint8_t> fBytes;  // the bytes of a hive made from memory
+  std::span<const std::uint8_t> fData;
   const std::uint8_t* fBins = nullptr;
   std::uint32_t fLength = 0;
   std::uint32_t fRoot = kNoCell;

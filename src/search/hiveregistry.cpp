@@ -345,7 +345,29 @@ class THiveCursor final : public TRegCursor {
 std::unique_ptr<THiveRegistry> THiveRegistry::Open(const TText& vPath, TText& vError) {
   auto hive = THive::Open(vPath, vError);
   if (!hive) return nullptr;
-  return std::unique_ptr<THiveRegistry>(new THiveRegistry(std::move(hive)));
+  THiveReplay replayed;
+  if (hive->Dirty()) {
+    // Logs that are missing or cannot be read are left out, as logs without entries are.
+    TMappedFile log1, log2;
+    TText ignored;
+    (void)log1.Open(vPath + u".LOG1", ignored);
+    (void)log2.Open(vPath + u".LOG2", ignored);
+    std::vector<std::uint8_t> bytes;
+    const THiveReplay r =
+        ReplayHiveLogs(hive->Bytes(), std::span<const std::uint8_t>(log1.Data(), log1.Size()),
+                       std::span<const std::uint8_t>(log2.Data(), log2.Size()), bytes);
+    if (r.fEntries > 0) {
+      // Pages that leave the root unreadable: the hive is read as it stands after all.
+      TText error;
+      if (auto copy = THive::FromBytes(std::move(bytes), vPath, error)) {
+        hive = std::move(copy);
+        replayed = r;
+      }
+    }
+  }
+  std::unique_ptr<THiveRegistry> registry(new THiveRegistry(std::move(hive)));
+  registry->fReplayed = replayed;
+  return registry;
 }
 
 std::unique_ptr<THiveRegistry> THiveRegistry::FromBytes(std::vector<std::uint8_t> vBytes,

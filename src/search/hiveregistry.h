@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hive/hive.h"
+#include "hive/hivelog.h"
 #include "search/registry.h"
 
 namespace corvane {
@@ -21,7 +22,9 @@ namespace corvane {
 class THiveRegistry {
  public:
   // Opens the hive file at vPath; nullptr with vError set (a text naming the file) when it
-  // cannot be read.
+  // cannot be read. A file that was not closed cleanly is read with the entries of its
+  // transaction logs vPath.LOG1 and vPath.LOG2 applied to a copy in memory, when they hold
+  // any that continue it (see hive/hivelog.h); then it is no longer Dirty().
   static std::unique_ptr<THiveRegistry> Open(const TText& vPath, TText& vError);
   // A hive from bytes in memory; vPath is the name its messages give it.
   static std::unique_ptr<THiveRegistry> FromBytes(std::vector<std::uint8_t> vBytes,
@@ -35,7 +38,10 @@ class THiveRegistry {
   std::uint64_t KeyCount() const;
   std::uint64_t ValueCount() const;
 
-  // The file was not closed cleanly; DirtyNotice() is the text that says so.
+  // Entries of the transaction logs applied when the hive was opened.
+  const THiveReplay& Replayed() const { return fReplayed; }
+  // The file was not closed cleanly and no log entry continued it; DirtyNotice() is the text
+  // that says so.
   bool Dirty() const { return fHive->Dirty(); }
   TText DirtyNotice() const { return fHive->DirtyNotice(); }
   const TText& Path() const { return fHive->Path(); }
@@ -46,6 +52,7 @@ class THiveRegistry {
   void Count() const;
 
   std::unique_ptr<THive> fHive;
+  THiveReplay fReplayed;
   mutable std::once_flag fCounted;
   mutable std::uint64_t fKeys = 0;
   mutable std::uint64_t fValues = 0;

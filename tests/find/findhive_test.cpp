@@ -215,6 +215,39 @@ TEST_F(FindHive, SeveralHivesPrintTogetherInTheOrderGiven) {
   }
 }
 
+TEST_F(FindHive, DirtyHiveWithLogsFindsTheLoggedChangesWithoutANotice) {
+  TMemRegistry reg;
+  Plant(reg, u"d");
+  test::THiveWriterOptions dirty;
+  dirty.fDirty = true;
+  const test::THiveImage before = test::WriteHive(*reg.Root(kHKLM), dirty);
+  reg.SetText(kHKLM, u"Policies\\Logged", u"ShellLogged", u"written to the log only");
+  reg.SetValue(kHKLM, u"Policies\\Logged", u"Padding", kRegBinary,
+               std::vector<std::uint8_t>(6000, 0x33));
+  const test::THiveImage after = test::WriteHive(*reg.Root(kHKLM));
+  const auto entries = test::LogEntries(before, after, 2);
+  ASSERT_GE(entries.size(), 2u);
+  const fs::path hive = fDir / "SOFTWARE";
+  WriteBytes(hive, before.fBytes.data(), before.fBytes.size());
+  const test::THiveLogImage log1 = test::WriteHiveLog(before, 2, {entries.begin(), entries.begin() + 1});
+  const test::THiveLogImage log2 = test::WriteHiveLog(before, 3, {entries.begin() + 1, entries.end()});
+  WriteBytes(fDir / "SOFTWARE.LOG1", log1.fBytes.data(), log1.fBytes.size());
+  WriteBytes(fDir / "SOFTWARE.LOG2", log2.fBytes.data(), log2.fBytes.size());
+  const std::string reg5 = SaveRegExport(reg, TRootKeySet(1 << rHKLM));
+  WriteBytes(fDir / "after.reg", reg5.data(), reg5.size());
+
+  const TRun logged = Find({u"--hive", hive.u16string(), u"written to the log"});
+  EXPECT_EQ(logged.fExit, kExitFound);
+  EXPECT_NE(logged.fOut.find("Key: SOFTWARE\\policies\\logged\n"), std::string::npos) << logged.fOut;
+  EXPECT_EQ(logged.fErr, "");
+  // Every hit as in the export of the keys after the change.
+  const TRun h = Find({u"--hive", hive.u16string(), u"shell"});
+  const TRun f = Find({u"--file", (fDir / "after.reg").u16string(), u"shell"});
+  EXPECT_EQ(h.fExit, kExitFound);
+  EXPECT_EQ(h.fOut, AsHive(f.fOut, "SOFTWARE"));
+  EXPECT_EQ(h.fErr, "");
+}
+
 TEST_F(FindHive, FilesThatAreNotHivesAndDirtyHives) {
   const fs::path text = fDir / "notes.txt";
   WriteBytes(text, "not a hive at all, but long enough to hold a base block header", 62);

@@ -137,6 +137,59 @@ int Seeds(const std::string& vFolder) {
   return 0;
 }
 
+// A hive in the form the fuzz targets take it: the first 512 bytes of the base block with
+// its checksum 0 (the targets fill it in), then the bins up to their last cell.
+std::vector<std::uint8_t> FuzzForm(const THiveImage& vImage) {
+  std::vector<std::uint8_t> bytes(vImage.fBytes.begin(), vImage.fBytes.begin() + 512);
+  std::fill(bytes.begin() + 508, bytes.end(), 0);
+  std::size_t end = vImage.fBytes.size();
+  while (end > 4096 + 32 && vImage.fBytes[end - 1] == 0) --end;
+  bytes.insert(bytes.end(), vImage.fBytes.begin() + 4096, vImage.fBytes.begin() + end);
+  return bytes;
+}
+
+int LogSeeds(const std::string& vFolder) {
+  TMemRegistry reg;
+  reg.SetDword(kHKLM, u"S\\Alpha", u"n", 7);
+  reg.SetText(kHKLM, u"S\\Beta", u"t", u"text");
+  THiveWriterOptions dirty;
+  dirty.fDirty = true;
+  const THiveImage before = WriteHive(*reg.Find(kHKLM, u"S"), dirty);
+  reg.SetText(kHKLM, u"S\\Alpha", u"logged", u"from the log");
+  reg.SetValue(kHKLM, u"S\\Gamma", u"b", kRegBinary, {1, 2, 3});
+  const THiveImage after = WriteHive(*reg.Find(kHKLM, u"S"));
+  // Pages of 512 bytes keep the seeds short; checksums and hashes are 0, for the target to
+  // fill in.
+  auto log = [&](std::uint32_t vSequence, const std::vector<THiveLogEntry>& vEntries) {
+    THiveLogImage image = WriteHiveLog(before, vSequence, vEntries);
+    std::fill(image.fBytes.begin() + 508, image.fBytes.begin() + 512, 0);
+    for (std::uint32_t at : image.fEntries)
+      std::fill(image.fBytes.begin() + at + 24, image.fBytes.begin() + at + 40, 0);
+    return image.fBytes;
+  };
+  auto write = [&](const std::string& vName, const std::vector<std::uint8_t>& vLog1,
+                   const std::vector<std::uint8_t>& vLog2) {
+    const std::vector<std::uint8_t> hive = FuzzForm(before);
+    std::vector<std::uint8_t> bytes = {std::uint8_t(hive.size()), std::uint8_t(hive.size() >> 8),
+                                       std::uint8_t(vLog1.size()), std::uint8_t(vLog1.size() >> 8)};
+    bytes.insert(bytes.end(), hive.begin(), hive.end());
+    bytes.insert(bytes.end(), vLog1.begin(), vLog1.end());
+    bytes.insert(bytes.end(), vLog2.begin(), vLog2.end());
+    std::ofstream(vFolder + "/" + vName, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  };
+  const auto entries = LogEntries(before, after, 2, 1, 512);
+  const auto together = LogEntries(before, after, 2, 8, 512);
+  write("seed-one-log", log(2, entries), {});
+  write("seed-one-entry", log(2, together), {});
+  const std::size_t half = entries.size() / 2;
+  write("seed-two-logs", log(2, {entries.begin(), entries.begin() + half}),
+        log(2 + std::uint32_t(half), {entries.begin() + half, entries.end()}));
+  write("seed-two-logs-swapped", log(2 + std::uint32_t(half), {entries.begin() + half, entries.end()}),
+        log(2, {entries.begin(), entries.begin() + half}));
+  return 0;
+}
+
 int DumpFile(const std::string& vPath) {
   TText error;
   auto hive = THiveRegistry::Open(FromUtf8(vPath), error);
@@ -157,6 +210,7 @@ int main(int argc, char** argv) {
   if (command == "write") return Write(argv[2]);
   if (command == "dump") return DumpFile(argv[2]);
   if (command == "seeds") return Seeds(argv[2]);
-  std::cerr << "usage: hiveoracle write FOLDER | dump FILE | seeds FOLDER\n";
+  if (command == "logseeds") return LogSeeds(argv[2]);
+  std::cerr << "usage: hiveoracle write FOLDER | dump FILE | seeds FOLDER | logseeds FOLDER\n";
   return 2;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "hive/hive.h"
+#include "hive/hivelog.h"
+
 namespace corvane::test {
 namespace {
 
@@ -325,6 +328,72 @@ THiveImage WriteHive(const TMemKey& vRoot, const THiveWriterOptions& vOptions) {
   THiveImage image;
   TWriter(vOptions, image).Write(vRoot);
   return image;
+}
+
+std::vector<THiveLogEntry> LogEntries(const THiveImage& vFrom, const THiveImage& vTo,
+                                      std::uint32_t vFirst, std::size_t vPagesPerEntry,
+                                      std::uint32_t vPageSize) {
+  std::vector<THiveLogEntry> entries;
+  const std::uint32_t bins = static_cast<std::uint32_t>(vTo.fBytes.size() - kBlock);
+  for (std::uint32_t page = 0; page < bins; page += vPageSize) {
+    const auto to = vTo.fBytes.begin() + kBlock + page;
+    const bool same = kBlock + page + vPageSize <= vFrom.fBytes.size() &&
+                      std::equal(to, to + vPageSize, vFrom.fBytes.begin() + kBlock + page);
+    if (same) continue;
+    if (entries.empty() || entries.back().fPages.size() >= vPagesPerEntry) {
+      THiveLogEntry& e = entries.emplace_back();
+      e.fSequence = vFirst + static_cast<std::uint32_t>(entries.size() - 1);
+      e.fBinsSize = bins;
+    }
+    entries.back().fPages.push_back({page, std::vector<std::uint8_t>(to, to + vPageSize)});
+  }
+  return entries;
+}
+
+void THiveLogImage::Put32(std::size_t vEntry, std::uint32_t vAt, std::uint32_t vValue) {
+  Put32At(fBytes, fEntries.at(vEntry) + vAt, vValue);
+}
+
+void THiveLogImage::FixHashes(std::size_t vEntry) {
+  const std::size_t at = fEntries.at(vEntry);
+  // A size damaged beyond the file hashes what the file holds.
+  const std::size_t size = std::min<std::size_t>(Get32At(fBytes, at + 4), fBytes.size() - at);
+  Put64At(fBytes, at + 24, Marvin32(fBytes.data() + at + 40, size - 40, kHiveLogSeed));
+  Put64At(fBytes, at + 32, Marvin32(fBytes.data() + at, 32, kHiveLogSeed));
+}
+
+THiveLogImage WriteHiveLog(const THiveImage& vHive, std::uint32_t vSequence,
+                           const std::vector<THiveLogEntry>& vEntries) {
+  THiveLogImage log;
+  std::vector<std::uint8_t>& out = log.fBytes;
+  out.assign(vHive.fBytes.begin(), vHive.fBytes.begin() + 512);
+  Put32At(out, 4, vSequence);
+  Put32At(out, 8, vSequence);
+  Put32At(out, 28, 6);
+  Put32At(out, 508, BaseBlockChecksum(out.data()));
+  for (const THiveLogEntry& e : vEntries) {
+    const std::size_t at = out.size();
+    log.fEntries.push_back(static_cast<std::uint32_t>(at));
+    std::size_t size = 40 + 8 * e.fPages.size();
+    for (const THiveLogPage& p : e.fPages) size += p.fBytes.size();
+    size = (size + 511) / 512 * 512;
+    out.resize(at + size, 0);
+    std::copy(std::begin("HvLE"), std::begin("HvLE") + 4, out.begin() + std::ptrdiff_t(at));
+    Put32At(out, at + 4, static_cast<std::uint32_t>(size));
+    Put32At(out, at + 12, e.fSequence);
+    Put32At(out, at + 16, e.fBinsSize);
+    Put32At(out, at + 20, static_cast<std::uint32_t>(e.fPages.size()));
+    std::size_t data = at + 40 + 8 * e.fPages.size();
+    for (std::size_t i = 0; i < e.fPages.size(); ++i) {
+      Put32At(out, at + 40 + 8 * i, e.fPages[i].fOffset);
+      Put32At(out, at + 44 + 8 * i, static_cast<std::uint32_t>(e.fPages[i].fBytes.size()));
+      std::copy(e.fPages[i].fBytes.begin(), e.fPages[i].fBytes.end(),
+                out.begin() + std::ptrdiff_t(data));
+      data += e.fPages[i].fBytes.size();
+    }
+    log.FixHashes(log.fEntries.size() - 1);
+  }
+  return log;
 }
 
 namespace damage {

@@ -63,6 +63,42 @@ struct THiveImage {
 // Writes the hive whose root key is vRoot (its name becomes the root key's name).
 THiveImage WriteHive(const TMemKey& vRoot, const THiveWriterOptions& vOptions = {});
 
+// One entry of a transaction log (new format): the pages it writes, each at a byte offset
+// from the start of the hive bins.
+struct THiveLogPage {
+  std::uint32_t fOffset = 0;
+  std::vector<std::uint8_t> fBytes;
+};
+struct THiveLogEntry {
+  std::uint32_t fSequence = 0;
+  std::uint32_t fBinsSize = 0;
+  std::vector<THiveLogPage> fPages;
+};
+
+// The entries that turn the hive vFrom into vTo: the pages (of vPageSize bytes, a multiple
+// of 512 that divides 4096) of vTo's bins that differ from vFrom's (or lie beyond them),
+// vPagesPerEntry to an entry, in file order, with sequence numbers from vFirst on, each with
+// the bins size of vTo.
+std::vector<THiveLogEntry> LogEntries(const THiveImage& vFrom, const THiveImage& vTo,
+                                      std::uint32_t vFirst, std::size_t vPagesPerEntry = 1,
+                                      std::uint32_t vPageSize = 4096);
+
+struct THiveLogImage {
+  std::vector<std::uint8_t> fBytes;
+  std::vector<std::uint32_t> fEntries;  // the byte offset of each entry
+
+  // Little-endian writes at byte vAt of entry vEntry; the hashes are kept as they were.
+  void Put32(std::size_t vEntry, std::uint32_t vAt, std::uint32_t vValue);
+  // Recomputes both hashes of entry vEntry after a change to it (of the entry as its size
+  // gives it, up to the end of the log).
+  void FixHashes(std::size_t vEntry);
+};
+
+// A transaction log of the new format beside the hive vHive: its base block (file type 6,
+// both sequence numbers vSequence), then vEntries, each with its hashes.
+THiveLogImage WriteHiveLog(const THiveImage& vHive, std::uint32_t vSequence,
+                           const std::vector<THiveLogEntry>& vEntries);
+
 // Damage, one kind each, to a hive the writer made.
 namespace damage {
 // The stored checksum no longer matches the base block.
