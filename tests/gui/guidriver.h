@@ -253,6 +253,15 @@ inline HWND ChildById(HWND vParent, int vId) {
   return find.fFound;
 }
 
+// The display scale of this process and of the programs it starts: the runner sets LogPixels
+// in the prefix before it starts (96, 144 and 192).
+inline int TestDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  return dpi;
+}
+
 // One running corvane.exe.
 class TCorvane {
  public:

@@ -22,7 +22,8 @@ using corvane::TResultsPage;
 // controls report to it and it hands their messages to the page.
 class TPageHost final : public corvane::TWindow {
  public:
-  explicit TPageHost(std::int32_t vPerPage) : fPerPage(vPerPage) {
+  // vDpi: the page's scale, with an Arial font made for it; 0: the stock font at 96 DPI.
+  explicit TPageHost(std::int32_t vPerPage, int vDpi = 0) : fPerPage(vPerPage) {
     corvane::RegisterPanelClass();
     RegisterClassOnce(L"CorvaneResultsTestHost", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       nullptr);
@@ -33,8 +34,15 @@ class TPageHost final : public corvane::TWindow {
     host.fOpen = [] {};
     host.fContextMenu = [](POINT) {};
     host.fCopy = [] {};
-    fPage = std::make_unique<TResultsPage>(
-        Handle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), std::move(host));
+    fDisplay.fFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (vDpi > 0) {
+      fDisplay.fScale.SetDpi(vDpi);
+      fFont.Reset(CreateFontW(fDisplay.fScale.FontHeight(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                              FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
+      fDisplay.fFont = HFONT(fFont.Get());
+    }
+    fPage = std::make_unique<TResultsPage>(Handle(), fDisplay, std::move(host));
     HWND panel = fPage->Create(Handle());
     const RECT client = corvane::ClientRect(Handle());
     corvane::SetBounds(panel, 0, 0, client.right, client.bottom);
@@ -53,6 +61,8 @@ class TPageHost final : public corvane::TWindow {
 
  private:
   std::int32_t fPerPage;
+  corvane::TGdiObject fFont;
+  corvane::TDisplay fDisplay;
   std::unique_ptr<TResultsPage> fPage;
 };
 
@@ -305,4 +315,25 @@ TEST_F(GuiTest, AWindowMadeLargerShowsRowsFromAboveInsteadOfEmptySpaceBelow) {
   RegDeleteTreeW(HKEY_CURRENT_USER, keyPath.c_str());
 }
 
+// The rows grow with the scale: at twice the scale a hit's row is twice as tall, so its
+// lines of text in the larger font do not overlap.
+TEST(ResultsScale, RowsGrowWithTheScaleAndTheirFont) {
+  const auto rowHeight = [](int vDpi) {
+    TPageHost host(10, vDpi);
+    host.Page().Start(true, true);
+    host.Page().AddHit(TResult(u"HKEY_CURRENT_USER\\Software\\scaled", u"value", u"data", 27, 1, 1,
+                               3, 5, 4, 0));
+    Pump();
+    HWND list = host.Page().List();
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    return int(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  };
+  const int normal = rowHeight(96), larger = rowHeight(144), twice = rowHeight(192);
+  std::printf("row heights: %d at 96 DPI, %d at 144, %d at 192\n", normal, larger, twice);
+  EXPECT_GE(normal, 3 * 18) << "three lines: key, value, data";
+  EXPECT_GE(larger, normal * 3 / 2 - 2);
+  EXPECT_GE(twice, 2 * normal - 2);
+}
+
 }  // namespace
+

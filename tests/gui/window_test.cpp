@@ -280,22 +280,110 @@ std::vector<TNeed> Needs(HWND vControl) {
   return needs;
 }
 
-TEST_F(GuiTest, EveryCaptionAndListTextFitsItsControl) {
-  TLocalForm local;
-  ASSERT_TRUE(local.Created());
+// How many pixels a control with text lacks in height for its font's characters.
+int HeightShort(HWND vControl) {
+  wchar_t cls[64] = {};
+  GetClassNameW(vControl, cls, 64);
+  if (_wcsicmp(cls, L"Edit") != 0 && _wcsicmp(cls, L"Button") != 0 &&
+      _wcsicmp(cls, L"ComboBox") != 0 && !(_wcsicmp(cls, L"Static") == 0 && !Text(vControl).empty()))
+    return 0;
+  HDC dc = GetDC(vControl);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(vControl, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(vControl, dc);
+  RECT r{};
+  GetClientRect(vControl, &r);
+  // An edit box keeps a pixel above and below its text; a button draws its edge around it.
+  const int room = _wcsicmp(cls, L"Static") == 0 ? 0 : 2;
+  return std::max(0, int(tm.tmHeight) + room - int(r.bottom - r.top));
+}
+
+// Every text of the window fits its control, across and down; returns how many were measured.
+int ExpectTextsFit(HWND vMain) {
   int measured = 0;
   EnumChildWindows(
-      local.Handle(),
+      vMain,
       [](HWND w, LPARAM l) -> BOOL {
         for (const TNeed& n : Needs(w)) {
           ++*reinterpret_cast<int*>(l);
           const std::string text(n.fText.begin(), n.fText.end());
           EXPECT_LE(n.fWidth, n.fHave) << Describe(w) << " \"" << text << "\"";
         }
+        EXPECT_EQ(HeightShort(w), 0) << Describe(w) << " \"" << Utf8(Text(w)) << "\"";
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&measured));
-  EXPECT_GE(measured, 50) << "texts of all pages measured, the detail page's too";
+  return measured;
+}
+
+TEST_F(GuiTest, EveryCaptionAndListTextFitsItsControl) {
+  TLocalForm local;
+  ASSERT_TRUE(local.Created());
+  std::printf("at %d DPI\n", TestDpi());
+  EXPECT_GE(ExpectTextsFit(local.Handle()), 50)
+      << "texts of all pages measured, the detail page's too";
+}
+
+// The tool bar's buttons and images, and the hex grid's columns, at the window's scale.
+void ExpectBarAndGridAt(HWND vMain, int vDpi) {
+  HWND bar = ChildById(vMain, ids::ToolBar1);
+  RECT button{};
+  SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+  EXPECT_GE(button.bottom - button.top, MulDiv(24, vDpi, 96)) << "tool bar button at " << vDpi;
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(bar, TB_GETIMAGELIST, 0, 0)),
+                        &cx, &cy);
+  EXPECT_EQ(cx, vDpi >= 192 ? 32 : vDpi >= 144 ? 24 : 16) << "tool bar image at " << vDpi;
+
+  // Each column of the grid holds its widest text in the grid's font, 2 pixels in from its
+  // left edge, and the whole row of 8 bytes lies within the list.
+  HWND grid = ChildById(vMain, ids::sgData);
+  HDC dc = GetDC(grid);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(grid, WM_GETFONT, 0, 0)));
+  const std::wstring widest[11] = {L"FFF8", L"FF", L"FF", L"FF", L"FF", L"FF",
+                                   L"FF",   L"FF", L"FF", L"",   L"WWWWWWWW"};
+  int row = 0;
+  for (int c = 0; c < 11; ++c) {
+    const int width = int(SendMessageW(grid, LVM_GETCOLUMNWIDTH, WPARAM(c), 0));
+    row += width;
+    if (!widest[c].empty())
+      EXPECT_GE(width, TextWidth(dc, widest[c]) + 2) << "grid column " << c << " at " << vDpi;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(grid, dc);
+  RECT client{};
+  GetClientRect(grid, &client);
+  EXPECT_LE(row, client.right - client.left) << "the grid's row at " << vDpi;
+}
+
+TEST_F(GuiTest, TheToolBarAndTheHexGridAreSizedForTheScale) {
+  TLocalForm local;
+  ASSERT_TRUE(local.Created());
+  ExpectBarAndGridAt(local.Handle(), TestDpi());
+}
+
+// A move to a screen of twice the scale (WM_DPICHANGED, as the system sends it): fonts,
+// images and every control at the new scale, the window at the size the system suggests.
+TEST_F(GuiTest, AMoveToAScreenOfTwiceTheScaleLaysTheWindowOutAgain) {
+  TLocalForm local;
+  ASSERT_TRUE(local.Created());
+  const int dpi = 2 * TestDpi();
+  RECT r{};
+  GetWindowRect(local.Handle(), &r);
+  RECT suggested{r.left, r.top, r.left + 2 * (r.right - r.left), r.top + 2 * (r.bottom - r.top)};
+  SendMessageW(local.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  GetWindowRect(local.Handle(), &r);
+  EXPECT_EQ(r.right - r.left, suggested.right - suggested.left);
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(local.Control(ids::ebNow), WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -MulDiv(13, dpi, 96)) << "the Basic text box's font";
+  ExpectBarAndGridAt(local.Handle(), dpi);
+  EXPECT_GE(ExpectTextsFit(local.Handle()), 50);
 }
 
 // The columns of a drawn row that hold ink, as runs of neighbouring columns.

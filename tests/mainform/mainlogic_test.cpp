@@ -134,6 +134,31 @@ TEST(Placement, LoadReadsTheFileAndKeepsTheWindowHidden) {
   EXPECT_EQ(r.fFlags, 2);
 }
 
+// A size written at one scale and read at another keeps the window's physical size, and the
+// window stays on the screen.
+TEST(Placement, ASizeWrittenAtAnotherScaleIsScaledAndKeptOnTheScreen) {
+  const TPlaceRect work{0, 0, 1280, 1000};
+  const auto read = [&](const char16_t* vWritten, std::int32_t vNow) {
+    TMapProfile p;
+    p.Set(kPlacementSection, u"Left", u"100");
+    p.Set(kPlacementSection, u"Top", u"50");
+    p.Set(kPlacementSection, u"Right", u"600");   // 500 wide
+    p.Set(kPlacementSection, u"Bottom", u"450");  // 400 high
+    if (vWritten) p.Set(kPlacementSection, u"PixelsPerInch", vWritten);
+    TPlacement current;
+    current.fDpi = vNow;
+    return LoadPlacement(p, current, {0, 0, 500, 400}, work, true);
+  };
+  EXPECT_EQ(read(nullptr, 96).fNormal, (TPlaceRect{100, 50, 600, 450})) << "earlier files: 96";
+  EXPECT_EQ(read(nullptr, 192).fNormal, (TPlaceRect{100, 50, 1100, 850}));
+  EXPECT_EQ(read(u"192", 96).fNormal, (TPlaceRect{100, 50, 350, 250}));
+  EXPECT_EQ(read(u"144", 144).fNormal, (TPlaceRect{100, 50, 600, 450}));
+  // Too wide for the screen at the new scale: moved left, then cut to the work area.
+  EXPECT_EQ(read(u"96", 288).fNormal, (TPlaceRect{0, 0, 1280, 1000}));
+  EXPECT_EQ(read(u"0", 192).fNormal, (TPlaceRect{100, 50, 600, 450})) << "a nonsense scale";
+  EXPECT_EQ(read(u"96", 192).fDpi, 192);
+}
+
 TEST(Placement, MissingKeysCentreTheWindowInTheWorkArea) {
   TMapProfile p;
   const TPlaceRect work{100, 0, 1380, 1000};
@@ -145,12 +170,14 @@ TEST(Placement, SavedInWritingOrder) {
   TPlacement pl;
   pl.fNormal = {1, 2, 3, 4};
   pl.fShowCmd = 3;
+  pl.fDpi = 144;
   const auto e = PlacementEntries(pl, true);
-  ASSERT_EQ(e.size(), 10u);
-  const char16_t* const keys[] = {u"Left", u"Top",  u"Right", u"Bottom",  u"MinX",
-                                  u"MinY", u"MaxX", u"MaxY",  u"ShowCmd", u"flags"};
+  ASSERT_EQ(e.size(), 11u);
+  const char16_t* const keys[] = {u"Left", u"Top",  u"Right", u"Bottom",  u"MinX",  u"MinY",
+                                  u"MaxX", u"MaxY", u"ShowCmd", u"flags", u"PixelsPerInch"};
   for (std::size_t i = 0; i < e.size(); ++i) EXPECT_EQ(e[i].first, keys[i]);
   EXPECT_EQ(e[8].second, u"3");
+  EXPECT_EQ(e[10].second, u"144");
   EXPECT_EQ(PlacementEntries(pl, false).size(), 8u);
 }
 

@@ -94,7 +94,7 @@ INT_PTR TAboutForm::Handle(UINT vMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND TAboutForm::Label(int vId, const TText& vText, int vX, int vY, int vW, int vH) {
-  return CreateControl(fDlg, L"STATIC", W(vText), SS_NOPREFIX, vX, vY, vW, vH, vId,
+  return CreateControl(fDlg, L"STATIC", W(vText), SS_NOPREFIX, S(vX), S(vY), S(vW), S(vH), vId,
                        HFONT(fFont.Get()));
 }
 
@@ -106,35 +106,40 @@ void TAboutForm::GetVersionTexts() {
 void TAboutForm::FormCreate() {
   GetVersionTexts();
   SetWindowTextT(fDlg, u"About " + FromW(kAppTitle));
-  fFont.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  fScale.SetDpi(DpiOf(fDlg));
+  fFont.Reset(CreateFontW(fScale.FontHeight(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                          DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_SWISS, L"Arial"));
   SendMessageW(fDlg, WM_SETFONT, reinterpret_cast<WPARAM>(fFont.Get()), FALSE);
 
-  // Client area 390 x 144 pixels, centred on the screen.
-  RECT r{0, 0, kClientWidth, kClientHeight};
+  // Client area 390 x 144 pixels at 96 DPI, centred on the screen.
+  RECT r{0, 0, S(kClientWidth), S(kClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
   SetWindowPos(fDlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 
   // In tab order: OK, the picture, the link; then the labels.
-  CreateControl(fDlg, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 336, 8, 49, 25,
+  CreateControl(fDlg, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, S(336), S(8), S(49), S(25),
                 aboutids::btnAboutOK, HFONT(fFont.Get()));
-  CreateControl(fDlg, L"STATIC", L"", SS_OWNERDRAW, 4, 4, 52, 52, aboutids::Panel1, nullptr);
+  CreateControl(fDlg, L"STATIC", L"", SS_OWNERDRAW, S(4), S(4), S(52), S(52), aboutids::Panel1,
+                nullptr);
   const TText link = u"<a href=\"" + TText(kLinkAddress) + u"\">" + kLinkText + u"</a>";
-  CreateControl(fDlg, WC_LINK, W(link), WS_TABSTOP, 248, 116, 104, 20, aboutids::lnklbl1,
-                HFONT(fFont.Get()));
+  CreateControl(fDlg, WC_LINK, W(link), WS_TABSTOP, S(248), S(116), S(104), S(20),
+                aboutids::lnklbl1, HFONT(fFont.Get()));
   Label(aboutids::lblVersion, fTexts.VerStr, 64, 8, 268, 16);
   Label(aboutids::lblCopyright, fTexts.CopStr, 64, 32, 268, 16);
   Label(aboutids::lblcomment, fTexts.ComStr, 64, 72, 320, 32);
   Label(aboutids::lblRights, kRightsNotice, 64, 120, 180, 16);
 
-  fPicture.Reset(
-      LoadImageW(GetModuleHandleW(nullptr), L"AboutMe", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  // The picture drawn for the scale: 48, 72 or 96 pixels.
+  const wchar_t* const pictures[] = {L"AboutMe", L"AboutMe150", L"AboutMe200"};
+  fPicture.Reset(LoadImageW(GetModuleHandleW(nullptr), pictures[ImageScaleIndex(fScale)],
+                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!fPicture) {
-    fIcon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_SHARED));
+    fIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                          IMAGE_ICON, S(32), S(32), LR_SHARED));
     if (!fIcon) fIcon = LoadIconW(nullptr, IDI_APPLICATION);
   }
   fShowsIcon = !fPicture;
@@ -145,17 +150,21 @@ void TAboutForm::Panel1Paint(const DRAWITEMSTRUCT& vItem) {
   RECT r = vItem.rcItem;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  constexpr int kPicture = 48;
+  BITMAP info{};
+  const int picture = fPicture && GetObjectW(fPicture.Get(), sizeof info, &info)
+                          ? int(info.bmWidth)
+                          : S(48);
+  const int edge = S(2);
   if (fPicture) {
     const TMemoryDC mem(CreateCompatibleDC(dc));
     TSelect use(mem.Get(), fPicture.Get());
     // Magenta is the picture's transparent colour.
-    TransparentBlt(dc, r.left + 2, r.top + 2, kPicture, kPicture, mem.Get(), 0, 0, kPicture,
-                   kPicture, RGB(255, 0, 255));
+    TransparentBlt(dc, r.left + edge, r.top + edge, picture, picture, mem.Get(), 0, 0, picture,
+                   picture, RGB(255, 0, 255));
   } else if (fIcon) {
-    constexpr int kIcon = 32;
-    const int at = 2 + (kPicture - kIcon) / 2;
-    DrawIconEx(dc, r.left + at, r.top + at, fIcon, kIcon, kIcon, 0, nullptr, DI_NORMAL);
+    const int icon = S(32);
+    const int at = edge + (picture - icon) / 2;
+    DrawIconEx(dc, r.left + at, r.top + at, fIcon, icon, icon, 0, nullptr, DI_NORMAL);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "about/abouttexts.h"
+#include "ui/window/dpi.h"
 #include "win32/handles.h"
 
 namespace corvane {
@@ -46,6 +47,8 @@ class TAboutForm {
 
   HWND fDlg = nullptr;
   TVersionTexts fTexts;
+  int S(int v) const { return fScale(v); }
+  TScale fScale;
   TGdiObject fFont;
   TGdiObject fPicture;    // the "AboutMe" bitmap
   HICON fIcon = nullptr;  // shared, not destroyed

@@ -35,8 +35,9 @@ int BoxId(int vBox, int vFirst) {
 }
 }  // namespace
 
-TCritBoxes::TCritBoxes(TApplication& vApp, HFONT vFont, std::function<void()> vClearResults)
-    : fApp(vApp), fFont(vFont), fClearResults(std::move(vClearResults)) {}
+TCritBoxes::TCritBoxes(TApplication& vApp, const TDisplay& vDisplay,
+                       std::function<void()> vClearResults)
+    : fApp(vApp), fDisplay(vDisplay), fClearResults(std::move(vClearResults)) {}
 
 TCritBoxes::~TCritBoxes() {
   for (HWND s : fStrip)
@@ -48,17 +49,18 @@ TCritBoxes::~TCritBoxes() {
 HWND TCritBoxes::Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
                         DWORD vStyle) {
   // BS_NOTIFY: BN_SETFOCUS tells the scroll box to bring the focused button into view.
-  return CreateControl(vParent, L"BUTTON", vText, BS_NOTIFY | vStyle, vX, vY, vW, vH, vId, fFont);
+  return CreateControl(vParent, L"BUTTON", vText, BS_NOTIFY | vStyle, vX, vY, vW, vH, vId,
+                       fDisplay.fFont);
 }
 
 HWND TCritBoxes::Create(HWND vParent) {
-  fLight.Reset(LoadValidityLight());
+  fLight.Reset(LoadValidityLight(fDisplay.fScale));
   if (!scMain.Create(vParent, 0, 0, 100, 100)) return nullptr;
   SetWindowLongPtrW(scMain.Handle(), GWLP_ID, ids::scMain);
   scMain.OnResize = [this] { LayoutBoxes(); };
   CreateControl(scMain.Handle(), L"STATIC",
-                L"Click Search to find data matching all four of the panels below", SS_NOPREFIX, 8,
-                6, 440, 16, 0, fFont);
+                L"Click Search to find data matching all four of the panels below", SS_NOPREFIX, S(8),
+                S(6), S(440), S(16), 0, fDisplay.fFont);
   CreateRootBox();
   CreateCritBox(0, L"Key names:", u"key name");
   CreateCritBox(1, L"Value names:", u"value name");
@@ -69,47 +71,52 @@ HWND TCritBoxes::Create(HWND vParent) {
 
 void TCritBoxes::CreateRootBox() {
   pnlRoot =
-      CreatePanel(scMain.Handle(), kBoxLeft, kRootTop, 457, kRootHeight, nullptr, WS_EX_STATICEDGE);
+      CreatePanel(scMain.Handle(), S(kBoxLeft), S(kRootTop), S(457), S(kRootHeight), nullptr,
+                  WS_EX_STATICEDGE);
   SetWindowLongPtrW(pnlRoot, GWLP_ID, ids::pnlRoot);
   // Each check box as wide as its caption needs, so no name is cut off.
   const TWindowDC screen(nullptr);
   HDC dc = screen.Get();
-  const HGDIOBJ old = SelectObject(dc, fFont);
-  const int check = GetSystemMetrics(SM_CXMENUCHECK) + 8;
+  const HGDIOBJ old = SelectObject(dc, fDisplay.fFont);
+  const int check = GetSystemMetrics(SM_CXMENUCHECK) + S(8);
   for (const TRootBox& b : kRootBoxes) {
     const TText name = RootBoxName(b);
     SIZE size{};
     GetTextExtentPoint32W(dc, W(name), int(name.size()), &size);
-    const int x = kRootColumns[b.fColumn];
-    const int limit = (b.fColumn == 0 ? kRootColumns[1] : kAllLeft) - x - 4;
-    HWND h = Button(pnlRoot, W(name), x, 4 + 18 * b.fLine, std::min(int(size.cx) + check, limit),
-                    17, ids::cbHKCR + int(b.fBit), WS_TABSTOP | BS_AUTOCHECKBOX);
+    const int x = S(kRootColumns[b.fColumn]);
+    const int limit = S(b.fColumn == 0 ? kRootColumns[1] : kAllLeft) - x - S(4);
+    HWND h = Button(pnlRoot, W(name), x, S(4 + 18 * b.fLine), std::min(int(size.cx) + check, limit),
+                    S(17), ids::cbHKCR + int(b.fBit), WS_TABSTOP | BS_AUTOCHECKBOX);
     Check(h, true);
     fRootBoxes[b.fBit] = h;
     fApp.SetHint(h, RootBoxHint(b));
   }
   SelectObject(dc, old);
-  btnAllRoot = Button(pnlRoot, L"All", kAllLeft, 6, 60, 22, ids::btnAllRoot, WS_TABSTOP);
+  btnAllRoot = Button(pnlRoot, L"All", S(kAllLeft), S(6), S(60), S(22), ids::btnAllRoot, WS_TABSTOP);
   fApp.SetHint(btnAllRoot, u"All root keys|Check all of the root key boxes at left");
-  btnNoRoot = Button(pnlRoot, L"None", kAllLeft, 32, 60, 22, ids::btnNoRoot, WS_TABSTOP);
+  btnNoRoot = Button(pnlRoot, L"None", S(kAllLeft), S(32), S(60), S(22), ids::btnNoRoot, WS_TABSTOP);
   fApp.SetHint(btnNoRoot, u"No root keys|Clear all of the root key boxes at left");
 }
 
 void TCritBoxes::CreateCritBox(int vBox, const wchar_t* vLabel, const char16_t* vKind) {
   const std::size_t i = std::size_t(vBox);
-  HWND box = pnlCrit[i] = CreatePanel(scMain.Handle(), kBoxLeft, kKeyBoxTop + vBox * 37, 457,
-                                      kEmptyBoxHeight, nullptr, WS_EX_STATICEDGE);
+  HWND box = pnlCrit[i] = CreatePanel(scMain.Handle(), S(kBoxLeft), S(kKeyBoxTop + vBox * 37),
+                                      S(457), BoxHeight(0), nullptr, WS_EX_STATICEDGE);
   SetWindowLongPtrW(box, GWLP_ID, ids::pnlCritKey + vBox);
-  HWND strip = fStrip[i] = CreatePanel(box, 0, 0, 455, kBoxHeaderHeight);
+  HWND strip = fStrip[i] = CreatePanel(box, 0, 0, S(455), S(kBoxHeaderHeight));
   SetWindowSubclass(strip, StripProc, kStripId, reinterpret_cast<DWORD_PTR>(this));
-  CreateControl(strip, L"STATIC", vLabel, SS_NOPREFIX, 4, 5, 80, 16, 0, fFont);
-  rbAny[i] = Button(strip, L"any", 90, 4, 45, 17, BoxId(vBox, ids::rbKeyAny),
+  CreateControl(strip, L"STATIC", vLabel, SS_NOPREFIX, S(4), S(5), S(80), S(16), 0,
+                fDisplay.fFont);
+  rbAny[i] = Button(strip, L"any", S(90), S(4), S(45), S(17), BoxId(vBox, ids::rbKeyAny),
                     WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON);
-  rbAll[i] = Button(strip, L"all", 140, 4, 45, 17, BoxId(vBox, ids::rbKeyAll), BS_AUTORADIOBUTTON);
+  rbAll[i] = Button(strip, L"all", S(140), S(4), S(45), S(17), BoxId(vBox, ids::rbKeyAll),
+                    BS_AUTORADIOBUTTON);
   Check(rbAny[i], true);
   btnAdd[i] =
-      Button(strip, L"Add", 300, 2, 60, 21, BoxId(vBox, ids::btnAddKey), WS_TABSTOP | WS_GROUP);
-  btnDel[i] = Button(strip, L"Delete", 365, 2, 60, 21, BoxId(vBox, ids::btnDelKey), WS_TABSTOP);
+      Button(strip, L"Add", S(300), S(2), S(60), S(21), BoxId(vBox, ids::btnAddKey),
+             WS_TABSTOP | WS_GROUP);
+  btnDel[i] =
+      Button(strip, L"Delete", S(365), S(2), S(60), S(21), BoxId(vBox, ids::btnDelKey), WS_TABSTOP);
   EnableWindow(btnDel[i], FALSE);
   const TText kind = vKind;
   fApp.SetHint(rbAny[i], u"Match any|If checked, the " + kind +
@@ -122,7 +129,7 @@ void TCritBoxes::CreateCritBox(int vBox, const wchar_t* vLabel, const char16_t* 
 }
 
 void TCritBoxes::LayoutBoxes() {
-  const int width = std::max(200, int(ClientRect(scMain.Handle()).right) - 2 * kBoxLeft);
+  const int width = std::max(S(200), int(ClientRect(scMain.Handle()).right) - 2 * S(kBoxLeft));
   for (HWND p : Panels()) {
     RECT r{};
     GetWindowRect(p, &r);
@@ -131,10 +138,10 @@ void TCritBoxes::LayoutBoxes() {
   }
   for (std::size_t i = 0; i < pnlCrit.size(); ++i) {
     const int inner = ClientRect(pnlCrit[i]).right;
-    SetBounds(fStrip[i], 0, 0, inner, kBoxHeaderHeight);
+    SetBounds(fStrip[i], 0, 0, inner, S(kBoxHeaderHeight));
     for (std::size_t n = 0; n < fRows[i].size(); ++n)
-      SetBounds(fRows[i][n]->Handle(), 0, kBoxHeaderHeight + int(n) * kCritRowHeight, inner,
-                kCritRowHeight);
+      SetBounds(fRows[i][n]->Handle(), 0, S(kBoxHeaderHeight) + int(n) * S(kCritRowHeight), inner,
+                S(kCritRowHeight));
   }
 }
 
@@ -166,13 +173,13 @@ void TCritBoxes::SetRootBits(std::uint8_t vBits) {
 TCritFrame* TCritBoxes::NewRow(int vBox) {
   const std::size_t i = std::size_t(vBox);
   auto& rows = fRows[i];
-  auto row = std::make_unique<TCritFrame>(fApp, fFont, HBITMAP(fLight.Get()));
+  auto row = std::make_unique<TCritFrame>(fApp, fDisplay, HBITMAP(fLight.Get()));
   // The box's children: its header strip and its rows.
   const TText name = CritRowName(vBox + 1, 1 + std::int32_t(rows.size()));
-  const int top = kBoxHeaderHeight + int(rows.size()) * kCritRowHeight;
+  const int top = S(kBoxHeaderHeight) + int(rows.size()) * S(kCritRowHeight);
   const RECT box = ScreenRect(pnlCrit[i]);
   SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left,
-               CritBoxHeight(std::int32_t(rows.size()) + 1),
+               BoxHeight(int(rows.size()) + 1),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (!row->Create(pnlCrit[i], name, top, ClientRect(pnlCrit[i]).right)) {
     SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
@@ -215,7 +222,7 @@ void TCritBoxes::btnDelKeyClick(int vBox) {
     rows.erase(it);
     const RECT box = ScreenRect(pnlCrit[i]);
     SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left,
-                 CritBoxHeight(std::int32_t(rows.size())),
+                 BoxHeight(int(rows.size())),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const bool focused = GetFocus() == btnDel[i];
@@ -231,8 +238,20 @@ void TCritBoxes::ClearCritPanel(int vBox) {
   auto& rows = fRows[i];
   while (!rows.empty()) rows.pop_back();
   const RECT box = ScreenRect(pnlCrit[i]);
-  SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, kEmptyBoxHeight,
+  SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, BoxHeight(0),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCritBoxes::Rescale() {
+  fLight.Reset(LoadValidityLight(fDisplay.fScale));
+  for (std::size_t i = 0; i < pnlCrit.size(); ++i) {
+    for (auto& row : fRows[i]) row->SetLight(HBITMAP(fLight.Get()));
+    const RECT box = ScreenRect(pnlCrit[i]);
+    SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, BoxHeight(RowCount(int(i))),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  StackCritPanels();
+  LayoutBoxes();
 }
 
 void TCritBoxes::StackCritPanels() {
@@ -245,7 +264,7 @@ void TCritBoxes::StackCritPanels() {
   };
   const RECT key = frame(pnlCrit[0]);
   const RECT val = frame(pnlCrit[1]);
-  const TBoxTops tops = StackCritBoxes(key.top, key.bottom - key.top, CritBoxHeight(RowCount(1)));
+  const TBoxTops tops = StackCritBoxes(key.top, key.bottom - key.top, BoxHeight(RowCount(1)));
   SetWindowPos(pnlCrit[1], nullptr, val.left, tops.fVal, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const RECT dat = frame(pnlCrit[2]);

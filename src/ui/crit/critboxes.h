@@ -16,6 +16,7 @@
 #include "ui/crit/critframe.h"
 #include "ui/crit/critlogic.h"
 #include "ui/window/application.h"
+#include "ui/window/dpi.h"
 #include "win32/handles.h"
 #include "ui/window/scrollbox.h"
 
@@ -23,7 +24,7 @@ namespace corvane {
 
 class TCritBoxes {
  public:
-  TCritBoxes(TApplication& vApp, HFONT vFont, std::function<void()> vClearResults);
+  TCritBoxes(TApplication& vApp, const TDisplay& vDisplay, std::function<void()> vClearResults);
   ~TCritBoxes();
   TCritBoxes(const TCritBoxes&) = delete;
   TCritBoxes& operator=(const TCritBoxes&) = delete;
@@ -60,6 +61,9 @@ class TCritBoxes {
   // The containers whose controls a running search disables: the root key box and the three
   // criteria boxes.
   std::array<HWND, 4> Panels() const;
+  // After the window's scale changed: the light for the new scale, each box's height for its
+  // rows, the boxes restacked.
+  void Rescale();
   // Each Delete button enabled exactly when its box holds a row.
   void UpdateDeleteButtons();
   int RowCount(int vBox) const { return int(fRows[std::size_t(vBox)].size()); }
@@ -76,9 +80,14 @@ class TCritBoxes {
                                     UINT_PTR vId, DWORD_PTR vRef) noexcept;
   HWND Button(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
               DWORD vStyle);
+  int S(int v) const { return fDisplay.S(v); }
+  // A box's height with vRows rows, at the window's scale.
+  int BoxHeight(int vRows) const {
+    return S(kEmptyBoxHeight) + (vRows > 0 ? vRows : 0) * S(kCritRowHeight);
+  }
 
   TApplication& fApp;
-  HFONT fFont;
+  const TDisplay& fDisplay;
   std::function<void()> fClearResults;
   TGdiObject fLight;  // the validity light, shared by every row
   TScrollBox scMain;

@@ -14,8 +14,8 @@ constexpr int kTextLimit = 80;
 constexpr UINT_PTR kKeyFilterId = 1;
 }  // namespace
 
-TCritFrame::TCritFrame(TApplication& vApp, HFONT vFont, HBITMAP vLight)
-    : fApp(vApp), fFont(vFont), fLight(vLight) {}
+TCritFrame::TCritFrame(TApplication& vApp, const TDisplay& vDisplay, HBITMAP vLight)
+    : fApp(vApp), fDisplay(vDisplay), fLight(vLight) {}
 
 TCritFrame::~TCritFrame() {
   for (HWND c : {cbCrit, ebCrit, cxCrit, pbStat})
@@ -28,7 +28,7 @@ bool TCritFrame::Create(HWND vParent, const TText& vName, int vTop, int vWidth) 
   fName = vName;
   if (!CreateHandle(WS_EX_CONTROLPARENT, kFrameClass, W(vName),
                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, vTop, vWidth,
-                    kHeight, vParent, nullptr))
+                    S(kHeight), vParent, nullptr))
     return false;
   CreateControls();
   FrameResize();
@@ -36,19 +36,20 @@ bool TCritFrame::Create(HWND vParent, const TText& vName, int vTop, int vWidth) 
 }
 
 void TCritFrame::CreateControls() {
-  cbCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 4,
-                         2, 145, 200, ids::cbCrit, fFont);
-  ebCrit = CreateControl(Handle(), L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 152, 2, 305, 21,
-                         ids::ebCrit, fFont, WS_EX_CLIENTEDGE);
+  const HFONT font = fDisplay.fFont;
+  cbCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                         S(4), S(2), S(145), S(200), ids::cbCrit, font);
+  ebCrit = CreateControl(Handle(), L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, S(152), S(2),
+                         S(305), S(21), ids::ebCrit, font, WS_EX_CLIENTEDGE);
   SendMessageW(ebCrit, EM_SETLIMITTEXT, kTextLimit, 0);
   SetWindowSubclass(ebCrit, ebCritKeyPress, kKeyFilterId, reinterpret_cast<DWORD_PTR>(this));
   cxCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                         152, 2, 305, 300, ids::cxCrit, fFont);
+                         S(152), S(2), S(305), S(300), ids::cxCrit, font);
   for (const char16_t* t : kDataTypeTexts)
     SendMessageW(cxCrit, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(t)));
   // SS_NOTIFY: the light receives the mouse, so its hint reaches the status bar.
-  pbStat = CreateControl(Handle(), L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 472, 4, kLightSize,
-                         kLightSize, ids::pbStat, fFont);
+  pbStat = CreateControl(Handle(), L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, S(472), S(4),
+                         S(kLightSize), S(kLightSize), ids::pbStat, font);
   fApp.SetHint(cbCrit, u"Match type|Select the desired match type ");
   fApp.SetHint(ebCrit, u"Enter text|Enter the text to be matched");
   fApp.SetHint(cxCrit, u"Data type|Select the value data type to be matched");
@@ -95,14 +96,12 @@ void TCritFrame::ShowDataType(bool vShow) {
 
 void TCritFrame::FrameResize() {
   const RECT r = ClientRect(Handle());
-  const int lightLeft = r.right - 4 - kLightSize;
-  SetBounds(pbStat, lightLeft, 4, kLightSize, kLightSize);
-  const int textWidth = lightLeft - 4 - 152;
-  SetBounds(ebCrit, 152, 2, textWidth, 21);
-  RECT cx{};
-  GetWindowRect(cxCrit, &cx);
-  SetWindowPos(cxCrit, nullptr, 152, 2, textWidth < 0 ? 0 : textWidth, cx.bottom - cx.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const int lightLeft = r.right - S(4) - S(kLightSize);
+  SetBounds(pbStat, lightLeft, S(4), S(kLightSize), S(kLightSize));
+  const int textWidth = lightLeft - S(4) - S(152);
+  SetBounds(ebCrit, S(152), S(2), textWidth, S(21));
+  SetBounds(cbCrit, S(4), S(2), S(145), DroppedHeight(cbCrit));
+  SetBounds(cxCrit, S(152), S(2), textWidth < 0 ? 0 : textWidth, DroppedHeight(cxCrit));
 }
 
 void TCritFrame::cbCritChange() {

@@ -11,6 +11,7 @@
 
 #include "savedsearch/qmxfile.h"
 #include "ui/window/application.h"
+#include "ui/window/dpi.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -20,11 +21,10 @@ class TCritFrame final : public TWindow {
   // Called after the row's text or match type changed.
   using TChange = std::function<void()>;
 
-  inline static constexpr int kWidth = 490;
-  inline static constexpr int kHeight = 25;
+  inline static constexpr int kHeight = 25;  // at 96 DPI
 
-  // vLight: the shared 32-by-16 light bitmap, owned by the caller and outliving the row.
-  TCritFrame(TApplication& vApp, HFONT vFont, HBITMAP vLight);
+  // vLight: the shared light bitmap, owned by the caller and outliving the row.
+  TCritFrame(TApplication& vApp, const TDisplay& vDisplay, HBITMAP vLight);
   ~TCritFrame() override;
 
   // The row's window inside vParent at (0, vTop), named vName (also its window text).
@@ -43,6 +43,12 @@ class TCritFrame final : public TWindow {
   // "data type is" row keeps while it is hidden.
   TCritRow Row() const;
   HWND TextBox() const { return ebCrit; }
+  // The light bitmap after a change of scale; the caller keeps owning it.
+  void SetLight(HBITMAP vLight) {
+    fLight = vLight;
+    FrameResize();
+    InvalidateRect(pbStat, nullptr, FALSE);
+  }
 
   // Called with the control that has just received the focus.
   std::function<void(HWND)> OnFocus;
@@ -65,8 +71,10 @@ class TCritFrame final : public TWindow {
   std::int32_t fType = 0;
   TChange fChange;
 
+  int S(int v) const { return fDisplay.S(v); }
+
   TApplication& fApp;
-  HFONT fFont;
+  const TDisplay& fDisplay;
   HBITMAP fLight;
   TText fName;
   HWND cbCrit = nullptr, ebCrit = nullptr, cxCrit = nullptr, pbStat = nullptr;

@@ -53,9 +53,9 @@ int PickerWidth(HWND vParent, HFONT vFont, const TText& vFormat) {
          GetSystemMetrics(SM_CXVSCROLL) + 16;
 }
 
-HWND List(HWND vParent, int vId, HFONT vFont, int vX, int vW, const auto& vTexts) {
-  HWND h = CreateControl(vParent, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, vX,
-                         4, vW, 200, vId, vFont);
+HWND List(HWND vParent, int vId, HFONT vFont, const auto& vTexts) {
+  HWND h = CreateControl(vParent, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                         0, 0, 200, vId, vFont);
   for (const char16_t* t : vTexts) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(t)));
   return h;
 }
@@ -65,8 +65,8 @@ std::int32_t Choice(HWND vList) {
 }
 }  // namespace
 
-TTimeBox::TTimeBox(TApplication& vApp, HFONT vFont, std::function<void()> vChanged)
-    : fApp(vApp), fFont(vFont), fChanged(std::move(vChanged)) {}
+TTimeBox::TTimeBox(TApplication& vApp, const TDisplay& vDisplay, std::function<void()> vChanged)
+    : fApp(vApp), fDisplay(vDisplay), fChanged(std::move(vChanged)) {}
 
 TTimeBox::~TTimeBox() {
   for (HWND c : {cbTime, dtFrom, dtTo, ebCount, cbUnit, pbStat})
@@ -76,11 +76,11 @@ TTimeBox::~TTimeBox() {
 bool TTimeBox::Create(HWND vParent) {
   RegisterClassOnce(kStripClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
   if (!CreateHandle(WS_EX_CONTROLPARENT, kStripClass, L"",
-                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 400, kHeight,
+                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, S(400), S(kHeight),
                     vParent, nullptr))
     return false;
   SetWindowLongPtrW(Handle(), GWLP_ID, ids::pnlTime);
-  fLight.Reset(LoadValidityLight());
+  fLight.Reset(LoadValidityLight(fDisplay.fScale));
   CreateControls();
   NewSearch();
   return true;
@@ -89,29 +89,26 @@ bool TTimeBox::Create(HWND vParent) {
 void TTimeBox::CreateControls() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
   InitCommonControlsEx(&icc);
+  // Placed by Arrange, which runs at every size and scale.
   HWND h = Handle();
-  const int label = TextWidth(h, fFont, u"Modified:") + 2;
-  lblTime = CreateControl(h, L"STATIC", L"Modified:", SS_NOPREFIX | SS_LEFTNOWORDWRAP, kLabelLeft,
-                          8, label, 16, 0, fFont);
-  cbTime = List(h, ids::cbTime, fFont, kLabelLeft + label + kGap, kChoiceWidth, kTimeLimitTexts);
-  fFieldLeft = kLabelLeft + label + kGap + kChoiceWidth + kGap;
-  const TText format = PickerFormat();
-  fPickerWidth = PickerWidth(h, fFont, format);
+  const HFONT font = fDisplay.fFont;
+  lblTime = CreateControl(h, L"STATIC", L"Modified:", SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0, 0,
+                          0, font);
+  cbTime = List(h, ids::cbTime, font, kTimeLimitTexts);
+  fFormat = PickerFormat();
   for (HWND* picker : {&dtFrom, &dtTo}) {
-    *picker = CreateControl(h, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT,
-                            fFieldLeft, 4, fPickerWidth, 22,
-                            picker == &dtFrom ? ids::dtFrom : ids::dtTo, fFont);
-    SendMessageW(*picker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(W(format)));
+    *picker = CreateControl(h, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT, 0, 0, 0,
+                            0, picker == &dtFrom ? ids::dtFrom : ids::dtTo, font);
+    SendMessageW(*picker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(W(fFormat)));
   }
-  lblAnd = CreateControl(h, L"STATIC", L"and", SS_NOPREFIX | SS_CENTER, 0, 8, kAndWidth, 16, 0,
-                         fFont);
-  ebCount = CreateControl(h, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, fFieldLeft, 4,
-                          kCountWidth, 22, ids::ebCount, fFont, WS_EX_CLIENTEDGE);
+  lblAnd = CreateControl(h, L"STATIC", L"and", SS_NOPREFIX | SS_CENTER, 0, 0, 0, 0, 0, font);
+  ebCount = CreateControl(h, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, 0, 0, 0, 0,
+                          ids::ebCount, font, WS_EX_CLIENTEDGE);
   SendMessageW(ebCount, EM_SETLIMITTEXT, kCountDigits, 0);
-  cbUnit = List(h, ids::cbUnit, fFont, fFieldLeft + kCountWidth + kGap, kUnitWidth, kTimeUnitTexts);
+  cbUnit = List(h, ids::cbUnit, font, kTimeUnitTexts);
   // SS_NOTIFY: the light receives the mouse, so its hint reaches the status bar.
-  pbStat = CreateControl(h, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 0, 7, kLightSize, kLightSize,
-                         ids::pbTime, fFont);
+  pbStat = CreateControl(h, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, ids::pbTime,
+                         font);
   fApp.SetHint(cbTime, u"Modified|Find only keys last written in this time range");
   fApp.SetHint(ebCount, u"Number|How many minutes, hours or days back from the search's start");
   fApp.SetHint(cbUnit, u"Unit|Minutes, hours or days");
@@ -205,15 +202,30 @@ void TTimeBox::ShowFields() {
 }
 
 void TTimeBox::Arrange() {
-  const int width = ClientRect(Handle()).right;
-  const int lightLeft = std::max(fFieldLeft, width - 4 - kLightSize);
+  HWND h = Handle();
+  const HFONT font = fDisplay.fFont;
+  const int width = ClientRect(h).right;
+  const int label = TextWidth(h, font, u"Modified:") + S(2);
+  SetBounds(lblTime, S(kLabelLeft), S(8), label, S(16));
+  const int choiceLeft = S(kLabelLeft) + label + S(kGap);
+  SetBounds(cbTime, choiceLeft, S(4), S(kChoiceWidth), DroppedHeight(cbTime));
+  const int left = choiceLeft + S(kChoiceWidth) + S(kGap);
+  SetBounds(ebCount, left, S(4), S(kCountWidth), S(22));
+  SetBounds(cbUnit, left + S(kCountWidth) + S(kGap), S(4), S(kUnitWidth), DroppedHeight(cbUnit));
+  const int lightLeft = std::max(left, width - S(4) - S(kLightSize));
+  SetBounds(pbStat, lightLeft, S(7), S(kLightSize), S(kLightSize));
   // Two pickers share what the light leaves; each at most as wide as its text needs.
-  const int room = lightLeft - kGap - fFieldLeft - kAndWidth - 2 * kGap;
-  const int picker = std::max(60, std::min(fPickerWidth, room / 2));
-  SetBounds(dtFrom, fFieldLeft, 4, picker, 22);
-  SetBounds(lblAnd, fFieldLeft + picker + kGap, 8, kAndWidth, 16);
-  SetBounds(dtTo, fFieldLeft + picker + kAndWidth + 2 * kGap, 4, picker, 22);
-  SetBounds(pbStat, lightLeft, 7, kLightSize, kLightSize);
+  const int room = lightLeft - S(kGap) - left - S(kAndWidth) - 2 * S(kGap);
+  const int picker = std::max(S(60), std::min(PickerWidth(h, font, fFormat), room / 2));
+  SetBounds(dtFrom, left, S(4), picker, S(22));
+  SetBounds(lblAnd, left + picker + S(kGap), S(8), S(kAndWidth), S(16));
+  SetBounds(dtTo, left + picker + S(kAndWidth) + 2 * S(kGap), S(4), picker, S(22));
+}
+
+void TTimeBox::Rescale() {
+  fLight.Reset(LoadValidityLight(fDisplay.fScale));
+  Arrange();
+  InvalidateRect(pbStat, nullptr, FALSE);
 }
 
 void TTimeBox::Changed() {

@@ -10,6 +10,7 @@
 
 #include "search/keytime.h"
 #include "ui/window/application.h"
+#include "ui/window/dpi.h"
 #include "ui/window/window.h"
 #include "win32/handles.h"
 
@@ -17,9 +18,9 @@ namespace corvane {
 
 class TTimeBox final : public TWindow {
  public:
-  inline static constexpr int kHeight = 30;
+  inline static constexpr int kHeight = 30;  // at 96 DPI
 
-  TTimeBox(TApplication& vApp, HFONT vFont, std::function<void()> vChanged);
+  TTimeBox(TApplication& vApp, const TDisplay& vDisplay, std::function<void()> vChanged);
   ~TTimeBox() override;
 
   // The strip's window inside vParent.
@@ -33,6 +34,8 @@ class TTimeBox final : public TWindow {
   bool Valid() const { return fValid; }
   // New search: "any time", the pickers at the present minute.
   void NewSearch();
+  // After the window's scale changed: the light for the new scale and the controls' places.
+  void Rescale();
 
  protected:
   LRESULT WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) override;
@@ -44,15 +47,15 @@ class TTimeBox final : public TWindow {
   void Changed();
   void CheckValid();
   void SetPicker(HWND vPicker, std::uint64_t vUtc);
+  int S(int v) const { return fDisplay.S(v); }
 
   TApplication& fApp;
-  HFONT fFont;
+  const TDisplay& fDisplay;
   std::function<void()> fChanged;
   TGdiObject fLight;
   bool fValid = true;
   bool fApplying = false;  // SetFilter and NewSearch: the controls' own reports change nothing
-  int fPickerWidth = 130;
-  int fFieldLeft = 172;  // where the pickers or the number start
+  TText fFormat;  // the pickers' date and time format
   HWND lblTime = nullptr, cbTime = nullptr, dtFrom = nullptr, lblAnd = nullptr, dtTo = nullptr,
        ebCount = nullptr, cbUnit = nullptr, pbStat = nullptr;
 };

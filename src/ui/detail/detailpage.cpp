@@ -22,6 +22,8 @@ constexpr TFontStyles kEmphasis = fsBold | fsUnderline;
 constexpr int kValuesWidth = 189;
 constexpr int kItemHeight = 16;
 constexpr int kGridRowHeight = 16;
+constexpr int kLineHeight = 18;     // of the wrapped key and value names
+constexpr int kDataMinWidth = 300;  // the data side keeps at least this much
 constexpr UINT_PTR kSubclassId = 11;
 
 // The thousands separator of the user's locale.
@@ -37,8 +39,9 @@ void SetId(HWND vWnd, int vId) {
 
 }  // namespace
 
-TDetailPage::TDetailPage(TApplication& vApp, HWND vMainWindow, HFONT vFont, TCursorFactory vCursors)
-    : fApp(vApp), fMain(vMainWindow), fFont(vFont), fCursors(std::move(vCursors)) {}
+TDetailPage::TDetailPage(TApplication& vApp, HWND vMainWindow, const TDisplay& vDisplay,
+                         TCursorFactory vCursors)
+    : fApp(vApp), fMain(vMainWindow), fDisplay(vDisplay), fCursors(std::move(vCursors)) {}
 
 TDetailPage::~TDetailPage() {
   if (rbDText)
@@ -50,14 +53,21 @@ TDetailPage::~TDetailPage() {
 
 // --- Building -------------------------------------------------------------------------
 
+HFONT TDetailPage::CreateGridFont() const {
+  return CreateFontW(fDisplay.fScale.FontHeight(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     FIXED_PITCH | FF_MODERN, L"Courier New");
+}
+
 HWND TDetailPage::Label(HWND vParent, const wchar_t* vText, int vX, int vY, int vW, int vH, int vId,
                         DWORD vStyle) {
-  return CreateControl(vParent, L"STATIC", vText, SS_NOPREFIX | vStyle, vX, vY, vW, vH, vId, fFont);
+  return CreateControl(vParent, L"STATIC", vText, SS_NOPREFIX | vStyle, S(vX), S(vY), S(vW), S(vH),
+                       vId, fDisplay.fFont);
 }
 
 HWND TDetailPage::Radio(const wchar_t* vText, int vX, int vW, int vId, DWORD vStyle) {
-  HWND h = CreateControl(pnlValType, L"BUTTON", vText, WS_TABSTOP | BS_AUTORADIOBUTTON | vStyle, vX,
-                         26, vW, 17, vId, fFont);
+  HWND h = CreateControl(pnlValType, L"BUTTON", vText, WS_TABSTOP | BS_AUTORADIOBUTTON | vStyle,
+                         S(vX), S(26), S(vW), S(17), vId, fDisplay.fFont);
   SetWindowSubclass(h, RadioSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   EnableWindow(h, FALSE);
   return h;
@@ -71,7 +81,7 @@ HWND TDetailPage::Create(HWND vParent) {
   pbKey1 = Label(pnlPage, L"", 0, 0, 100, 24, ids::pbKey1, SS_OWNERDRAW | SS_NOTIFY);
   fApp.SetHint(pbKey1,
                u"Key name|Key name for the selected result - found text highlighted, if relevant");
-  pnlValues = CreatePanel(pnlPage, 0, 0, kValuesWidth, 100, &fValuesAlign);
+  pnlValues = CreatePanel(pnlPage, 0, 0, S(kValuesWidth), 100, &fValuesAlign);
   SetId(pnlValues, ids::pnlValues);
   HWND splitter = Splitter1.Create(pnlPage, 3);
   SetId(splitter, ids::Splitter1);
@@ -79,11 +89,11 @@ HWND TDetailPage::Create(HWND vParent) {
   SetId(pnlAllData, ids::pnlAllData);
   lblKeyTime = Label(pnlPage, L"", 0, 0, 100, 20, ids::lblKeyTime, SS_NOTIFY | SS_CENTERIMAGE);
   fApp.SetHint(lblKeyTime, u"Last written|When the key or one of its values was last changed");
-  fPageAlign.Add(keyHeader, alTop, 25);
-  fPageAlign.Add(pbKey1, alTop, 24);
-  fPageAlign.Add(lblKeyTime, alTop, 20);
-  fPageAlign.Add(pnlValues, alLeft, kValuesWidth);
-  fPageAlign.Add(splitter, alLeft, 3);
+  fPageAlign.Add(keyHeader, alTop, S(25));
+  fPageAlign.Add(pbKey1, alTop, S(24));
+  fPageAlign.Add(lblKeyTime, alTop, S(20));
+  fPageAlign.Add(pnlValues, alLeft, S(kValuesWidth));
+  fPageAlign.Add(splitter, alLeft, S(3));
   fPageAlign.Add(pnlAllData, alClient);
   Splitter1.fGetWidth = [this] { return fPageAlign.Size(pnlValues); };
   Splitter1.fCanResize = [this](int vNewSize) { return Splitter1CanResize(vNewSize); };
@@ -97,11 +107,11 @@ HWND TDetailPage::Create(HWND vParent) {
   lbValues = CreateControl(pnlValues, L"LISTBOX", L"",
                            WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
                                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                           0, 0, 100, 100, ids::lbValues, fFont, WS_EX_CLIENTEDGE);
+                           0, 0, 100, 100, ids::lbValues, fDisplay.fFont, WS_EX_CLIENTEDGE);
   fApp.SetHint(lbValues,
                u"Values|Values for selected key - value from result emphasized, if relevant");
   SetWindowSubclass(lbValues, ValuesSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  fValuesAlign.Add(valHeader, alTop, 25);
+  fValuesAlign.Add(valHeader, alTop, S(25));
   fValuesAlign.Add(lbValues, alClient);
 
   HWND dataHeader =
@@ -109,7 +119,7 @@ HWND TDetailPage::Create(HWND vParent) {
   pbVal1 = Label(pnlAllData, L"", 0, 0, 100, 18, ids::pbVal1, SS_OWNERDRAW | SS_NOTIFY);
   fApp.SetHint(pbVal1,
                u"Value name|Full name for selected value - found text highlighted, if relevant");
-  pnlValType = CreatePanel(pnlAllData, 0, 0, 100, 47);
+  pnlValType = CreatePanel(pnlAllData, 0, 0, 100, S(47));
   Label(pnlValType, L"Size:", 4, 6, 32, 16);
   lblValSize = Label(pnlValType, L"", 36, 6, 62, 16, ids::lblValSize, SS_NOTIFY);
   fApp.SetHint(lblValSize, u"Value size|Size (in bytes) of selected value");
@@ -126,11 +136,9 @@ HWND TDetailPage::Create(HWND vParent) {
 
   meData = CreateControl(pnlAllData, L"EDIT", L"",
                          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
-                         0, 100, 100, ids::meData, fFont, WS_EX_CLIENTEDGE);
+                         0, 100, 100, ids::meData, fDisplay.fFont, WS_EX_CLIENTEDGE);
   // The grid: an owner-data report list view, drawn by the page, 16-pixel rows.
-  fGridFont.Reset(
-      CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
+  fGridFont.Reset(CreateGridFont());
   sgData = CreateControl(pnlAllData, WC_LISTVIEWW, L"",
                          WS_TABSTOP | WS_VSCROLL | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED |
                              LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
@@ -139,7 +147,7 @@ HWND TDetailPage::Create(HWND vParent) {
   for (int c = 0; c < TByteGrid::kColumns; ++c) {
     LVCOLUMNW col{};
     col.mask = LVCF_WIDTH | LVCF_SUBITEM;
-    col.cx = TByteGrid::kColumnWidths[c];
+    col.cx = S(TByteGrid::kColumnWidths[c]);
     col.iSubItem = c;
     SendMessageW(sgData, LVM_INSERTCOLUMNW, WPARAM(c), reinterpret_cast<LPARAM>(&col));
   }
@@ -153,9 +161,9 @@ HWND TDetailPage::Create(HWND vParent) {
   lblValHex = Label(pnlData, L"", 134, 28, 150, 16, ids::lblValHex, SS_NOTIFY);
   fApp.SetHint(lblValHex, u"Hexadecimal value|Hexadecimal representation of numeric data");
   ShowWindow(pnlData, SW_HIDE);
-  fAllDataAlign.Add(dataHeader, alTop, 25);
-  fAllDataAlign.Add(pbVal1, alTop, 18);
-  fAllDataAlign.Add(pnlValType, alTop, 47);
+  fAllDataAlign.Add(dataHeader, alTop, S(25));
+  fAllDataAlign.Add(pbVal1, alTop, S(18));
+  fAllDataAlign.Add(pnlValType, alTop, S(47));
   fAllDataAlign.Add(meData, alClient);
   fAllDataAlign.Add(sgData, alClient);
   fAllDataAlign.Add(pnlData, alClient);
@@ -214,7 +222,7 @@ void TDetailPage::lbvaluesClick() {
 
   const LRESULT sel = SendMessageW(lbValues, LB_GETCURSEL, 0, 0);
   if (sel == LB_ERR || sel >= LRESULT(fEntries.size())) {
-    SetBoxHeight(pbVal1, 18);
+    SetBoxHeight(pbVal1, S(18));
     fState.DetVStr.clear();
     fState.DetVStart = 0;
     fState.DetVLen = 0;
@@ -296,11 +304,12 @@ void TDetailPage::rbDTextClick(int vTag) {
 std::int32_t TDetailPage::Measure(HWND vBox, TTextView vText, std::int32_t vStart,
                                   std::int32_t vLen) {
   RECT r = ClientRect(vBox);
-  const TRect area{r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
+  const TRect area{r.left + S(3), r.top + S(3), r.right - S(3), r.bottom - S(3)};
   const TWindowDC dc(vBox);
-  if (!dc) return 18;
-  TGdiCanvas canvas(dc.Get(), fFont);
-  return DrawWrapped(false, canvas, area, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
+  if (!dc) return S(kLineHeight);
+  TGdiCanvas canvas(dc.Get(), fDisplay.fFont);
+  return DrawWrapped(false, canvas, area, vText, WordSeparators, vStart, vLen, S(kLineHeight),
+                     kEmphasis);
 }
 
 void TDetailPage::SetBoxHeight(HWND vBox, std::int32_t vHeight) {
@@ -314,12 +323,12 @@ void TDetailPage::SetBoxHeight(HWND vBox, std::int32_t vHeight) {
 }
 
 void TDetailPage::MeasureKeyBox() {
-  SetBoxHeight(pbKey1, Measure(pbKey1, fState.DetKStr, fState.DetKStart, fState.DetKLen) + 6);
+  SetBoxHeight(pbKey1, Measure(pbKey1, fState.DetKStr, fState.DetKStart, fState.DetKLen) + S(6));
 }
 
 void TDetailPage::MeasureValueBox() {
   const TText text = fState.DetVStr.empty() ? TText(u"(default)") : fState.DetVStr;
-  SetBoxHeight(pbVal1, Measure(pbVal1, text, fState.DetVStart, fState.DetVLen) + 6);
+  SetBoxHeight(pbVal1, Measure(pbVal1, text, fState.DetVStart, fState.DetVLen) + S(6));
 }
 
 void TDetailPage::PaintNameBox(const DRAWITEMSTRUCT& vItem, TTextView vText, std::int32_t vStart,
@@ -328,12 +337,13 @@ void TDetailPage::PaintNameBox(const DRAWITEMSTRUCT& vItem, TTextView vText, std
   RECT r = vItem.rcItem;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(dc, &r, EDGE_BUMP, BF_RECT);
-  const TRect area{r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
+  const TRect area{r.left + S(3), r.top + S(3), r.right - S(3), r.bottom - S(3)};
   const COLORREF oldFore = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   {
-    TGdiCanvas canvas(dc, fFont);
-    DrawWrapped(true, canvas, area, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
+    TGdiCanvas canvas(dc, fDisplay.fFont);
+    DrawWrapped(true, canvas, area, vText, WordSeparators, vStart, vLen, S(kLineHeight),
+                kEmphasis);
   }
   SetBkMode(dc, oldMode);
   SetTextColor(dc, oldFore);
@@ -357,7 +367,7 @@ void TDetailPage::lbValuesDrawItem(const DRAWITEMSTRUCT& vItem) {
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     {
-      TGdiCanvas canvas(dc, fFont);
+      TGdiCanvas canvas(dc, fDisplay.fFont);
       std::int32_t x = vItem.rcItem.left;
       for (const TTextPart& part : EntryParts(fEntries[vItem.itemID], std::int32_t(vItem.itemID))) {
         canvas.SetFontStyle(part.fStyle);
@@ -382,9 +392,9 @@ void TDetailPage::sgDataDrawItem(const DRAWITEMSTRUCT& vItem) {
   TSelect font(dc, fGridFont.Get());
   int x = row.left;
   for (int c = 0; c < TByteGrid::kColumns; ++c) {
-    const int w = TByteGrid::kColumnWidths[c];
+    const int w = S(TByteGrid::kColumnWidths[c]);
     const TText text = fGrid.Cell(r, c);
-    RECT cell{x + 2, row.top, x + w, row.bottom};
+    RECT cell{x + S(2), row.top, x + w, row.bottom};
     if (!text.empty())
       DrawTextW(dc, W(text), int(text.size()), &cell,
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
@@ -405,12 +415,27 @@ void TDetailPage::sgDataGetText(NMLVDISPINFOW& vInfo) {
 
 // --- Splitter and resizing --------------------------------------------------------------
 
+void TDetailPage::Rescale(int vOldDpi) {
+  if (!pnlPage) return;
+  const int now = fDisplay.fScale.Dpi();
+  for (TAlignList* align : {&fPageAlign, &fValuesAlign, &fAllDataAlign}) align->Scale(now, vOldDpi);
+  fGridFont.Reset(CreateGridFont());
+  SendMessageW(sgData, WM_SETFONT, reinterpret_cast<WPARAM>(fGridFont.Get()), TRUE);
+  for (int c = 0; c < TByteGrid::kColumns; ++c)
+    SendMessageW(sgData, LVM_SETCOLUMNWIDTH, WPARAM(c), S(TByteGrid::kColumnWidths[c]));
+  SendMessageW(lbValues, LB_SETITEMHEIGHT, 0, S(kItemHeight));
+  for (TAlignList* align : {&fValuesAlign, &fAllDataAlign})
+    align->Arrange(align == &fValuesAlign ? pnlValues : pnlAllData);
+  fPageAlign.Arrange(pnlPage);
+  FormResize();
+}
+
 int TDetailPage::ClientWidth() const {
   return ClientRect(fMain).right;
 }
 
 bool TDetailPage::Splitter1CanResize(int vNewSize) const {
-  return ClientWidth() - vNewSize >= 304;
+  return ClientWidth() - vNewSize >= S(kDataMinWidth) + S(4);
 }
 
 void TDetailPage::Splitter1Moved() {
@@ -423,8 +448,8 @@ void TDetailPage::FormResize() {
   MeasureValueBox();
   RECT data{};
   GetWindowRect(pnlAllData, &data);
-  if (data.right - data.left < 300) {
-    fPageAlign.SetSize(pnlValues, std::max(0, ClientWidth() - 303));
+  if (data.right - data.left < S(kDataMinWidth)) {
+    fPageAlign.SetSize(pnlValues, std::max(0, ClientWidth() - S(kDataMinWidth) - S(3)));
     fPageAlign.Arrange(pnlPage);
     MeasureValueBox();
   }
@@ -519,9 +544,9 @@ bool TDetailPage::HandleMessage(UINT vMsg, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_MEASUREITEM: {
       auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       if (mi->CtlType == ODT_LISTBOX && int(mi->CtlID) == ids::lbValues) {
-        mi->itemHeight = kItemHeight;
+        mi->itemHeight = UINT(S(kItemHeight));
       } else if (mi->CtlType == ODT_LISTVIEW && int(mi->CtlID) == ids::sgData) {
-        mi->itemHeight = kGridRowHeight;
+        mi->itemHeight = UINT(S(kGridRowHeight));
       } else {
         return false;
       }

@@ -18,6 +18,7 @@
 #include "search/types.h"
 #include "ui/detail/detaillogic.h"
 #include "ui/window/application.h"
+#include "ui/window/dpi.h"
 #include "ui/window/splitter.h"
 #include "ui/window/window.h"
 #include "win32/handles.h"
@@ -35,7 +36,8 @@ struct TLaunchTarget {
 class TDetailPage {
  public:
   // vMainWindow: the top-level window (its client width limits the splitter).
-  TDetailPage(TApplication& vApp, HWND vMainWindow, HFONT vFont, TCursorFactory vCursors);
+  TDetailPage(TApplication& vApp, HWND vMainWindow, const TDisplay& vDisplay,
+              TCursorFactory vCursors);
   ~TDetailPage();
   TDetailPage(const TDetailPage&) = delete;
   TDetailPage& operator=(const TDetailPage&) = delete;
@@ -54,8 +56,11 @@ class TDetailPage {
   void Focus();
 
   // After the main window was resized: re-measure both name boxes and keep at least 300
-  // pixels for the data side.
+  // pixels (at 96 DPI) for the data side.
   void FormResize();
+  // After the window's scale changed from vOldDpi: the grid's font and columns, the fixed
+  // heights.
+  void Rescale(int vOldDpi);
 
   // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_MEASUREITEM of the page's controls, as they
   // reach the main window. True when the message was the page's; vResult is its answer.
@@ -96,9 +101,13 @@ class TDetailPage {
                                        UINT_PTR vId, DWORD_PTR vRef) noexcept;
   void RadioKey(HWND vRadio, WPARAM vKey);
 
+  int S(int v) const { return fDisplay.S(v); }
+  // The grid's fixed-pitch font at the window's scale.
+  HFONT CreateGridFont() const;
+
   TApplication& fApp;
   HWND fMain;
-  HFONT fFont;
+  const TDisplay& fDisplay;
   TGdiObject fGridFont;
   TCursorFactory fCursors;
   TDetailState fState;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "ui/ids.h"
 #include "ui/window/focus.h"
 
@@ -9,14 +11,15 @@ namespace corvane {
 
 HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
   fPage = CreatePanel(vParent, 0, 0, 100, 100, &fPageAlign);
-  HWND spacer = CreatePanel(fPage, 0, 0, 10, 9);
-  pnlBottom = CreatePanel(fPage, 0, 0, 100, 46);
+  const HFONT font = fDisplay.fFont;
+  fSpacer = CreatePanel(fPage, 0, 0, 10, S(9));
+  pnlBottom = CreatePanel(fPage, 0, 0, 100, S(46));
   pcMain = CreateControl(fPage, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 100, 100,
-                         ids::pcMain, fFont);
-  fPageAlign.Add(spacer, alTop, 9);
-  fPageAlign.Add(pnlBottom, alBottom, 46);
-  fTime = std::make_unique<TTimeBox>(fApp, fFont, fChanged);
-  if (fTime->Create(fPage)) fPageAlign.Add(fTime->Handle(), alBottom, TTimeBox::kHeight);
+                         ids::pcMain, font);
+  fPageAlign.Add(fSpacer, alTop, S(9));
+  fPageAlign.Add(pnlBottom, alBottom, S(46));
+  fTime = std::make_unique<TTimeBox>(fApp, fDisplay, fChanged);
+  if (fTime->Create(fPage)) fPageAlign.Add(fTime->Handle(), alBottom, S(TTimeBox::kHeight));
   fPageAlign.Add(pcMain, alClient);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
@@ -26,19 +29,20 @@ HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
   TabCtrl_InsertItem(pcMain, 1, &item);
 
   tsEasy = CreatePanel(fPage, 0, 0, 100, 100);
-  CreateControl(tsEasy, L"STATIC", L"Click Search to find the value below anywhere in the Registry",
-                SS_NOPREFIX, 8, 10, 440, 16, 0, fFont);
-  ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 8, 32, 400, 21,
-                        ids::ebNow, fFont, WS_EX_CLIENTEDGE);
+  lblEasy =
+      CreateControl(tsEasy, L"STATIC", L"Click Search to find the value below anywhere in the Registry",
+                    SS_NOPREFIX, S(8), S(10), S(440), S(16), 0, font);
+  ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, S(8), S(32), S(400),
+                        S(21), ids::ebNow, font, WS_EX_CLIENTEDGE);
   tsAdvanced = CreatePanel(fPage, 0, 0, 100, 100, &fAdvancedAlign);
-  fCrit = std::make_unique<TCritBoxes>(fApp, fFont, fChanged);
+  fCrit = std::make_unique<TCritBoxes>(fApp, fDisplay, fChanged);
   fAdvancedAlign.Add(fCrit->Create(tsAdvanced), alClient);
   ShowWindow(tsAdvanced, SW_HIDE);
   // Last in the tab order, so that Tab reaches it after the criteria.
   SetWindowPos(fTime->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  sbSearchE = CreateControl(pnlBottom, L"BUTTON", L"&Search", WS_TABSTOP | BS_PUSHBUTTON, 8, 11,
-                            75, 25, ids::acSearch, fFont);
+  sbSearchE = CreateControl(pnlBottom, L"BUTTON", L"&Search", WS_TABSTOP | BS_PUSHBUTTON, S(8),
+                            S(11), S(75), S(25), ids::acSearch, font);
   fApp.SetHint(sbSearchE, u"Begin search|Search for Registry data matching your criteria");
   vOptions.CreateLists(pnlBottom);
   return fPage;
@@ -97,7 +101,19 @@ void TCriteriaPage::Layout() {
     SetWindowPos(ts, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOACTIVATE);
   }
-  SetBounds(ebNow, 8, 32, (area.right - area.left) - 16, 21);
+  SetBounds(lblEasy, S(8), S(10), std::max(0, int(area.right - area.left) - S(16)), S(16));
+  SetBounds(ebNow, S(8), S(32), (area.right - area.left) - S(16), S(21));
+  SetBounds(sbSearchE, S(8), S(11), S(75), S(25));
+}
+
+void TCriteriaPage::Rescale(int vOldDpi) {
+  fPageAlign.SetSize(fSpacer, S(9));
+  fPageAlign.SetSize(pnlBottom, S(46));
+  fPageAlign.SetSize(fTime->Handle(), S(TTimeBox::kHeight));
+  (void)vOldDpi;
+  fCrit->Rescale();
+  fTime->Rescale();
+  fPageAlign.Arrange(fPage);
 }
 
 bool TCriteriaPage::OnCommand(int vId, int vCode, HWND vControl) {

@@ -14,6 +14,7 @@
 #include "ui/crit/timebox.h"
 #include "ui/main/options.h"
 #include "ui/window/application.h"
+#include "ui/window/dpi.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -21,8 +22,8 @@ namespace corvane {
 class TCriteriaPage {
  public:
   // vChanged: a criterion changed, so the hits shown belong to other criteria.
-  TCriteriaPage(TApplication& vApp, HFONT vFont, std::function<void()> vChanged)
-      : fApp(vApp), fFont(vFont), fChanged(std::move(vChanged)) {}
+  TCriteriaPage(TApplication& vApp, const TDisplay& vDisplay, std::function<void()> vChanged)
+      : fApp(vApp), fDisplay(vDisplay), fChanged(std::move(vChanged)) {}
 
   // Builds the page in a new panel of vParent, with the options' lists; returns the panel.
   HWND Create(HWND vParent, TOptions& vOptions);
@@ -50,18 +51,23 @@ class TCriteriaPage {
 
   // After the window was resized: the tab pages over the tab control's display area.
   void Layout();
+  // After the window's scale changed from vOldDpi (its controls already moved with it).
+  void Rescale(int vOldDpi);
   // WM_COMMAND and WM_NOTIFY of the page's controls; true when it was the page's.
   bool OnCommand(int vId, int vCode, HWND vControl);
   bool OnNotify(const NMHDR& vHdr);
 
  private:
+  int S(int v) const { return fDisplay.S(v); }
+
   TApplication& fApp;
-  HFONT fFont;
+  const TDisplay& fDisplay;
   std::function<void()> fChanged;
   std::unique_ptr<TCritBoxes> fCrit;
   std::unique_ptr<TTimeBox> fTime;
   HWND fPage = nullptr, pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr,
-       ebNow = nullptr, pnlBottom = nullptr, sbSearchE = nullptr;
+       ebNow = nullptr, pnlBottom = nullptr, sbSearchE = nullptr, lblEasy = nullptr,
+       fSpacer = nullptr;
   TAlignList fPageAlign, fAdvancedAlign;
 };
 

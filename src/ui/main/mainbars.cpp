@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/ids.h"
@@ -11,6 +12,8 @@
 
 namespace corvane {
 namespace {
+
+constexpr int kAnimationSize = 25;  // the search animation's frames
 
 void FillMenu(HMENU vMenu, std::span<const int> vItems, TActionList& vActions) {
   for (int id : vItems) {
@@ -48,7 +51,8 @@ HMENU BuildResultsMenu(TActionList& vActions) {
   return menu;
 }
 
-TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages) {
+TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages,
+                      const TScale& vScale) {
   TCoolBar c;
   c.fCoolBar = CreateControl(
       vParent, REBARCLASSNAMEW, L"",
@@ -56,17 +60,14 @@ TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages) {
       0, 0, 0, 0, ids::CoolBar1, nullptr);
   c.fToolBar = CreateControl(
       c.fCoolBar, TOOLBARCLASSNAMEW, L"",
-      TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN, 0, 0, 200,
-      25, ids::ToolBar1, nullptr);
+      TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN, 0, 0,
+      vScale(200), vScale(25), ids::ToolBar1, nullptr);
   SendMessageW(c.fToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageW(c.fToolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(vImages));
-  SendMessageW(c.fToolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
-  SendMessageW(c.fToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(25, 25));
   std::vector<TBBUTTON> buttons;
   for (int id : ToolBarItems()) {
     TBBUTTON b{};
     if (id == 0) {
-      b.iBitmap = 8;
+      b.iBitmap = vScale(8);
       b.fsStyle = BTNS_SEP;
     } else {
       const TAction& a = *vActions.Find(id);
@@ -81,36 +82,56 @@ TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages) {
   SendMessageW(c.fToolBar, TB_ADDBUTTONS, buttons.size(),
                reinterpret_cast<LPARAM>(buttons.data()));
   vActions.BindToolBar(c.fToolBar);
-  SIZE size{};
-  SendMessageW(c.fToolBar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
 
+  // The animation has one size: it stands centred in its band.
   c.fAnimate = CreateControl(c.fCoolBar, ANIMATE_CLASSW, L"", ACS_TRANSPARENT | ACS_CENTER, 0, 0,
-                             25, 25, ids::Animate1, nullptr);
-
+                             kAnimationSize, kAnimationSize, ids::Animate1, nullptr);
   REBARBANDINFOW band{};
   band.cbSize = sizeof band;
-  band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
+  band.fMask = RBBIM_CHILD | RBBIM_STYLE;
   band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER;
   band.hwndChild = c.fToolBar;
-  band.cxMinChild = size.cx > 0 ? size.cx : 200;
-  band.cyMinChild = 25;
-  band.cx = 400;
   SendMessageW(c.fCoolBar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
   band.fStyle = RBBS_FIXEDSIZE | RBBS_NOGRIPPER;
   band.hwndChild = c.fAnimate;
-  band.cxMinChild = 25;
-  band.cyMinChild = 25;
-  band.cx = 25;
   SendMessageW(c.fCoolBar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
+  SizeCoolBar(c, vImages, vScale);
   return c;
 }
 
-TOwnedImageList BuildToolImages() {
-  TOwnedImageList images(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0));
+void SizeCoolBar(const TCoolBar& vBars, HIMAGELIST vImages, const TScale& vScale) {
+  const int image = ImageSize16(vScale);
+  // A button is its image and the same margin at every scale as at 100%.
+  const int button = std::max(image + 9, vScale(25));
+  SendMessageW(vBars.fToolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(vImages));
+  SendMessageW(vBars.fToolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(image, image));
+  SendMessageW(vBars.fToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(button, button));
+  SIZE size{};
+  SendMessageW(vBars.fToolBar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+  SetWindowPos(vBars.fToolBar, nullptr, 0, 0, std::max<int>(size.cx, vScale(200)), button,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  REBARBANDINFOW band{};
+  band.cbSize = sizeof band;
+  band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+  band.cxMinChild = size.cx > 0 ? UINT(size.cx) : UINT(vScale(200));
+  band.cyMinChild = UINT(button);
+  band.cx = UINT(vScale(400));
+  SendMessageW(vBars.fCoolBar, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+  band.cxMinChild = UINT(std::max(button, kAnimationSize));
+  band.cyMinChild = UINT(std::max(button, kAnimationSize));
+  band.cx = band.cxMinChild;
+  SendMessageW(vBars.fCoolBar, RB_SETBANDINFOW, 1, reinterpret_cast<LPARAM>(&band));
+}
+
+TOwnedImageList BuildToolImages(const TScale& vScale) {
+  const int size = ImageSize16(vScale);
+  const int first = 10 + 100 * ImageScaleIndex(vScale);
+  TOwnedImageList images(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 10, 0));
   if (!images) return images;
-  for (int id = 10; id <= 19; ++id) {
+  for (int id = first; id < first + 10; ++id) {
     TGdiObject bmp(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, 0));
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, size, size, 0));
     if (bmp) ImageList_AddMasked(images.Get(), HBITMAP(bmp.Get()), RGB(255, 0, 255));
   }
   return images;

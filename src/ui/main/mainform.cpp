@@ -29,7 +29,7 @@ namespace corvane {
 namespace {
 
 constexpr int kClientWidth = 492;
-constexpr int kClientHeight = 344;
+constexpr int kClientHeight = 374;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 }  // namespace
@@ -49,7 +49,9 @@ bool TMainForm::Create() {
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
   RegisterClassOnce(ids::kMainClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                     icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
-  RECT r{0, 0, kClientWidth, kClientHeight};
+  // The system's scale until the window knows its own screen's.
+  fDisplay.fScale.SetDpi(DpiOf(nullptr));
+  RECT r{0, 0, fDisplay.S(kClientWidth), fDisplay.S(kClientHeight)};
   AdjustWindowRectEx(&r, kMainStyle, TRUE, 0);
   return CreateHandle(0, ids::kMainClass, kAppTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                       r.right - r.left, r.bottom - r.top, nullptr, nullptr);
@@ -134,13 +136,13 @@ std::function<void()> TMainForm::ActionWork(int vId) {
 void TMainForm::FormCreate() {
   fSync = std::make_unique<TGuiSync>(
       [wnd = Handle()] { PostMessageW(wnd, ids::kRunPendingMsg, 0, 0); });
-  fFont.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, L"Arial"));
+  fDisplay.fScale.SetDpi(DpiOf(Handle()));
+  fFont.Reset(CreateMainFont());
+  fDisplay.fFont = HFONT(fFont.Get());
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fFont.Get()), FALSE);
-  fOptions = std::make_unique<TOptions>(HFONT(fFont.Get()));
+  fOptions = std::make_unique<TOptions>(fDisplay);
 
-  ImageList1 = BuildToolImages();
+  ImageList1 = BuildToolImages(fDisplay.fScale);
   if (!fContext.DataDir.empty()) CreateDirectoryW(W(fContext.DataDir), nullptr);
   const TText exe = ExePath();
   const auto slash = exe.find_last_of(u"\\/");
@@ -164,15 +166,15 @@ void TMainForm::FormCreate() {
   CreateActions();
   SetMenu(Handle(), BuildMenuBar(fActions, *fOptions));  // destroyed with the window
   pmResults = BuildResultsMenu(fActions);
-  const TCoolBar bars = BuildCoolBar(Handle(), fActions, ImageList1.Get());
-  CoolBar1 = bars.fCoolBar;
-  ToolBar1 = bars.fToolBar;
-  Animate1 = bars.fAnimate;
+  fBars = BuildCoolBar(Handle(), fActions, ImageList1.Get(), fDisplay.fScale);
+  CoolBar1 = fBars.fCoolBar;
+  ToolBar1 = fBars.fToolBar;
+  Animate1 = fBars.fAnimate;
   StatusBar1 = CreateControl(Handle(), STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, 0, 0, 0,
-                             ids::StatusBar1, HFONT(fFont.Get()));
+                             ids::StatusBar1, fDisplay.fFont);
   int parts[1] = {-1};
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-  fCriteria = std::make_unique<TCriteriaPage>(fApp, HFONT(fFont.Get()), [this] { ClearResults(); });
+  fCriteria = std::make_unique<TCriteriaPage>(fApp, fDisplay, [this] { ClearResults(); });
   fPages[0] = fCriteria->Create(Handle(), *fOptions);
   fActions.BindButton(ids::acSearch, fCriteria->SearchButton());
   TResultsPage::THost results;
@@ -184,14 +186,14 @@ void TMainForm::FormCreate() {
     if (const TResult* hit = fResults->SelectedHit())
       SetStatus(u"Last written: " + LocalTimeText(hit->fModified));
   };
-  fResults = std::make_unique<TResultsPage>(Handle(), HFONT(fFont.Get()), std::move(results));
+  fResults = std::make_unique<TResultsPage>(Handle(), fDisplay, std::move(results));
   fPages[1] = fResults->Create(Handle());
   lbResults = fResults->List();
   btnKDetail = fResults->DetailButton();
   fActions.BindButton(ids::acKDetail, btnKDetail);
   fApp.SetHint(btnKDetail, u"Detail|View detail for highlighted result");
   // The detail page reads what is searched: the registry or a hive file.
-  fDetail = std::make_unique<TDetailPage>(fApp, Handle(), HFONT(fFont.Get()),
+  fDetail = std::make_unique<TDetailPage>(fApp, Handle(), fDisplay,
                                           [this] { return fRegFile->Cursors()(); });
   fDetail->fOnCopy = [this] { fActions.Execute(ids::acCopyKey); };
   fDetail->fOnContextMenu = [this](POINT vAt) { ShowPopupMenu(vAt); };
@@ -215,6 +217,35 @@ void TMainForm::FormDestroy() {
   WriteSettings();
   fApp.OnHint = nullptr;
   PostQuitMessage(0);
+}
+
+HFONT TMainForm::CreateMainFont() const {
+  return CreateFontW(fDisplay.fScale.FontHeight(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, L"Arial");
+}
+
+void TMainForm::DpiChanged(int vDpi, const RECT& vSuggested) {
+  const int old = fDisplay.fScale.Dpi();
+  if (vDpi > 0 && vDpi != old && fCriteria && fResults && fDetail) {
+    fDisplay.fScale.SetDpi(vDpi);
+    TGdiObject font(CreateMainFont());
+    fDisplay.fFont = HFONT(font.Get());
+    // Every control where it stood, at the new scale and in the new font; then each part
+    // lays out what it measures itself.
+    RescaleChildren(Handle(), old, vDpi, HFONT(fFont.Get()), fDisplay.fFont);
+    fFont = std::move(font);  // the old font goes once no control uses it
+    ImageList1 = BuildToolImages(fDisplay.fScale);
+    SizeCoolBar(fBars, ImageList1.Get(), fDisplay.fScale);
+    fOptions->LayoutLists();
+    fCriteria->Rescale(old);
+    fResults->Rescale(old);
+    fDetail->Rescale(old);
+  }
+  SetWindowPos(Handle(), nullptr, vSuggested.left, vSuggested.top,
+               vSuggested.right - vSuggested.left, vSuggested.bottom - vSuggested.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  LayoutClient();
 }
 
 void TMainForm::LayoutClient() {

@@ -25,6 +25,7 @@
 #include "ui/export/exportcmds.h"
 #include "ui/regfile/regfilecmds.h"
 #include "ui/main/criteriapage.h"
+#include "ui/main/mainbars.h"
 #include "ui/main/mainlogic.h"
 #include "ui/main/options.h"
 #include "ui/main/searchrun.h"
@@ -32,6 +33,7 @@
 #include "ui/saved/savedsearchcmds.h"
 #include "ui/window/actions.h"
 #include "ui/window/application.h"
+#include "ui/window/dpi.h"
 #include "ui/window/focus.h"
 #include "win32/handles.h"
 #include "ui/window/window.h"
@@ -82,6 +84,10 @@ class TMainForm final : public TWindow {
   LRESULT OnNotify(NMHDR* vHdr);
   void OnMenuSelect(UINT vItem, UINT vFlags, HMENU vMenu);
   void LayoutClient();
+  // The window moved to a screen of another scale (WM_DPICHANGED): fonts, images and every
+  // control at vDpi, the window at the system's suggested place.
+  void DpiChanged(int vDpi, const RECT& vSuggested);
+  HFONT CreateMainFont() const;
 
   // Actions.
   void acAllUpdate();
@@ -137,9 +143,11 @@ class TMainForm final : public TWindow {
   std::unique_ptr<TRegFileCmds> fRegFile;
   TText fExeDir;
 
-  // GDI objects and images.
+  // Scale, GDI objects and images. fDisplay's font is fFont.
+  TDisplay fDisplay;
   TGdiObject fFont;
   TOwnedImageList ImageList1;
+  TCoolBar fBars;
 
   // Menus.
   HMENU pmResults = nullptr;  // owned: not attached to a window

@@ -72,6 +72,18 @@ TPlacement LoadPlacement(TProfile& vProfile, const TPlacement& vCurrent, const T
   p.fMaxY = ReadProfileInt(vProfile, sec, u"MaxY", vCurrent.fMaxY);
   p.fShowCmd = 0;
   p.fFlags = ReadProfileInt(vProfile, sec, u"flags", vCurrent.fFlags);
+  const std::int32_t written = ReadProfileInt(vProfile, sec, u"PixelsPerInch", 96);
+  if (vWithSize && written > 0 && written != vCurrent.fDpi) {
+    const auto scaled = [&](std::int32_t v) {
+      return std::int32_t(std::clamp<std::int64_t>(std::int64_t(v) * vCurrent.fDpi / written, 0,
+                                                   INT32_MAX));
+    };
+    p.fNormal.fRight = std::int32_t(std::clamp<std::int64_t>(
+        std::int64_t(p.fNormal.fLeft) + scaled(p.fNormal.Width()), INT32_MIN, INT32_MAX));
+    p.fNormal.fBottom = std::int32_t(std::clamp<std::int64_t>(
+        std::int64_t(p.fNormal.fTop) + scaled(p.fNormal.Height()), INT32_MIN, INT32_MAX));
+  }
+  p.fDpi = vCurrent.fDpi;
   if (vWithSize) p.fNormal = FitIntoWorkArea(p.fNormal, vWork);
   return p;
 }
@@ -91,6 +103,7 @@ std::vector<std::pair<TText, TText>> PlacementEntries(const TPlacement& vPlaceme
   r.emplace_back(u"MaxY", DecimalText(vPlacement.fMaxY));
   r.emplace_back(u"ShowCmd", DecimalText(vPlacement.fShowCmd));
   r.emplace_back(u"flags", DecimalText(vPlacement.fFlags));
+  if (vWithSize) r.emplace_back(u"PixelsPerInch", DecimalText(vPlacement.fDpi));
   return r;
 }
 

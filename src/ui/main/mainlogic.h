@@ -62,6 +62,7 @@ struct TPlacement {
   std::int32_t fMinX = 0, fMinY = 0, fMaxX = 0, fMaxY = 0;
   std::int32_t fShowCmd = 0;
   std::int32_t fFlags = 0;
+  std::int32_t fDpi = 96;  // the scale its numbers are in ("PixelsPerInch")
   bool operator==(const TPlacement&) const = default;
 };
 
@@ -75,7 +76,9 @@ TPlaceRect FitIntoWorkArea(TPlaceRect vRect, const TPlaceRect& vWork);
 // the window's current outer rectangle, vWork the work area. Reads "Left", "Top", "Right",
 // "Bottom", "MinX", "MinY", "MaxX", "MaxY" and "flags" with the window centred in the work
 // area as the default position; with vWithSize also the size, then fits it into the work
-// area. The show state is left hidden (0); the maximised state is not restored.
+// area. A size written at another scale ("PixelsPerInch", 96 when absent, as files of
+// earlier versions were written) is scaled to vCurrent's, keeping the top left corner. The
+// show state is left hidden (0); the maximised state is not restored.
 TPlacement LoadPlacement(TProfile& vProfile, const TPlacement& vCurrent, const TPlaceRect& vWindow,
                          const TPlaceRect& vWork, bool vWithSize);
 

@@ -12,8 +12,8 @@ namespace corvane {
 
 namespace {
 
-constexpr int kMinWidth = 500;
-constexpr int kMinHeight = 390;
+constexpr int kMinWidth = 500;  // at 96 DPI
+constexpr int kMinHeight = 420;
 
 }  // namespace
 
@@ -27,9 +27,12 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       LayoutClient();
       return 0;
+    case WM_DPICHANGED:
+      DpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_GETMINMAXINFO: {
       auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
-      mm->ptMinTrackSize = {kMinWidth, kMinHeight};
+      mm->ptMinTrackSize = {fDisplay.S(kMinWidth), fDisplay.S(kMinHeight)};
       return 0;
     }
     case WM_ACTIVATE:
@@ -68,7 +71,7 @@ LRESULT TMainForm::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
     case WM_MEASUREITEM: {
       auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       if (mi->CtlType == ODT_COMBOBOX) {
-        mi->itemHeight = 19;
+        mi->itemHeight = UINT(fOptions->ItemHeight());
         return TRUE;
       }
       break;

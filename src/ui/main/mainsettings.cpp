@@ -1,5 +1,7 @@
 #include "ui/main/mainsettings.h"
 
+#include "ui/window/dpi.h"
+
 namespace corvane {
 namespace {
 
@@ -10,8 +12,9 @@ RECT ToRect(const TPlaceRect& r) {
   return {r.fLeft, r.fTop, r.fRight, r.fBottom};
 }
 
-TPlacement FromPlacement(const WINDOWPLACEMENT& vWp) {
+TPlacement FromPlacement(const WINDOWPLACEMENT& vWp, HWND vWindow) {
   TPlacement p;
+  p.fDpi = DpiOf(vWindow);
   p.fNormal = FromRect(vWp.rcNormalPosition);
   p.fMinX = vWp.ptMinPosition.x;
   p.fMinY = vWp.ptMinPosition.y;
@@ -44,7 +47,7 @@ void RestorePlacement(HWND vWindow, TProfile& vProfile) {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   if (!GetWindowPlacement(vWindow, &wp)) return;
-  const TPlacement current = FromPlacement(wp);
+  const TPlacement current = FromPlacement(wp, vWindow);
   const TPlacement p = LoadPlacement(vProfile, current, FromRect(win), FromRect(work), true);
   wp.rcNormalPosition = ToRect(p.fNormal);
   wp.ptMinPosition = {p.fMinX, p.fMinY};
@@ -58,7 +61,8 @@ bool SavePlacement(HWND vWindow, TProfile& vProfile) {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   if (!GetWindowPlacement(vWindow, &wp)) return true;  // no window left: nothing to keep
-  return WriteEntries(vProfile, kPlacementSection, PlacementEntries(FromPlacement(wp), true));
+  return WriteEntries(vProfile, kPlacementSection,
+                      PlacementEntries(FromPlacement(wp, vWindow), true));
 }
 
 bool SaveFormSettings(const TFormSettings& vSettings, TProfile& vProfile) {

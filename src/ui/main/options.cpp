@@ -18,11 +18,10 @@ const char16_t* const kMaxHints[4] = {
     u"Limit the search to 10 results", u"Limit the search to 100 results",
     u"Limit the search to 1000 results", u"Limit the search to 10000 results"};
 
-HWND OwnerDrawnList(HWND vPanel, int vX, int vW, int vId, HFONT vFont,
-                    std::initializer_list<std::int32_t> vValues) {
+HWND OwnerDrawnList(HWND vPanel, int vId, HFONT vFont, std::initializer_list<std::int32_t> vValues) {
   HWND list = CreateControl(
       vPanel, L"COMBOBOX", L"",
-      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, vX, 11, vW,
+      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0, 0, 0,
       200, vId, vFont);
   for (std::int32_t v : vValues)
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(DecimalText(v))));
@@ -48,16 +47,31 @@ void TOptions::AddMenuItems(HMENU vOptions) {
 }
 
 void TOptions::CreateLists(HWND vPanel) {
-  CreateControl(vPanel, L"STATIC", L"Results per page:", SS_NOPREFIX | SS_LEFTNOWORDWRAP, 90, 15,
-                104, 16, 0, fFont);
-  cbPerPage = OwnerDrawnList(vPanel, 194, 60, ids::cbPerPage, fFont,
+  const HFONT font = fDisplay.fFont;
+  lblPerPage = CreateControl(vPanel, L"STATIC", L"Results per page:",
+                             SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, 0, font);
+  cbPerPage = OwnerDrawnList(vPanel, ids::cbPerPage, font,
                              {kPerPageValues[0], kPerPageValues[1], kPerPageValues[2],
                               kPerPageValues[3], kPerPageValues[4]});
-  CreateControl(vPanel, L"STATIC", L"Maximum results:", SS_NOPREFIX | SS_LEFTNOWORDWRAP, 262, 15,
-                106, 16, 0, fFont);
-  cbMaxRslt = OwnerDrawnList(vPanel, 370, 70, ids::cbMaxRslt, fFont,
+  lblMaxRslt = CreateControl(vPanel, L"STATIC", L"Maximum results:",
+                             SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, 0, font);
+  cbMaxRslt = OwnerDrawnList(vPanel, ids::cbMaxRslt, font,
                              {kMaxRsltValues[0], kMaxRsltValues[1], kMaxRsltValues[2],
                               kMaxRsltValues[3]});
+  LayoutLists();
+}
+
+void TOptions::LayoutLists() {
+  const TDisplay& d = fDisplay;
+  SetBounds(lblPerPage, d.S(90), d.S(15), d.S(104), d.S(16));
+  SetBounds(cbPerPage, d.S(194), d.S(11), d.S(60), DroppedHeight(cbPerPage));
+  SetBounds(lblMaxRslt, d.S(262), d.S(15), d.S(106), d.S(16));
+  SetBounds(cbMaxRslt, d.S(370), d.S(11), d.S(70), DroppedHeight(cbMaxRslt));
+  // The closed lists' height follows their items' (WM_MEASUREITEM with itemID -1 at creation).
+  for (HWND list : {cbPerPage, cbMaxRslt}) {
+    SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), ItemHeight());
+    SendMessageW(list, CB_SETITEMHEIGHT, 0, ItemHeight());
+  }
 }
 
 namespace {
@@ -133,7 +147,7 @@ bool TOptions::DrawItem(const DRAWITEMSTRUCT& vItem) {
     SendMessageW(vItem.hwndItem, CB_GETLBTEXT, vItem.itemID, reinterpret_cast<LPARAM>(text));
   // The list's own font, and a pixel between the characters: at this size some faces draw
   // their digits edge to edge, and "1000" would read as a smudge.
-  TSelect font(dc, fFont);
+  TSelect font(dc, fDisplay.fFont);
   const int extra = SetTextCharacterExtra(dc, 1);
   const COLORREF old = SetTextColor(dc, fore);
   const int mode = SetBkMode(dc, TRANSPARENT);

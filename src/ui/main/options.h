@@ -8,17 +8,22 @@
 #include <cstdint>
 
 #include "text/text.h"
+#include "ui/window/dpi.h"
 
 namespace corvane {
 
 class TOptions {
  public:
-  explicit TOptions(HFONT vFont) : fFont(vFont) {}
+  explicit TOptions(const TDisplay& vDisplay) : fDisplay(vDisplay) {}
 
   // Fills the Options menu: "Results per page", "Maximum results", the case item.
   void AddMenuItems(HMENU vOptions);
   // The lists with their labels on vPanel.
   void CreateLists(HWND vPanel);
+  // Places the lists and their labels at the window's scale.
+  void LayoutLists();
+  // The height of the lists' items.
+  int ItemHeight() const { return fDisplay.S(19); }
 
   std::int32_t PerPage() const { return fPerPage; }
   std::int32_t PerPageIdx() const { return fPerPageIdx; }
@@ -42,9 +47,9 @@ class TOptions {
   const char16_t* SubMenuHint(HMENU vSub) const;
 
  private:
-  HFONT fFont;
+  const TDisplay& fDisplay;
   HMENU fOptions = nullptr, mnuPerPage = nullptr, mnuMax = nullptr;
-  HWND cbPerPage = nullptr, cbMaxRslt = nullptr;
+  HWND cbPerPage = nullptr, cbMaxRslt = nullptr, lblPerPage = nullptr, lblMaxRslt = nullptr;
   std::int32_t fPerPage = 10, fPerPageIdx = 0, fMaxRslt = 1000, fMaxRsltIdx = 2;
   bool fCase = false;
 };

@@ -23,30 +23,30 @@ TText ValueLine(const TResult& vHit) {
 
 }  // namespace
 
-TResultsPage::TResultsPage(HWND vMainWindow, HFONT vFont, THost vHost)
-    : fMain(vMainWindow), fFont(vFont), fHost(std::move(vHost)) {}
+TResultsPage::TResultsPage(HWND vMainWindow, const TDisplay& vDisplay, THost vHost)
+    : fMain(vMainWindow), fDisplay(vDisplay), fHost(std::move(vHost)) {}
 
 TResultsPage::~TResultsPage() {
   if (lbResults) RemoveWindowSubclass(lbResults, ResultsSubclass, 1);
 }
 
 HWND TResultsPage::Button(HWND vParent, const wchar_t* vText, int vX, int vW, int vId) {
-  return CreateControl(vParent, L"BUTTON", vText, WS_TABSTOP | BS_PUSHBUTTON, vX, 28, vW, 25, vId,
-                       fFont);
+  return CreateControl(vParent, L"BUTTON", vText, WS_TABSTOP | BS_PUSHBUTTON, S(vX), S(28), S(vW),
+                       S(25), vId, fDisplay.fFont);
 }
 
 HWND TResultsPage::Create(HWND vParent) {
   pnlPage = CreatePanel(vParent, 0, 0, 100, 100, &fPageAlign);
-  pnlSearch = CreatePanel(pnlPage, 0, 0, 100, 57);
+  pnlSearch = CreatePanel(pnlPage, 0, 0, 100, S(kSearchHeight));
   lbResults = CreateControl(
       pnlPage, L"LISTBOX", L"",
       WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
-      100, 100, ids::lbResults, fFont, WS_EX_CLIENTEDGE);
-  fPageAlign.Add(pnlSearch, alTop, 57);
+      100, 100, ids::lbResults, fDisplay.fFont, WS_EX_CLIENTEDGE);
+  fPageAlign.Add(pnlSearch, alTop, S(kSearchHeight));
   fPageAlign.Add(lbResults, alClient);
   SetWindowSubclass(lbResults, ResultsSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-  lblSearch = CreateControl(pnlSearch, L"STATIC", L"Searching...", SS_NOPREFIX, 11, 8, 400, 16,
-                            ids::lblSearch, fFont);
+  lblSearch = CreateControl(pnlSearch, L"STATIC", L"Searching...", SS_NOPREFIX, S(11), S(8),
+                            S(400), S(16), ids::lblSearch, fDisplay.fFont);
   btnPrev = Button(pnlSearch, L"&< Previous 10", 11, 100, ids::btnPrev);
   btnKDetail = Button(pnlSearch, L"&Detail", 200, 75, ids::acKDetail);
   btnNext = Button(pnlSearch, L"Next 10 &>", 370, 100, ids::btnNext);
@@ -99,15 +99,20 @@ const TResult* TResultsPage::SelectedHit() const {
   return at < std::int64_t(Results.size()) ? &Results[std::size_t(at)] : nullptr;
 }
 
+void TResultsPage::Rescale(int vOldDpi) {
+  (void)vOldDpi;
+  fPageAlign.SetSize(pnlSearch, S(kSearchHeight));
+  fPageAlign.Arrange(pnlPage);
+}
+
 void TResultsPage::Layout(int vWidth) {
   MeasureResults();
   KeepRowsFilled();
-  RECT b{};
-  GetWindowRect(btnKDetail, &b);
-  const int bw = b.right - b.left;
-  SetBounds(btnKDetail, (vWidth - bw) / 2, 28, bw, 25);
-  GetWindowRect(btnNext, &b);
-  SetBounds(btnNext, vWidth - 11 - (b.right - b.left), 28, b.right - b.left, 25);
+  fPageAlign.SetSize(pnlSearch, S(kSearchHeight));
+  SetBounds(lblSearch, S(11), S(8), S(400), S(16));
+  SetBounds(btnPrev, S(11), S(28), S(100), S(25));
+  SetBounds(btnKDetail, (vWidth - S(75)) / 2, S(28), S(75), S(25));
+  SetBounds(btnNext, vWidth - S(11) - S(100), S(28), S(100), S(25));
   InvalidateRect(lbResults, nullptr, TRUE);
 }
 
@@ -171,24 +176,25 @@ std::int32_t TResultsPage::RowHeight(int vRow) {
     GetWindowRect(fMain, &w);
     r = {0, 0, (w.right - w.left) - 4, 0};
   }
-  const TRect rect{98, 0, r.right - 2, 0};
+  const TRect rect{S(kTextLeft), 0, r.right - S(2), 0};
   ++fWork.fRowsMeasured;
   const TWindowDC dc(lbResults);
-  if (!dc) return 22;
+  if (!dc) return S(22);
+  const int line = S(kLineHeight);
   std::int32_t h = 0;
   {
-    TGdiCanvas canvas(dc.Get(), fFont);
+    TGdiCanvas canvas(dc.Get(), fDisplay.fFont);
     h = DrawWrapped(false, canvas, rect, hit.fKeyStr, WordSeparators, hit.fKeyStart, hit.fKeyLen,
-                    18, kEmphasis);
+                    line, kEmphasis);
     if (RsltVal || RsltDat)
       h += DrawWrapped(false, canvas, rect, ValueLine(hit), WordSeparators, hit.fValStart,
-                       hit.fValLen, 18, kEmphasis);
+                       hit.fValLen, line, kEmphasis);
     if (RsltDat)
       h += DrawWrapped(false, canvas, rect, hit.fDatStr, WordSeparators, hit.fDatStart, hit.fDatLen,
-                       18, kEmphasis);
+                       line, kEmphasis);
   }
   // A list box row is at most 255 pixels high.
-  return std::min<std::int32_t>(h + 4, 255);
+  return std::min<std::int32_t>(h + S(4), 255);
 }
 
 void TResultsPage::MeasureResults() {
@@ -295,18 +301,20 @@ void TResultsPage::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
   const COLORREF oldFore = SetTextColor(dc, fore);
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   {
-    TGdiCanvas canvas(dc, fFont);
-    RECT label{row.left + 50, row.top, row.left + 90, row.top + 24};
-    TRect text{row.left + 98, row.top, row.right - 2, row.bottom};
+    TGdiCanvas canvas(dc, fDisplay.fFont);
+    const int lineHeight = S(kLineHeight);
+    RECT label{row.left + S(50), row.top, row.left + S(90), row.top + S(24)};
+    TRect text{row.left + S(kTextLeft), row.top, row.right - S(2), row.bottom};
     auto line = [&](const wchar_t* vLabel, const TText& vText, std::int32_t vStart,
                     std::int32_t vLen) {
       DrawTextW(dc, vLabel, -1, &label, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-      return DrawWrapped(true, canvas, text, vText, WordSeparators, vStart, vLen, 18, kEmphasis);
+      return DrawWrapped(true, canvas, text, vText, WordSeparators, vStart, vLen, lineHeight,
+                         kEmphasis);
     };
     auto next = [&](std::int32_t vHeight) {
       text.fTop += vHeight;
       label.top = text.fTop;
-      label.bottom = label.top + 24;
+      label.bottom = label.top + S(24);
     };
     std::int32_t h = line(L"Key: ", hit.fKeyStr, hit.fKeyStart, hit.fKeyLen);
     if (RsltVal || RsltDat) {
@@ -317,7 +325,7 @@ void TResultsPage::lbResultsDrawItem(const DRAWITEMSTRUCT& vItem) {
       next(h);
       line(L"Dat: ", hit.fDatStr, hit.fDatStart, hit.fDatLen);
     }
-    RECT box{row.left + 1, row.top + 1, row.left + 1 + 48, row.bottom - 1};
+    RECT box{row.left + 1, row.top + 1, row.left + 1 + S(48), row.bottom - 1};
     TGdiObject pen(CreatePen(PS_SOLID, 1, fore));
     {
       TSelect use(dc, pen.Get());

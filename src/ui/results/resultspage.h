@@ -17,6 +17,7 @@
 
 #include "search/types.h"
 #include "ui/results/resultslogic.h"
+#include "ui/window/dpi.h"
 #include "ui/window/window.h"
 
 namespace corvane {
@@ -36,7 +37,7 @@ class TResultsPage {
     std::function<void()> fSelected;
   };
 
-  TResultsPage(HWND vMainWindow, HFONT vFont, THost vHost);
+  TResultsPage(HWND vMainWindow, const TDisplay& vDisplay, THost vHost);
   ~TResultsPage();
   TResultsPage(const TResultsPage&) = delete;
   TResultsPage& operator=(const TResultsPage&) = delete;
@@ -67,6 +68,8 @@ class TResultsPage {
 
   // After the main window was resized: the buttons placed, the rows measured again, and the
   // list scrolled so that no empty space shows below the last row while rows are hidden above.
+  // After the window's scale changed from vOldDpi: the rows measured again.
+  void Rescale(int vOldDpi);
   void Layout(int vWidth);
 
   // The work done on rows since the page was made: what keeps a hit cheap is that it
@@ -96,7 +99,10 @@ class TResultsPage {
                                           UINT_PTR vId, DWORD_PTR vRef) noexcept;
 
   HWND fMain;
-  HFONT fFont;
+  // Measures at 96 DPI: the strip above the list, a row's text column and its line height.
+  static constexpr int kSearchHeight = 57, kTextLeft = 98, kLineHeight = 18;
+  int S(int v) const { return fDisplay.S(v); }
+  const TDisplay& fDisplay;
   THost fHost;
   std::vector<TResult> Results;
   std::int32_t fPageBeg = 0;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/window/dpi.h"
+
 namespace corvane {
 
 namespace {
 constexpr wchar_t kScrollBoxClass[] = L"TCorvaneScrollBox";
-constexpr int kMargin = 4;     // room below the lowest child
-constexpr int kLineStep = 16;  // pixels per arrow click and per wheel line
+constexpr int kMargin = 4;     // room below the lowest child, at 96 DPI
+constexpr int kLineStep = 16;  // pixels per arrow click and per wheel line, at 96 DPI
 }  // namespace
 
 bool TScrollBox::Create(HWND vParent, int vX, int vY, int vW, int vH) {
@@ -23,6 +25,10 @@ void TScrollBox::SetAutoScroll(bool vOn) {
   if (fAuto) UpdateRange();
 }
 
+int TScrollBox::LineStep() const {
+  return TScale(DpiOf(Handle()))(kLineStep);
+}
+
 int TScrollBox::Extent() const {
   int bottom = 0;
   for (HWND c = GetWindow(Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -32,7 +38,7 @@ int TScrollBox::Extent() const {
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
     bottom = std::max<int>(bottom, r.bottom);
   }
-  return bottom + fPos + kMargin;
+  return bottom + fPos + TScale(DpiOf(Handle()))(kMargin);
 }
 
 void TScrollBox::UpdateRange() {
@@ -99,9 +105,9 @@ void TScrollBox::OnVScroll(int vCode) {
   const int page = int(si.nPage);
   switch (vCode) {
     case SB_LINEUP:
-      return ScrollTo(fPos - kLineStep);
+      return ScrollTo(fPos - LineStep());
     case SB_LINEDOWN:
-      return ScrollTo(fPos + kLineStep);
+      return ScrollTo(fPos + LineStep());
     case SB_PAGEUP:
       return ScrollTo(fPos - page);
     case SB_PAGEDOWN:
@@ -129,7 +135,7 @@ LRESULT TScrollBox::WndProc(UINT vMsg, WPARAM wParam, LPARAM lParam) {
       OnVScroll(LOWORD(wParam));
       return 0;
     case WM_MOUSEWHEEL:
-      ScrollTo(fPos - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * kLineStep / WHEEL_DELTA);
+      ScrollTo(fPos - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * LineStep() / WHEEL_DELTA);
       return 0;
     default:
       break;

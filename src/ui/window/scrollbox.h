@@ -32,6 +32,7 @@ class TScrollBox final : public TWindow {
 
  private:
   int Extent() const;
+  int LineStep() const;
   void ScrollTo(int vPos);
   void OnVScroll(int vCode);
 

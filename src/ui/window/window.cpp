@@ -4,6 +4,7 @@
 #include <new>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -210,6 +211,36 @@ RECT ClientRect(HWND vWnd) {
   RECT r{};
   GetClientRect(vWnd, &r);
   return r;
+}
+
+void TAlignList::Scale(int vNum, int vDen) {
+  for (TItem& it : fItems) it.fSize = MulDiv(it.fSize, vNum, vDen);
+}
+
+void RescaleChildren(HWND vWnd, int vOld, int vNew, HFONT vOldFont, HFONT vNewFont) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(vWnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  for (HWND c : children) {
+    RECT r{};
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, vWnd, reinterpret_cast<POINT*>(&r), 2);
+    wchar_t cls[32] = {};
+    GetClassNameW(c, cls, 32);
+    // A drop-down list's height is that of its open list; the closed box follows its font.
+    const int height = _wcsicmp(cls, L"ComboBox") == 0 ? DroppedHeight(c) : r.bottom - r.top;
+    const HFONT own = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0));
+    if (own == vOldFont) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(vNewFont), FALSE);
+    RescaleChildren(c, vOld, vNew, vOldFont, vNewFont);
+    SetWindowPos(c, nullptr, MulDiv(r.left, vNew, vOld), MulDiv(r.top, vNew, vOld),
+                 MulDiv(r.right - r.left, vNew, vOld), MulDiv(height, vNew, vOld),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+int DroppedHeight(HWND vCombo) {
+  RECT r{};
+  SendMessageW(vCombo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
+  return r.bottom - r.top;
 }
 
 }  // namespace corvane

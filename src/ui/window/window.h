@@ -84,6 +84,8 @@ class TAlignList {
   // The height (top, bottom) or width (left, right) of a child already added; 0 when absent.
   int Size(HWND vChild) const;
   void SetSize(HWND vChild, int vSize);
+  // Every size times vNum / vDen (a change of display scale).
+  void Scale(int vNum, int vDen);
   void Arrange(HWND vContainer) const;
 
  private:
@@ -119,5 +121,12 @@ TText WindowText(HWND vWnd);
 void SetWindowTextT(HWND vWnd, const TText& vText);
 void SetBounds(HWND vWnd, int vX, int vY, int vW, int vH);
 RECT ClientRect(HWND vWnd);
+// The height of a drop-down combo box with its list open, which SetWindowPos sets (the closed
+// box's own height follows its font).
+int DroppedHeight(HWND vCombo);
+// After a change of display scale from vOld to vNew DPI: every descendant of vWnd moved and
+// sized in proportion, and those in vOldFont given vNewFont (controls with a font of their
+// own keep it).
+void RescaleChildren(HWND vWnd, int vOld, int vNew, HFONT vOldFont, HFONT vNewFont);
 
 }  // namespace corvane
