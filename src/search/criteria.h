@@ -60,7 +60,7 @@ class TDatCrit {
 struct TNameCrit {
   TText fText;
   std::int32_t fMatch;
-  std::shared_ptr<const TRegex> fRegex;  // a regex row's pattern, compiled by the search thread
+  std::shared_ptr<const TRegex> fRegex = nullptr;  // a regex row's pattern, compiled by the search thread
 };
 using TNameCritList = std::vector<TNameCrit>;
 

@@ -144,7 +144,7 @@ TRegexResult TRegexMatcher::Find(const TRegex& vRegex, TTextView vText, std::int
   if (rc < 0) return rrTooCostly;
   const PCRE2_SIZE* span = pcre2_get_ovector_pointer_16(fData);
   vStart = static_cast<std::int32_t>(span[0] + 1);
-  // \K in a lookahead can end a match before its start: no emphasis then.
+  // A match that ends before its start (\K where allowed) gets no emphasis.
   vLen = span[1] > span[0] ? static_cast<std::int32_t>(span[1] - span[0]) : 0;
   return rrMatch;
 }
