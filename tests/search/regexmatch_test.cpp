@@ -158,6 +158,7 @@ TEST_F(RegexSimple, NamesIgnoreCaseDataFollowsTheCaseOption) {
   EXPECT_EQ(start, 0);
   EXPECT_EQ(len, 0);
   const std::vector<std::uint8_t> data = Bytes(u"C:\\Windows\\System32\\x.exe\0");
+  Search(u"system32\\\\[a-z]+\\.EXE$", true);
   EXPECT_FALSE(Data(kRegSz, data).fHit) << "case-sensitive data";
   Search(u"system32\\\\[a-z]+\\.EXE$");
   const TMatch m = Data(kRegSz, data);
