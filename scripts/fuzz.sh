@@ -1,6 +1,6 @@
 #!/bin/bash
 # Fuzzes one target (or all) for a given time: scripts/fuzz.sh TARGET|all SECONDS
-#   Targets: verres, savedsearch, regexport, hive, hivelog.
+#   Targets: verres, savedsearch, regexport, hive, hivelog, regex.
 # Configures the "fuzz" preset (build/fuzz, clang, libFuzzer), builds the target and runs it
 # on its saved corpus fuzz/corpus/TARGET/. Afterwards the corpus is merged again: files with
 # names of their own (seeds, crash-*, regressions) always stay; of the generated ones (named
@@ -11,7 +11,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$ROOT/build/fuzz"
-ALL_TARGETS=(verres savedsearch regexport hive hivelog)
+ALL_TARGETS=(verres savedsearch regexport hive hivelog regex)
 MERGE_MAX_BYTES="${MERGE_MAX_BYTES:-1024}"
 
 if [ $# -ne 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then

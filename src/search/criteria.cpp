@@ -17,6 +17,8 @@ TDatCrit::TDatCrit(const TText& S, std::int32_t vType, std::int32_t vDataType)
     fInt = vDataType;
     return;
   }
+  // A pattern is no number: the regex applies to text only.
+  if (IsRegexMatch(vType)) return;
   std::int32_t value = 0;
   fHasInt = ReadsAsNumber(S, value);
   if (fHasInt) fInt = value;
@@ -24,6 +26,9 @@ TDatCrit::TDatCrit(const TText& S, std::int32_t vType, std::int32_t vDataType)
 
 bool CritRowValid(TCritKind vKind, std::int32_t vMatch, const TText& vText) {
   if (vMatch < 0) return false;
+  if (IsRegexMatch(vMatch))
+    return (vKind == ckKey || vKind == ckValue || vKind == ckData) && !vText.empty() &&
+           TRegex(vText, true).Valid();
   switch (vKind) {
     case ckKey:
       return vMatch <= mtNotEquals && !vText.empty();
@@ -37,8 +42,14 @@ bool CritRowValid(TCritKind vKind, std::int32_t vMatch, const TText& vText) {
   return false;
 }
 
+TText CritRowError(std::int32_t vMatch, const TText& vText) {
+  if (!IsRegexMatch(vMatch) || vText.empty()) return TText();
+  return RegexError(vText);
+}
+
 TNameCrit EncodeNameCrit(const TText& vText, std::int32_t vMatch) {
-  return TNameCrit{FoldAZ(vText), vMatch};
+  // Folding a pattern would change it (\d is not \D); the regex ignores case itself.
+  return TNameCrit{IsRegexMatch(vMatch) ? vText : FoldAZ(vText), vMatch, nullptr};
 }
 
 TDatCritEntry EncodeDatCrit(const TText& vText, std::int32_t vMatch, std::int32_t vDataType) {

@@ -29,6 +29,20 @@ bool TSearchThread::NameCritHolds(const TNameCrit& vCrit, const TText& S, const 
       return Pos(vCrit.fText, vFolded) == 0;
     case mtNotEquals:
       return !fHost.fCompare->Same(S, vCrit.fText);
+    case mtRegex: {
+      std::int32_t start = 0, len = 0;
+      if (FindRegex(*vCrit.fRegex, S, start, len) != rrMatch) return false;
+      if (vLen == 0) {
+        vStart = start;
+        vLen = len;
+      }
+      return true;
+    }
+    case mtNotRegex: {
+      // A name given up on is neither: the row does not hold.
+      std::int32_t start = 0, len = 0;
+      return vCrit.fRegex->Valid() && FindRegex(*vCrit.fRegex, S, start, len) == rrNoMatch;
+    }
     default:
       return false;
   }
@@ -103,6 +117,17 @@ bool TSearchThread::DatCritHolds(const TDatCritEntry& vEntry, std::uint32_t bTyp
         found = vView.fNumber != static_cast<std::uint32_t>(c.fInt);
         if (found) datStr = NumberForm(vView.fNumber);
       }
+      return found;
+    }
+    case mtRegex:
+    case mtNotRegex: {
+      // The text view only, never the number; a text given up on holds neither row.
+      std::int32_t start = 0, len = 0;
+      const TRegexResult r = FindRegex(*c.fRegex, D, start, len);
+      const bool found = c.fType == mtRegex ? r == rrMatch : c.fRegex->Valid() && r == rrNoMatch;
+      if (found && datStart == 0)
+        datStr = Excerpt(D, c.fType == mtRegex ? start : 0, len, vView.fHasNumber, bType,
+                         vView.fNumber, datStart, datLen);
       return found;
     }
     case mtDataType: {

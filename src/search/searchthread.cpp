@@ -32,6 +32,37 @@ TSearchThread::TSearchThread(TComplexCriteria vCrit, std::int32_t vMaxRslt, TFou
                     vHost) {
   fCrit = std::move(vCrit);
   fComplex = true;
+  // Each pattern is compiled once per search: names without regard to case, data by the
+  // case rule.
+  bool regex = false;
+  for (TNameCritList* list : {&fCrit.fKeyCrit, &fCrit.fValCrit}) {
+    for (TNameCrit& c : *list) {
+      if (!IsRegexMatch(c.fMatch)) continue;
+      c.fRegex = std::make_shared<const TRegex>(c.fText, true);
+      regex = true;
+    }
+  }
+  for (TDatCritEntry& c : fCrit.fDatCrit) {
+    if (!IsRegexMatch(c.fCrit->fType)) continue;
+    c.fCrit->fRegex = std::make_shared<const TRegex>(c.fText, !fCrit.fDatCase);
+    regex = true;
+  }
+  if (regex) fMatcher = std::make_unique<TRegexMatcher>();
+}
+
+void TSearchThread::MatchAsRegex() {
+  fNameRegex = std::make_shared<const TRegex>(fSimpleS, true);
+  fDataRegex = fCrit.fDatCase ? std::make_shared<const TRegex>(fSimpleS, false) : fNameRegex;
+  if (!fMatcher) fMatcher = std::make_unique<TRegexMatcher>();
+}
+
+TRegexResult TSearchThread::FindRegex(const TRegex& vRegex, TTextView vText,
+                                      std::int32_t& vStart, std::int32_t& vLen) const {
+  // A pattern that did not compile matches nothing (the callers refuse such patterns).
+  if (!vRegex.Valid()) return rrNoMatch;
+  const TRegexResult r = fMatcher->Find(vRegex, vText, vStart, vLen);
+  if (r == rrTooCostly) ++fTooCostly;
+  return r;
 }
 
 TSearchThread::~TSearchThread() {

@@ -25,6 +25,7 @@
 #include "search/criteria.h"
 #include "search/dataview.h"
 #include "search/keytime.h"
+#include "search/regexmatch.h"
 #include "search/registry.h"
 #include "search/thread.h"
 #include "search/types.h"
@@ -54,6 +55,12 @@ class TSearchThread : public TThread {
   ~TSearchThread() override;
 
   TStatus Status() const { return fStatus; }
+  // Before Start: the simple search's text is a regular expression (RegexError(S) must be
+  // empty), matched without regard to case in names and as the case rule says in data; not
+  // widened and not read as a number.
+  void MatchAsRegex();
+  // The texts (names or data) a regex gave up on, its limits reached: final with Status().
+  std::int32_t TooCostly() const { return fTooCostly; }
   // Before Start: only keys last written within vRange report hits (a key whose time is not
   // known reports none); their subkeys are searched all the same.
   void LimitTimes(std::optional<TTimeRange> vRange) { fRange = vRange; }
@@ -66,6 +73,10 @@ class TSearchThread : public TThread {
   TText Dots(const TText& S, const TText& SubS, std::int32_t FoundPos, bool HasI, bool Uni,
              std::uint32_t bType, std::uint32_t DatI, std::int32_t& datStart,
              std::int32_t& datLen) const;
+  // Dots for a match of vLen code units at FoundPos (0: none).
+  TText Excerpt(const TText& S, std::int32_t FoundPos, std::int32_t vLen, bool HasI,
+                std::uint32_t bType, std::uint32_t DatI, std::int32_t& datStart,
+                std::int32_t& datLen) const;
 
   // Criteria matching; public for tests. Each combines its list with "any" or "all".
   bool KeyMatches(const TText& S, std::int32_t& keyStart, std::int32_t& keyLen) const;
@@ -94,6 +105,9 @@ class TSearchThread : public TThread {
   void ReportProgress();
   void CheckTerminate();
   static TText Widened(const TText& s);
+  // The first match of vRegex in vText; a text given up is counted.
+  TRegexResult FindRegex(const TRegex& vRegex, TTextView vText, std::int32_t& vStart,
+                         std::int32_t& vLen) const;
   std::vector<TText> Sorted(std::vector<TText> vNames) const;
   // Sorts fValues by name, as Sorted does names.
   void SortValues();
@@ -106,6 +120,12 @@ class TSearchThread : public TThread {
   TText fSimpleWideFolded;  // and with a-z folded
   std::int32_t fSimpleI = 0;
   bool fSmpHasI = false;
+  // The simple search's pattern for names (without regard to case) and data; null when the
+  // text is not a regex.
+  std::shared_ptr<const TRegex> fNameRegex;
+  std::shared_ptr<const TRegex> fDataRegex;
+  std::unique_ptr<TRegexMatcher> fMatcher;  // the worker's, made with the first pattern
+  mutable std::int32_t fTooCostly = 0;
   std::int32_t fMaxRslt = 0;
   TStatus fStatus = stReady;
   TKeyHandle fGotRoot = 0;

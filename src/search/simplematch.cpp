@@ -63,6 +63,12 @@ TText TSearchThread::Widened(const TText& s) {
 
 bool TSearchThread::SimpleMatch(const TText& S, std::int32_t& keyStart,
                                 std::int32_t& keyLen) const {
+  if (fNameRegex) {
+    if (FindRegex(*fNameRegex, S, keyStart, keyLen) == rrMatch) return true;
+    keyStart = 0;
+    keyLen = 0;
+    return false;
+  }
   keyStart = PosFolded(fSimpleFolded, S);
   keyLen = keyStart > 0 ? static_cast<std::int32_t>(fSimpleS.size()) : 0;
   return keyStart > 0;
@@ -81,6 +87,14 @@ bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
   datLen = 0;
   TDataView& view = fView;
   FillDataView(view, bType, Buff, bSize);
+  if (fDataRegex) {
+    // The text view only: neither widened nor the number.
+    std::int32_t start = 0, len = 0;
+    if (FindRegex(*fDataRegex, view.fText, start, len) != rrMatch) return false;
+    datStr = Excerpt(view.fText, start, len, view.fHasNumber, bType, view.fNumber, datStart,
+                     datLen);
+    return true;
+  }
   // The text, then the widened text (as PosUni finds it), both prepared once per search.
   std::int32_t position =
       fCrit.fDatCase ? Pos(fSimpleS, view.fText) : PosFolded(fSimpleFolded, view.fText);
@@ -101,13 +115,20 @@ bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
 TText TSearchThread::Dots(const TText& S, const TText& SubS, std::int32_t FoundPos, bool HasI,
                           bool Uni, std::uint32_t bType, std::uint32_t DatI,
                           std::int32_t& datStart, std::int32_t& datLen) const {
+  return Excerpt(S, FoundPos, static_cast<std::int32_t>(SubS.size() * (Uni ? 2 : 1)), HasI,
+                 bType, DatI, datStart, datLen);
+}
+
+TText TSearchThread::Excerpt(const TText& S, std::int32_t FoundPos, std::int32_t vLen,
+                             bool HasI, std::uint32_t bType, std::uint32_t DatI,
+                             std::int32_t& datStart, std::int32_t& datLen) const {
   if (HasI && (bType == kRegDword || bType == kRegDwordBigEndian)) return NumberForm(DatI);
   TText excerpt = S;
   const auto size = static_cast<std::int64_t>(excerpt.size());
   const std::int64_t window = maxShowT, half = maxShowT / 2;
   if (FoundPos > 0) {
     std::int64_t start = FoundPos;
-    std::int64_t len = static_cast<std::int64_t>(SubS.size()) * (Uni ? 2 : 1);
+    std::int64_t len = vLen;
     if (size > window) {
       const std::int64_t centre = start + len / 2;
       if (centre <= half) {

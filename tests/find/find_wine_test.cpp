@@ -97,6 +97,45 @@ TEST(FindOnWine, CriteriaByEachMatchType) {
   }
 }
 
+// Regular expressions over the live registry: the planted values are found by a pattern with
+// the emphasis on the first match (a non-BMP character before it counts two units), the
+// criteria take regex and not-regex, and a bad pattern is refused with PCRE2's message.
+TEST(FindOnWine, RegularExpressionsOverTheLiveRegistry) {
+  auto plant = test::NewWin32Planter();
+  auto text = [](const TText& t) {
+    std::vector<std::uint8_t> b;
+    for (char16_t c : t) b.insert(b.end(), {std::uint8_t(c & 0xFF), std::uint8_t(c >> 8)});
+    b.insert(b.end(), {0, 0});
+    return b;
+  };
+  plant->Value(u"Rx", u"First", kRegSz, text(u"\U0001F600 rxtok-{1f2e3d4c-0000-4000-8000-00000000abcd}"));
+  plant->Value(u"Rx", u"Second", kRegSz, text(u"C:\\Windows\\rxtok.exe"));
+  plant->Value(u"Rx", u"Third", kRegSz, text(u"D:\\Apps\\rxtok.exe"));
+  const std::string key = "Key: HKEY_CURRENT_USER\\" + ToUtf8(LowerAZ(plant->Base())) + "\\rx\n";
+
+  DWORD exitCode = 99;
+  std::string out = RunExe(L"--regex \"rxtok-\\{[0-9a-f-]{36}\\}\"", exitCode);
+  EXPECT_EQ(exitCode, 0u) << out;
+  EXPECT_NE(out.find(key + "Val: First\nDat: \U0001F600 [rxtok-{1f2e3d4c-0000-4000-8000-00000000abcd}]\n"),
+            std::string::npos) << out;
+  EXPECT_NE(out.find("\nFound 1 items\n"), std::string::npos) << out;
+
+  out = RunExe(L"--value regex \"^(second|third)$\" --data not-regex \"^c:\\\\windows[\\\\]\" --data regex "
+               L"\"rxtok\\.EXE$\" --data-all --roots HKCU",
+               exitCode);
+  EXPECT_EQ(exitCode, 0u) << out;
+  EXPECT_NE(out.find(key + "Val: [Third]\nDat: D:\\Apps\\[rxtok.exe]\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\nFound 1 items\n"), std::string::npos) << out;
+
+  std::string err;
+  out = RunExe(L"--regex \"rxtok(\"", exitCode, &err);
+  EXPECT_EQ(exitCode, 2u);
+  EXPECT_EQ(out, "");
+  EXPECT_NE(err.find("--regex: the pattern 'rxtok(' does not compile: missing closing parenthesis "
+                     "at offset 6"),
+            std::string::npos) << err;
+}
+
 // --csv on a planted set: the table read back with the tests' own CSV reader holds every
 // planted value once, with names that need quoting intact; the summary is on stderr.
 TEST(FindOnWine, CsvOfAPlantedSetReadsBack) {

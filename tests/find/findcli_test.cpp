@@ -212,6 +212,89 @@ TEST(FindRun, SavedSearchFile) {
   }
 }
 
+// --regex for the search text, regex and not-regex for criteria, from the command line and
+// from a saved search; a pattern that does not compile is a bad command line.
+TEST(FindRun, RegularExpressions) {
+  TMemRegistry reg;
+  reg.SetText(kHKCU, u"Software\\App", u"Path", u"C:\\Program Files\\App\\app.exe");
+  reg.SetText(kHKCU, u"Software\\App", u"Tool", u"C:\\Windows\\tool.exe");
+  reg.SetText(kHKCU, u"Software\\App", u"Note", TText(300000, u'a') + u"cb");
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--regex", u"app\\.EXE$"}), kExitFound) << cap.fErr;
+    EXPECT_EQ(cap.fOut, "Key: HKEY_CURRENT_USER\\software\\app\nVal: Path\n"
+                        "Dat: C:\\Program Files\\App\\[app.exe]\n\nFound 1 items\n");
+    TCapture sensitive;
+    EXPECT_EQ(RunWith(reg, sensitive, {u"-x", u"-c", u"app\\.EXE$"}), kExitNothing);
+  }
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--value", u"regex", u"^(path|tool)$", u"--data", u"not-regex",
+                                 u"^C:\\\\Windows\\\\", u"--data", u"regex", u"\\.exe$",
+                                 u"--data-all"}),
+              kExitFound) << cap.fErr;
+    EXPECT_EQ(cap.fOut, "Key: HKEY_CURRENT_USER\\software\\app\nVal: [Path]\n"
+                        "Dat: C:\\Program Files\\App\\app[.exe]\n\nFound 1 items\n");
+  }
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--regex", u"(a|aa)+b"}), kExitNothing);
+    EXPECT_EQ(cap.fOut, "Found 0 items. 1 value was too costly to match and was skipped\n");
+  }
+  struct TBad {
+    std::vector<TText> fArgs;
+    std::string fError;
+  };
+  for (const TBad& bad :
+       {TBad{{u"--regex", u"(ab"},
+             "corvane-find: --regex: the pattern '(ab' does not compile: missing closing "
+             "parenthesis at offset 3\n"},
+        TBad{{u"--data", u"regex", u"x[a"},
+             "corvane-find: --data regex: the pattern 'x[a' does not compile: missing "
+             "terminating ] for character class at offset 3\n"},
+        TBad{{u"--key", u"not-regex", u"a{3,2}"},
+             "corvane-find: --key not-regex: the pattern 'a{3,2}' does not compile: numbers "
+             "out of order in {} quantifier at offset 5\n"},
+        TBad{{u"--regex", u"--key", u"regex", u"a"},
+             "corvane-find: --regex is for a search text; criteria take the match type regex "
+             "or not-regex\n"}}) {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, bad.fArgs), kExitUsage);
+    EXPECT_EQ(cap.fErr, bad.fError + "Try 'corvane-find --help'.\n");
+    EXPECT_TRUE(cap.fOut.empty());
+  }
+  std::int32_t m = -1;
+  EXPECT_TRUE(ParseMatchType(u"regex", false, m));
+  EXPECT_EQ(m, mtRegex);
+  EXPECT_TRUE(ParseMatchType(u"Does Not Match (Regex)", true, m));
+  EXPECT_EQ(m, mtNotRegex);
+  EXPECT_FALSE(ParseMatchType(u"type", false, m)) << "a data type only for --data";
+
+  // A saved search's regex rows (match types 5 and 6) run the same way.
+  const auto file = std::filesystem::temp_directory_path() /
+                    ("corvane-find-regex-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".qmx");
+  const TText path = file.u16string();
+  TSearchCriteria crit;
+  crit.fValRows.push_back(TCritRow{mtRegex, 0, u"^[pt]"});
+  crit.fDatRows.push_back(TCritRow{mtNotRegex, 0, u"program"});
+  SaveQmxFile(path, crit);
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitFound) << cap.fErr;
+    EXPECT_EQ(cap.fOut, "Key: HKEY_CURRENT_USER\\software\\app\nVal: [T]ool\n"
+                        "Dat: C:\\Windows\\tool.exe\n\nFound 1 items\n");
+  }
+  crit.fDatRows.push_back(TCritRow{mtRegex, 0, u"(?<"});
+  SaveQmxFile(path, crit);
+  {
+    TCapture cap;
+    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitInput);
+    EXPECT_NE(cap.fErr.find("value-data row 2: the pattern '(?<' does not compile: "),
+              std::string::npos) << cap.fErr;
+  }
+  std::filesystem::remove(file);
+}
+
 TEST(FindOutput, HitBlockJsonAndEndTexts) {
   const TResult hit(u"HKEY_CURRENT_USER\\run", u"", u"a\"b\\c\u00e9", 19, 0, 1, 3, 0, 1, kHKCU);
   EXPECT_EQ(ToUtf8(HitLines(hit)),

@@ -268,6 +268,88 @@ TEST(CriteriaRows, Validity) {
   EXPECT_EQ(t.fInt, 7);
 }
 
+// Regex rows in every box: names without regard to case, data by the case rule, the first
+// match emphasised; "does not match" holds where the pattern matches nowhere.
+TEST_F(Criteria, RegexRowsInEveryBox) {
+  Make(Names({{mtRegex, u"^run(once)?$"}}), {}, {});
+  EXPECT_TRUE(Key(u"RunOnce").fHolds);
+  EXPECT_FALSE(Key(u"RunOnceEx").fHolds);
+  const auto k = Key(u"RUN");
+  EXPECT_EQ(k.fStart, 1);
+  EXPECT_EQ(k.fLen, 3);
+  // A pattern keeps its case as typed: \D is not \d.
+  Make(Names({{mtRegex, u"^\\d+$"}}), {}, {});
+  EXPECT_TRUE(Key(u"0042").fHolds);
+  EXPECT_FALSE(Key(u"abc").fHolds);
+  Make(Names({{mtNotRegex, u"^\\d+$"}}), {}, {});
+  EXPECT_FALSE(Key(u"0042").fHolds);
+  EXPECT_TRUE(Key(u"abc").fHolds);
+
+  Make({}, Names({{mtRegex, u"\\.EXE$"}, {mtContains, u"x"}}), {}, true);
+  std::int32_t st = 0, ln = 0;
+  EXPECT_TRUE(thread->ValMatches(u"x\U0001F600setup.exe", st, ln));
+  EXPECT_EQ(st, 9) << "the first row that emphasises: after the surrogate pair";
+  EXPECT_EQ(ln, 4);
+  EXPECT_FALSE(thread->ValMatches(u"x.exe.bak", st, ln));
+
+  const std::vector<std::uint8_t> path = TextBytes(u"C:\\Program Files\\App\\app.exe");
+  Make({}, {}, Data(mtRegex, u"\\.exe$"));
+  EXPECT_EQ(Dat(kRegSz, path).fStart, 25);
+  Make({}, {}, Data(mtRegex, u"\\.EXE$"));
+  EXPECT_TRUE(Dat(kRegSz, path).fHolds);
+  Make({}, {}, Data(mtRegex, u"\\.EXE$"), false, /*datCase=*/true);
+  EXPECT_FALSE(Dat(kRegSz, path).fHolds);
+  // Ends in .exe, not below C:\Windows.
+  TDatCritList l;
+  l.push_back(EncodeDatCrit(u"\\.exe$", mtRegex, 0));
+  l.push_back(EncodeDatCrit(u"^C:\\\\Windows\\\\", mtNotRegex, 0));
+  Make({}, {}, std::move(l), true);
+  const auto d = Dat(kRegSz, path);
+  EXPECT_TRUE(d.fHolds);
+  EXPECT_EQ(d.fStart, 25);
+  EXPECT_EQ(d.fLen, 4);
+  EXPECT_FALSE(Dat(kRegSz, TextBytes(u"C:\\Windows\\notepad.exe")).fHolds);
+  // Not the number rule: 42 is no text "42".
+  Make({}, {}, Data(mtRegex, u"42"));
+  EXPECT_FALSE(Dat(kRegDword, {42, 0, 0, 0}).fHolds);
+  Make({}, {}, Data(mtNotRegex, u"42"));
+  const auto n = Dat(kRegDword, {42, 0, 0, 0});
+  EXPECT_TRUE(n.fHolds);
+  EXPECT_EQ(n.fDat, u"0x0000002A (42)");
+}
+
+// A value given up at the limits holds neither "matches" nor "does not match", and counts.
+TEST_F(Criteria, RegexRowsOnAValueGivenUp) {
+  TText big(300000, u'a');
+  big += u"cb";
+  const std::vector<std::uint8_t> bytes = TextBytes(big);
+  Make({}, {}, Data(mtRegex, u"(a|aa)+b"));
+  EXPECT_FALSE(Dat(kRegSz, bytes).fHolds);
+  Make({}, {}, Data(mtNotRegex, u"(a|aa)+b"));
+  EXPECT_FALSE(Dat(kRegSz, bytes).fHolds);
+  EXPECT_EQ(thread->TooCostly(), 1);
+  EXPECT_TRUE(Dat(kRegSz, TextBytes(u"aac")).fHolds);
+}
+
+TEST(CriteriaRows, RegexRowsNeedAPatternThatCompiles) {
+  EXPECT_EQ(kMatchTypeTexts[mtRegex], TTextView(u"matches (regex)"));
+  EXPECT_EQ(kMatchTypeTexts[mtNotRegex], TTextView(u"does not match (regex)"));
+  for (TCritKind kind : {ckKey, ckValue, ckData}) {
+    for (std::int32_t m : {mtRegex, mtNotRegex}) {
+      EXPECT_TRUE(CritRowValid(kind, m, u"^a+$"));
+      EXPECT_FALSE(CritRowValid(kind, m, u"a(")) << kind << " " << m;
+      EXPECT_FALSE(CritRowValid(kind, m, u""));
+    }
+  }
+  EXPECT_EQ(CritRowError(mtRegex, u"a("), u"missing closing parenthesis at offset 2");
+  EXPECT_EQ(CritRowError(mtNotRegex, u"[a"), u"missing terminating ] for character class at offset 2");
+  EXPECT_EQ(CritRowError(mtRegex, u"a"), u"");
+  EXPECT_EQ(CritRowError(mtContains, u"a("), u"") << "only a pattern has an error";
+  EXPECT_EQ(EncodeNameCrit(u"run\\d", mtRegex).fText, u"run\\d") << "a pattern is not folded";
+  EXPECT_EQ(EncodeNameCrit(u"run\\d", mtContains).fText, u"RUN\\D");
+  EXPECT_FALSE(EncodeDatCrit(u"42", mtRegex, 0).fCrit->fHasInt);
+}
+
 // Random small registries: "any" and "all" agree over one criterion, and one "contains" key
 // criterion finds exactly the keys whose folded name contains the folded text.
 TEST(CriteriaProperty, OneCriterionAndIndependentContains) {

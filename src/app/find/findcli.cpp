@@ -16,6 +16,7 @@
 #include "search/hiveregistry.h"
 #include "search/memregistry.h"
 #include "search/number.h"
+#include "search/regexmatch.h"
 #include "search/regexport.h"
 #include "search/searchtexts.h"
 
@@ -38,10 +39,11 @@ const char* KindOption(TCritKind vKind) {
 }  // namespace
 
 bool ParseMatchType(const TText& vName, bool vData, std::int32_t& vMatch) {
-  static const char16_t* const kShort[] = {u"contains", u"equals", u"not-contains",
-                                           u"not-equals", u"type"};
-  for (std::int32_t i = 0; i < 5; ++i) {
-    if (i == mtDataType && !vData) break;
+  static const char16_t* const kShort[] = {u"contains",   u"equals", u"not-contains",
+                                           u"not-equals", u"type",   u"regex",
+                                           u"not-regex"};
+  for (std::int32_t i = 0; i < std::int32_t(kMatchTypeTexts.size()); ++i) {
+    if (i == mtDataType && !vData) continue;
     if (SameAZ(vName, kShort[i]) || SameAZ(vName, kMatchTypeTexts[std::size_t(i)])) {
       vMatch = i;
       return true;
@@ -99,6 +101,8 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       }
     } else if (a == u"-c" || a == u"--case") {
       vOpts.fDatCase = true;
+    } else if (a == u"-x" || a == u"--regex") {
+      vOpts.fRegex = true;
     } else if (a == u"-j" || a == u"--json") {
       vOpts.fJson = true;
     } else if (a == u"--csv") {
@@ -156,7 +160,8 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
       TFindCrit c{kind, 0, vArgs[i + 2]};
       if (!ParseMatchType(vArgs[i + 1], kind == ckData, c.fMatch)) {
         vError = opt + ": unknown match type '" + ToUtf8(vArgs[i + 1]) + "' (use contains, " +
-                 "equals, not-contains, not-equals" + (kind == ckData ? ", type)" : ")");
+                 "equals, not-contains, not-equals, regex, not-regex" +
+                 (kind == ckData ? ", type)" : ")");
         return false;
       }
       if (c.fMatch == mtDataType) {
@@ -167,7 +172,11 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
         }
         c.fText.clear();
       } else if (!CritRowValid(kind, c.fMatch, c.fText)) {
-        vError = opt + " " + ToUtf8(vArgs[i + 1]) + ": the text may not be empty";
+        const TText why = CritRowError(c.fMatch, c.fText);
+        vError = opt + " " + ToUtf8(vArgs[i + 1]) + ": " +
+                 (why.empty() ? "the text may not be empty"
+                              : "the pattern '" + ToUtf8(c.fText) + "' does not compile: " +
+                                    ToUtf8(why));
         return false;
       }
       vOpts.fCrits.push_back(std::move(c));
@@ -224,6 +233,10 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
     return false;
   }
   if (vOpts.fCriteria) {
+    if (vOpts.fRegex) {
+      vError = "--regex is for a search text; criteria take the match type regex or not-regex";
+      return false;
+    }
     if (vOpts.fHaveText) {
       vError = "a search text cannot be combined with criteria; use --key/--value/--data contains TEXT";
       return false;
@@ -241,6 +254,13 @@ bool ParseArgs(const std::vector<TText>& vArgs, TFindOptions& vOpts, std::string
   if (!vOpts.fHelp && vOpts.fText.empty()) {
     vError = "the search text is empty";
     return false;
+  }
+  if (vOpts.fRegex) {
+    const TText why = RegexError(vOpts.fText);
+    if (!why.empty()) {
+      vError = "--regex: the pattern '" + ToUtf8(vOpts.fText) + "' does not compile: " + ToUtf8(why);
+      return false;
+    }
   }
   return true;
 }
@@ -260,6 +280,10 @@ std::string HelpText() {
       "Options:\n"
       "  -m, --max N        stop after N hits (default 1000)\n"
       "  -c, --case         case-sensitive search in value data\n"
+      "  -x, --regex        TEXT is a regular expression (PCRE2 syntax): it matches\n"
+      "                     anywhere in a name or a text view of the data (^ and $\n"
+      "                     anchor); names without regard to case, data as --case says;\n"
+      "                     never matched as a number\n"
       "  -f, --file FILE    search a registry export (.reg, as written by regedit /E)\n"
       "                     instead of the live registry\n"
       "      --hive FILE    search a registry hive file (as Windows keeps them in\n"
@@ -312,12 +336,16 @@ std::string HelpText() {
       "  -q, --qmx FILE     run the criteria of a saved search (.QMX): its rows, roots,\n"
       "                     \"all\" settings, case setting and maximum; criteria, --roots,\n"
       "                     --case and --max given as well add to or override them\n"
-      "  MATCH: contains, equals, not-contains, not-equals; for --data also type.\n"
+      "  MATCH: contains, equals, not-contains, not-equals, regex, not-regex; for --data\n"
+      "  also type.\n"
       "  DATATYPE: text, number, binary, or REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY,\n"
       "  REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_MULTI_SZ, REG_RESOURCE_LIST,\n"
       "  REG_FULL_RESOURCE_DESCRIPTOR, REG_RESOURCE_REQUIREMENTS_LIST.\n"
       "  contains/not-contains fold the letters a-z; equals/not-equals ignore case by the\n"
-      "  user's locale, and for data also match a 4-byte value by number. Key criteria with\n"
+      "  user's locale, and for data also match a 4-byte value by number. regex/not-regex\n"
+      "  take a regular expression that matches (or does not match) anywhere in the name\n"
+      "  (without regard to case) or the data's text (as --case says); a multi-string is\n"
+      "  one text with its strings separated by \\x00. Key criteria with\n"
       "  no value or data criteria report each matching key once; otherwise each matching\n"
       "  value is a hit.\n"
       "\n"
@@ -326,13 +354,15 @@ std::string HelpText() {
       "  corvane-find --value contains path --data type text --data contains system32 --data-all\n"
       "\n"
       "The last line is the summary: \"Found N items\", \"Found N items (the maximum)\" or\n"
-      "\"Found N items before being stopped\". UTF-8 cannot hold a lone UTF-16 surrogate;\n"
+      "\"Found N items before being stopped\"; when a regular expression gave texts up at\n"
+      "its limits (catastrophic backtracking, very long data), it adds \"N values were too\n"
+      "costly to match and were skipped\". UTF-8 cannot hold a lone UTF-16 surrogate;\n"
       "--json and --csv write U+FFFD for one and say on stderr how many they replaced.\n"
       "\n"
       "Exit codes:\n"
       "  0  the search ended and found at least one item\n"
       "  1  the search ended and found nothing\n"
-      "  2  bad command line\n"
+      "  2  bad command line (a regular expression that does not compile included)\n"
       "  3  the export, hive or saved-search file could not be read or is malformed\n"
       "  4  stopped by Ctrl+C (the items found so far were printed)\n"
       "  5  an unexpected failure (out of memory, output refused); a message says which\n";
@@ -379,8 +409,11 @@ bool ApplySavedSearch(const TText& vPath, TFindOptions& vOpts, std::string& vErr
       const bool typeRow = box.fKind == ckData && r.fMatchType == mtDataType;
       if (!CritRowValid(box.fKind, r.fMatchType, r.fText) ||
           (typeRow && (r.fDataType < 0 || r.fDataType >= std::int32_t(kDataTypeTexts.size())))) {
+        const TText why = CritRowError(r.fMatchType, r.fText);
         vError = ToUtf8(files.FullPath(vPath)) + ": " + box.fName + " row " + std::to_string(i + 1) +
-                 " is not complete, so the search cannot run";
+                 (why.empty() ? " is not complete, so the search cannot run"
+                              : ": the pattern '" + ToUtf8(r.fText) + "' does not compile: " +
+                                    ToUtf8(why));
         return false;
       }
       rows.push_back(TFindCrit{box.fKind, r.fMatchType, typeRow ? TText() : r.fText, r.fDataType});
@@ -518,6 +551,7 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
     if (!opts.fCriteria) {
       thread = std::make_unique<TSearchThread>(opts.fText, opts.fDatCase, opts.fMaxRslt,
                                                std::move(vFound), std::move(vProgress), vHost);
+      if (opts.fRegex) thread->MatchAsRegex();
       thread->LimitTimes(range);
       return thread;
     }
@@ -540,12 +574,13 @@ int RunFindUnguarded(const std::vector<TText>& vArgs, TFindIo& vIo) {
   const TSourceEnd end = CombinedEnd(RunSources(sources, run));
   const TStatus status = end.fStatus;
   const std::int32_t count = end.fCount;
+  const std::int32_t tooCostly = end.fTooCostly;
 
   if (replaced > 0)
     vIo.fErr("corvane-find: " + std::to_string(replaced) +
              " lone UTF-16 surrogates could not be written as UTF-8 and were replaced by U+FFFD\n");
   // The CSV is for a spreadsheet: its summary goes beside it, not into it.
-  (opts.fCsv ? vIo.fErr : vIo.fOut)(ToUtf8(EndText(status, count)) + "\n");
+  (opts.fCsv ? vIo.fErr : vIo.fOut)(ToUtf8(EndText(status, count, tooCostly)) + "\n");
   if (status == stFinished || status == stOverflow) return count > 0 ? kExitFound : kExitNothing;
   return kExitStopped;
 }

@@ -40,6 +40,7 @@ struct TFindOptions {
   bool fHaveText = false;
   std::int32_t fMaxRslt = 1000;
   bool fDatCase = false;
+  bool fRegex = false;  // the search text is a regular expression
   bool fJson = false;
   bool fCsv = false;
   bool fProgress = false;

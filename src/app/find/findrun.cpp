@@ -30,7 +30,10 @@ TSourceEnd SearchOne(const TFindSource& vSource, std::size_t vIndex, const TRunS
     vOut(text);
   };
   std::unique_ptr<TSearchThread> thread = vRun.fMake(host, found, vProgress);
-  thread->OnTerminate = [&](TThread&) { end.fStatus = thread->Status(); };
+  thread->OnTerminate = [&](TThread&) {
+    end.fStatus = thread->Status();
+    end.fTooCostly = thread->TooCostly();
+  };
   thread->Start();
   bool stopAsked = false;
   while (!thread->Finished()) {
@@ -121,6 +124,7 @@ TSourceEnd CombinedEnd(const std::vector<TSourceEnd>& vEnds) {
   bool stopped = false, overflow = false;
   for (const TSourceEnd& e : vEnds) {
     all.fCount += e.fCount;
+    all.fTooCostly += e.fTooCostly;
     stopped = stopped || (e.fStatus != stFinished && e.fStatus != stOverflow);
     overflow = overflow || e.fStatus == stOverflow;
   }

@@ -29,6 +29,7 @@ struct TFindSource {
 struct TSourceEnd {
   TStatus fStatus = stReady;
   std::int32_t fCount = 0;
+  std::int32_t fTooCostly = 0;  // texts a regular expression gave up on
 };
 
 // Builds the search thread for a host, with the hit and progress reports to use.
@@ -54,7 +55,7 @@ std::vector<TSourceEnd> RunSources(const std::vector<TFindSource>& vSources,
                                    const TRunSources& vRun);
 
 // The outcome of several searches as one: stopped when any was stopped, the maximum when any
-// reached it, finished otherwise; the counts added up.
+// reached it, finished otherwise; the counts (and the texts given up) added up.
 TSourceEnd CombinedEnd(const std::vector<TSourceEnd>& vEnds);
 
 }  // namespace corvane::find
