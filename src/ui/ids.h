@@ -39,6 +39,7 @@ enum : int {
 enum : int {
   pcMain = 300,
   ebNow,
+  cbRegex,
   cbPerPage = 310,
   cbMaxRslt,
   lblSearch = 320,

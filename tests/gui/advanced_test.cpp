@@ -88,6 +88,11 @@ class TAdvanced {
     return r.top;
   }
   int Selected(HWND vCombo) const { return int(SendMessageW(vCombo, CB_GETCURSEL, 0, 0)); }
+  // The match type of a row's list: each entry keeps its number.
+  int MatchOf(HWND vCombo) const {
+    const LRESULT at = SendMessageW(vCombo, CB_GETCURSEL, 0, 0);
+    return at == CB_ERR ? -1 : int(SendMessageW(vCombo, CB_GETITEMDATA, WPARAM(at), 0));
+  }
   int RootBits() const {
     int bits = 0;
     for (int i = 0; i < 5; ++i)
@@ -101,7 +106,7 @@ class TAdvanced {
   // The row as the window shows it: match type, data type, text.
   TCritRow Criterion(int vBox, int vRow) const {
     TCritRow r;
-    r.fMatchType = Selected(Part(vBox, vRow, ids::cbCrit));
+    r.fMatchType = MatchOf(Part(vBox, vRow, ids::cbCrit));
     r.fDataType = r.fMatchType == corvane::mtDataType ? Selected(Part(vBox, vRow, ids::cxCrit)) : 0;
     r.fText = corvane::FromW(Text(Part(vBox, vRow, ids::ebCrit)).c_str());
     return r;
@@ -669,4 +674,83 @@ TEST_F(AdvancedGui, AChangeOfAnyOrAllClearsTheResults) {
   EXPECT_GT(app.Rows(), 0);
 }
 
+// A regular expression from the keyboard, in a value-name row and in the Basic search: it
+// finds what corvane-find finds with the same pattern; a pattern that does not compile turns
+// the light red, says why in the status bar and blocks Search.
+TEST_F(AdvancedGui, ARegexRowAndTheBasicRegexFindWhatCorvaneFindFindsAndABadPatternBlocksSearch) {
+  // qzvOne and qzvTwo, not qzvThree (one letter too many); no brackets of (), which the
+  // display's keyboard map does not type.
+  const wchar_t kPattern[] = L"^qzv[ot]..e?$";
+  TCorvane app;
+  ASSERT_NE(app.Main(), nullptr);
+  TAdvanced adv(app);
+  HWND main = app.Main();
+  HWND edit = app.Control(ids::ebNow);
+
+  // The Basic search: the pattern typed, Alt+X ticks "Regular expression", Enter searches.
+  ASSERT_TRUE(InFront(app));
+  TypeText(kPattern);
+  app.ForgetFound();
+  Press(VK_RETURN);
+  ASSERT_TRUE(app.WaitFound());
+  EXPECT_EQ(app.SearchText(), L"Found 0 items") << "as plain text the pattern is in no name";
+  PressWith({VK_MENU}, VK_LEFT);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(edit) != FALSE; }, 5s));
+  PressWith({VK_MENU}, 'X');
+  ASSERT_TRUE(WaitUntil(
+      [&] { return SendMessageW(app.Control(ids::cbRegex), BM_GETCHECK, 0, 0) == BST_CHECKED; },
+      5s));
+  const std::wstring expected = FindSummary(RunFind(L"--regex \"" + std::wstring(kPattern) + L"\""));
+  EXPECT_EQ(expected, L"Found 2 items") << "corvane-find";
+  ASSERT_TRUE(TabTo(main, edit));
+  app.ForgetFound();
+  Press(VK_RETURN);
+  ASSERT_TRUE(app.WaitFound());
+  EXPECT_EQ(app.SearchText(), expected);
+  PressWith({VK_MENU}, VK_LEFT);
+  ASSERT_TRUE(TabTo(main, edit));
+  Press(VK_END);
+  TypeText(L"[");
+  EXPECT_TRUE(WaitUntil([&] { return !app.Enabled(ids::acSearch); }, 5s))
+      << "a bad pattern: " << Utf8(Text(edit));
+  EXPECT_NE(app.Status().find(L"missing terminating ] for character class at offset 14"),
+            std::wstring::npos)
+      << Utf8(app.Status());
+
+  // A value-name row: "matches (regex)" from its match type list, then the pattern.
+  ASSERT_TRUE(KeysToAdvanced(app, adv));
+  ASSERT_TRUE(TabTo(main, adv.Add(1)));
+  Press(VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return adv.Rows(1).size() == 1; }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(1, 0, ids::ebCrit); }, 5s));
+  PressWith({VK_SHIFT}, VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == adv.Part(1, 0, ids::cbCrit); }, 5s));
+  Press(VK_END);
+  Press(VK_UP);
+  ASSERT_TRUE(WaitUntil([&] { return adv.MatchOf(adv.Part(1, 0, ids::cbCrit)) == 5; }, 5s))
+      << "matches (regex), the last but one of a name row's list";
+  Press(VK_TAB);
+  TypeText(kPattern);
+  ASSERT_TRUE(WaitUntil([&] { return LightOf(adv.Part(1, 0, ids::pbStat)) == lGreen; }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
+  const std::wstring rows = FindSummary(RunFind(L"--value regex \"" + std::wstring(kPattern) + L"\""));
+  EXPECT_EQ(rows, L"Found 2 items") << "corvane-find";
+  app.ForgetFound();
+  Press(VK_RETURN);
+  ASSERT_TRUE(app.WaitFound());
+  EXPECT_EQ(app.SearchText(), rows);
+
+  // A bracket too many: the light turns red, the status bar says why, Search is blocked.
+  PressWith({VK_MENU}, VK_LEFT);
+  ASSERT_TRUE(TabTo(main, adv.Part(1, 0, ids::ebCrit)));
+  Press(VK_END);
+  TypeText(L"[");
+  EXPECT_TRUE(WaitUntil([&] { return LightOf(adv.Part(1, 0, ids::pbStat)) != lGreen; }, 5s));
+  EXPECT_TRUE(WaitUntil([&] { return !app.Enabled(ids::acSearch); }, 5s));
+  EXPECT_NE(app.Status().find(L"missing terminating ]"), std::wstring::npos)
+      << Utf8(app.Status());
+  Screenshot(L"advanced-bad-pattern");
+}
+
 }  // namespace
+

@@ -349,8 +349,9 @@ void ExpectBarAndGridAt(HWND vMain, int vDpi) {
   for (int c = 0; c < 11; ++c) {
     const int width = int(SendMessageW(grid, LVM_GETCOLUMNWIDTH, WPARAM(c), 0));
     row += width;
-    if (!widest[c].empty())
+    if (!widest[c].empty()) {
       EXPECT_GE(width, TextWidth(dc, widest[c]) + 2) << "grid column " << c << " at " << vDpi;
+    }
   }
   SelectObject(dc, old);
   ReleaseDC(grid, dc);

@@ -57,10 +57,14 @@ void TCritFrame::CreateControls() {
 }
 
 void TCritFrame::Setup(std::int32_t which, TChange vChange) {
-  const std::size_t count = which > ckValue ? kMatchTypeTexts.size() : kMatchTypeTexts.size() - 1;
-  for (std::size_t i = 0; i < count; ++i)
-    SendMessageW(cbCrit, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(kMatchTypeTexts[i])));
-  SendMessageW(cbCrit, CB_SETCURSEL, mtContains, 0);
+  // Each entry keeps its match type: name rows leave out "data type is".
+  for (std::int32_t m = 0; m < std::int32_t(kMatchTypeTexts.size()); ++m) {
+    if (m == mtDataType && which <= ckValue) continue;
+    const LRESULT at = SendMessageW(cbCrit, CB_ADDSTRING, 0,
+                                    reinterpret_cast<LPARAM>(W(kMatchTypeTexts[std::size_t(m)])));
+    SendMessageW(cbCrit, CB_SETITEMDATA, WPARAM(at), LPARAM(m));
+  }
+  SelectMatch(mtContains);
   fChange = std::move(vChange);
   fType = which;
   ShowDataType(false);
@@ -70,7 +74,7 @@ void TCritFrame::Setup(std::int32_t which, TChange vChange) {
 void TCritFrame::Setup(std::int32_t which, TChange vChange, std::int32_t Idx, std::int32_t iTyp,
                        const TText& S) {
   Setup(which, std::move(vChange));
-  SendMessageW(cbCrit, CB_SETCURSEL, WPARAM(Idx), 0);
+  SelectMatch(Idx);
   if (Idx == mtDataType) {
     ShowDataType(true);
     SendMessageW(cxCrit, CB_SETCURSEL, WPARAM(iTyp), 0);
@@ -80,9 +84,22 @@ void TCritFrame::Setup(std::int32_t which, TChange vChange, std::int32_t Idx, st
   CheckValid();
 }
 
+void TCritFrame::SelectMatch(std::int32_t vMatch) {
+  const int n = int(SendMessageW(cbCrit, CB_GETCOUNT, 0, 0));
+  int at = -1;
+  for (int i = 0; i < n && at < 0; ++i)
+    if (SendMessageW(cbCrit, CB_GETITEMDATA, WPARAM(i), 0) == LRESULT(vMatch)) at = i;
+  SendMessageW(cbCrit, CB_SETCURSEL, WPARAM(at), 0);
+}
+
+std::int32_t TCritFrame::Match() const {
+  const LRESULT at = SendMessageW(cbCrit, CB_GETCURSEL, 0, 0);
+  return at == CB_ERR ? -1 : std::int32_t(SendMessageW(cbCrit, CB_GETITEMDATA, WPARAM(at), 0));
+}
+
 TCritRow TCritFrame::Row() const {
   TCritRow r;
-  r.fMatchType = std::int32_t(SendMessageW(cbCrit, CB_GETCURSEL, 0, 0));
+  r.fMatchType = Match();
   r.fDataType = std::int32_t(SendMessageW(cxCrit, CB_GETCURSEL, 0, 0));
   r.fText = WindowText(ebCrit);
   return r;
@@ -105,7 +122,7 @@ void TCritFrame::FrameResize() {
 }
 
 void TCritFrame::cbCritChange() {
-  const bool dataType = SendMessageW(cbCrit, CB_GETCURSEL, 0, 0) == mtDataType;
+  const bool dataType = Match() == mtDataType;
   if (dataType) SendMessageW(cxCrit, CB_SETCURSEL, 0, 0);
   ShowDataType(dataType);
   CheckValid();
@@ -120,6 +137,15 @@ void TCritFrame::ebCritChange() {
 void TCritFrame::CheckValid() {
   const TCritRow r = Row();
   const bool valid = CritRowValid(TCritKind(fType), r.fMatchType, r.fText);
+  // A pattern that does not compile says why, in the light's hint and in the status bar.
+  const TText error = CritRowError(r.fMatchType, r.fText);
+  if (error != fError) {
+    fError = error;
+    fApp.SetHint(pbStat, error.empty()
+                             ? TText(u"Validity check|Green light if this search criterion is valid")
+                             : u"Invalid pattern|" + error);
+    if (!error.empty()) fApp.ChangeHint(u"Invalid pattern|" + error);
+  }
   if (valid == fValid) return;
   fValid = valid;
   InvalidateRect(pbStat, nullptr, FALSE);
@@ -131,9 +157,10 @@ void TCritFrame::pbStatPaint(const DRAWITEMSTRUCT& vItem) {
 
 LRESULT CALLBACK TCritFrame::ebCritKeyPress(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR vRef) noexcept {
-  // A typed backslash cannot be part of a key name; pasting is not filtered.
+  // A typed backslash cannot be part of a key name (but of a pattern); pasting is not filtered.
   const auto* self = reinterpret_cast<const TCritFrame*>(vRef);
-  if (vMsg == WM_CHAR && wParam == L'\\' && self->fType == ckKey) return 0;
+  if (vMsg == WM_CHAR && wParam == L'\\' && self->fType == ckKey && !IsRegexMatch(self->Match()))
+    return 0;
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 

@@ -33,7 +33,8 @@ class TCritFrame final : public TWindow {
   // A fresh row of kind which: "contains", an empty text.
   void Setup(std::int32_t which, TChange vChange);
   // A fresh row, then match type Idx and either data type iTyp (Idx 4) or the text S. A
-  // position outside its list leaves that list with nothing selected.
+  // match type the row does not offer, or a data type outside its list, leaves that list
+  // with nothing selected.
   void Setup(std::int32_t which, TChange vChange, std::int32_t Idx, std::int32_t iTyp,
              const TText& S);
 
@@ -64,10 +65,14 @@ class TCritFrame final : public TWindow {
   void ebCritChange();
   void pbStatPaint(const DRAWITEMSTRUCT& vItem);
   void CheckValid();
+  // The match type list holds each type's number with its entry.
+  void SelectMatch(std::int32_t vMatch);
+  std::int32_t Match() const;  // -1 when none is selected
   static LRESULT CALLBACK ebCritKeyPress(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR vId, DWORD_PTR vRef) noexcept;
 
   bool fValid = false;
+  TText fError;  // why the row's pattern does not compile
   std::int32_t fType = 0;
   TChange fChange;
 

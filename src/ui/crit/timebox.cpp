@@ -196,9 +196,9 @@ void TTimeBox::ShowFields() {
   ShowWindow(dtTo, limit == tlBetween ? SW_SHOW : SW_HIDE);
   ShowWindow(ebCount, limit == tlWithin ? SW_SHOW : SW_HIDE);
   ShowWindow(cbUnit, limit == tlWithin ? SW_SHOW : SW_HIDE);
+  // Only what shows changes: moving the list that is reporting its choice would upset it.
   fApp.SetHint(dtFrom, limit == tlBefore ? u"Latest time|Keys last written at or before this time"
                                          : u"Earliest time|Keys last written at or after this time");
-  Arrange();
 }
 
 void TTimeBox::Arrange() {

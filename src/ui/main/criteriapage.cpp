@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "search/regexmatch.h"
 #include "ui/ids.h"
 #include "ui/window/focus.h"
 
@@ -34,6 +35,10 @@ HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
                     SS_NOPREFIX, S(8), S(10), S(440), S(16), 0, font);
   ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, S(8), S(32), S(400),
                         S(21), ids::ebNow, font, WS_EX_CLIENTEDGE);
+  cbRegex = CreateControl(tsEasy, L"BUTTON", L"Regular e&xpression", WS_TABSTOP | BS_AUTOCHECKBOX,
+                          S(8), S(60), S(160), S(17), ids::cbRegex, font);
+  fApp.SetHint(cbRegex, u"Regular expression|Search for the text as a regular expression (names "
+                        u"without regard to case)");
   tsAdvanced = CreatePanel(fPage, 0, 0, 100, 100, &fAdvancedAlign);
   fCrit = std::make_unique<TCritBoxes>(fApp, fDisplay, fChanged);
   fAdvancedAlign.Add(fCrit->Create(tsAdvanced), alClient);
@@ -69,6 +74,7 @@ void TCriteriaPage::TabsAsButtons() {
 void TCriteriaPage::NewSearch() {
   fCrit->SetRootBits(DefaultRoots);
   SetWindowTextW(ebNow, L"");
+  SendMessageW(cbRegex, BM_SETCHECK, BST_UNCHECKED, 0);
   fCrit->NewSearch();
   fTime->NewSearch();
 }
@@ -103,7 +109,25 @@ void TCriteriaPage::Layout() {
   }
   SetBounds(lblEasy, S(8), S(10), std::max(0, int(area.right - area.left) - S(16)), S(16));
   SetBounds(ebNow, S(8), S(32), (area.right - area.left) - S(16), S(21));
+  SetBounds(cbRegex, S(8), S(60), S(160), S(17));
   SetBounds(sbSearchE, S(8), S(11), S(75), S(25));
+}
+
+bool TCriteriaPage::BasicRegex() const {
+  return SendMessageW(cbRegex, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+TText TCriteriaPage::BasicProblem() const {
+  return BasicRegex() && !BasicTextEmpty() ? RegexError(BasicText()) : TText();
+}
+
+void TCriteriaPage::BasicChanged() {
+  const TText problem = BasicProblem();
+  if (problem != fBasicProblem) {
+    fBasicProblem = problem;
+    fApp.ChangeHint(problem.empty() ? TText() : u"Invalid pattern|" + problem);
+  }
+  fChanged();
 }
 
 void TCriteriaPage::Rescale(int vOldDpi) {
@@ -119,7 +143,11 @@ void TCriteriaPage::Rescale(int vOldDpi) {
 bool TCriteriaPage::OnCommand(int vId, int vCode, HWND vControl) {
   if (fCrit->OnCommand(vId, vCode, vControl)) return true;
   if (vControl && vControl == ebNow) {
-    if (vCode == EN_CHANGE) fChanged();
+    if (vCode == EN_CHANGE) BasicChanged();
+    return true;
+  }
+  if (vControl && vControl == cbRegex) {
+    if (vCode == BN_CLICKED) BasicChanged();
     return true;
   }
   return false;

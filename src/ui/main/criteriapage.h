@@ -40,6 +40,11 @@ class TCriteriaPage {
   void TabsAsButtons();
   TText BasicText() const { return WindowText(ebNow); }
   bool BasicTextEmpty() const { return GetWindowTextLengthW(ebNow) == 0; }
+  // "Regular expression" is checked: the Basic text is a pattern.
+  bool BasicRegex() const;
+  // Why the Basic text cannot be searched for (a pattern that does not compile); empty when
+  // it can.
+  TText BasicProblem() const;
   // New search: all roots, no text, no rows, "any" everywhere, any time.
   void NewSearch();
   // The first control of the shown tab.
@@ -51,6 +56,7 @@ class TCriteriaPage {
 
   // After the window was resized: the tab pages over the tab control's display area.
   void Layout();
+  void BasicChanged();
   // After the window's scale changed from vOldDpi (its controls already moved with it).
   void Rescale(int vOldDpi);
   // WM_COMMAND and WM_NOTIFY of the page's controls; true when it was the page's.
@@ -67,7 +73,8 @@ class TCriteriaPage {
   std::unique_ptr<TTimeBox> fTime;
   HWND fPage = nullptr, pcMain = nullptr, tsEasy = nullptr, tsAdvanced = nullptr,
        ebNow = nullptr, pnlBottom = nullptr, sbSearchE = nullptr, lblEasy = nullptr,
-       fSpacer = nullptr;
+       fSpacer = nullptr, cbRegex = nullptr;
+  TText fBasicProblem;  // shown in the status bar when it changes
   TAlignList fPageAlign, fAdvancedAlign;
 };
 

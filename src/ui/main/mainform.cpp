@@ -307,6 +307,7 @@ void TMainForm::acAllUpdate() {
   s.fPage = fPage;
   s.fAdvancedTab = fCriteria->AdvancedTab();
   s.fBasicTextEmpty = fCriteria->BasicTextEmpty();
+  s.fBasicValid = fCriteria->BasicProblem().empty();
   s.fAdvancedValid = CriteriaComplete(CurrentCriteria());
   s.fTimeValid = fCriteria->Time().Valid();
   s.fSearched = Searched;
@@ -367,7 +368,8 @@ void TMainForm::acSearchExecute() {
     if (fCriteria->AdvancedTab())
       fSearch->StartComplex(CurrentCriteria(), fOptions->MaxRslt(), range);
     else
-      fSearch->StartSimple(fCriteria->BasicText(), fOptions->Case(), fOptions->MaxRslt(), range);
+      fSearch->StartSimple(fCriteria->BasicText(), fCriteria->BasicRegex(), fOptions->Case(),
+                           fOptions->MaxRslt(), range);
   } catch (const std::exception& e) {
     SearchNotStarted(FromUtf8(e.what()));
     return;

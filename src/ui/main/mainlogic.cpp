@@ -118,7 +118,7 @@ TActionStates ActionStates(const TWindowState& v) {
   a.fKDetail = v.fPage == 1 && v.fRowSelected && (!v.fFileSearched || v.fHiveSearched);
   a.fStop = !idle;
   a.fSearch = v.fPage == 0 && idle && v.fTimeValid &&
-              (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty);
+              (v.fAdvancedTab ? v.fAdvancedValid : !v.fBasicTextEmpty && v.fBasicValid);
   a.fSave = v.fPage == 0 && v.fAdvancedTab && v.fAdvancedValid;
   a.fExport = v.fHits && idle;
   a.fSearchFile = a.fSearchHive = idle;

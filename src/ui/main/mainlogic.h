@@ -92,6 +92,7 @@ struct TWindowState {
   std::int32_t fPage = 0;       // 0 criteria, 1 results, 2 key detail
   bool fAdvancedTab = false;    // the Advanced criteria tab is shown
   bool fBasicTextEmpty = true;  // ebNow is empty
+  bool fBasicValid = true;      // ebNow holds no pattern that fails to compile
   bool fAdvancedValid = false;  // roots chosen, at least one row, every row valid
   bool fTimeValid = true;       // the time limit gives a range (or there is none)
   bool fSearched = false;

@@ -22,14 +22,15 @@ TProgProc TSearchRun::ProgProc() {
   };
 }
 
-void TSearchRun::StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt,
+void TSearchRun::StartSimple(const TText& vText, bool vRegex, bool vCase, std::int32_t vMaxRslt,
                              std::optional<TTimeRange> vRange) {
   ReleaseEnded();
   fHost.fStarting(true, true);
   fHitsFrom = hfSimple;
-  Start(std::make_unique<TSearchThread>(vText, vCase, vMaxRslt, FoundProc(), ProgProc(),
-                                        fHost.fSearchHost()),
-        vRange);
+  auto thread = std::make_unique<TSearchThread>(vText, vCase, vMaxRslt, FoundProc(), ProgProc(),
+                                                fHost.fSearchHost());
+  if (vRegex) thread->MatchAsRegex();
+  Start(std::move(thread), vRange);
 }
 
 void TSearchRun::StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt,
@@ -64,7 +65,8 @@ void TSearchRun::Start(std::unique_ptr<TSearchThread> vThread, std::optional<TTi
 void TSearchRun::SearchDone(TThread& Sender) {
   if (fShutdown) return;
   const TStatus status = static_cast<TSearchThread&>(Sender).Status();
-  fHost.fEnded(EndText(status, fHost.fHitCount()));
+  fHost.fEnded(EndText(status, fHost.fHitCount(),
+                       static_cast<TSearchThread&>(Sender).TooCostly()));
   // The thread is still running this report: keep the object until its thread has ended.
   if (sThread.get() == &Sender) {
     fEndedThread = std::move(sThread);

@@ -57,7 +57,8 @@ class TSearchRun {
 
   // Starts a search, of the keys written in vRange when there is one; throws when its thread
   // cannot be made or started (nothing then runs).
-  void StartSimple(const TText& vText, bool vCase, std::int32_t vMaxRslt,
+  // vRegex: vText is a regular expression.
+  void StartSimple(const TText& vText, bool vRegex, bool vCase, std::int32_t vMaxRslt,
                    std::optional<TTimeRange> vRange = std::nullopt);
   void StartComplex(const TSearchCriteria& vCriteria, std::int32_t vMaxRslt,
                     std::optional<TTimeRange> vRange = std::nullopt);
