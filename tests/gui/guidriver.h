@@ -253,6 +253,16 @@ inline HWND ChildById(HWND vParent, int vId) {
   return find.fFound;
 }
 
+// The driver is per-monitor aware, as corvane.exe is by its manifest: the windows it builds
+// itself and its screenshots are in the screen's real pixels at every scale.
+inline const bool kDpiAware = [] {
+  using TSetContext = BOOL(WINAPI*)(HANDLE);
+  const auto set = reinterpret_cast<TSetContext>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  return set && set(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)));
+}();
+
 // The display scale of this process and of the programs it starts: the runner sets LogPixels
 // in the prefix before it starts (96, 144 and 192).
 inline int TestDpi() {
