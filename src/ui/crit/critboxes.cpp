@@ -105,8 +105,9 @@ void TCritBoxes::CreateCritBox(int vBox, const wchar_t* vLabel, const char16_t* 
   SetWindowLongPtrW(box, GWLP_ID, ids::pnlCritKey + vBox);
   HWND strip = fStrip[i] = CreatePanel(box, 0, 0, S(455), S(kBoxHeaderHeight));
   SetWindowSubclass(strip, StripProc, kStripId, reinterpret_cast<DWORD_PTR>(this));
-  CreateControl(strip, L"STATIC", vLabel, SS_NOPREFIX, S(4), S(5), S(80), S(16), 0,
-                fDisplay.fFont);
+  // As wide as its text; "any" stands clear of the widest, "Value names:".
+  CreateControl(strip, L"STATIC", vLabel, SS_NOPREFIX, S(4), S(5),
+                TextWidth(strip, fDisplay.fFont, FromW(vLabel)) + S(2), S(16), 0, fDisplay.fFont);
   rbAny[i] = Button(strip, L"any", S(90), S(4), S(45), S(17), BoxId(vBox, ids::rbKeyAny),
                     WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON);
   rbAll[i] = Button(strip, L"all", S(140), S(4), S(45), S(17), BoxId(vBox, ids::rbKeyAll),

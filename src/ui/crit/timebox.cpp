@@ -32,15 +32,6 @@ TText PickerFormat() {
   return FromW(date) + u" " + FromW(time);
 }
 
-int TextWidth(HWND vWnd, HFONT vFont, const TText& vText) {
-  const TWindowDC dc(vWnd);
-  const HGDIOBJ old = SelectObject(dc.Get(), vFont);
-  SIZE size{};
-  GetTextExtentPoint32W(dc.Get(), W(vText), int(vText.size()), &size);
-  SelectObject(dc.Get(), old);
-  return int(size.cx);
-}
-
 // The width a picker needs for the widest date and time of the format, with its button.
 int PickerWidth(HWND vParent, HFONT vFont, const TText& vFormat) {
   const auto space = vFormat.find(u' ');

@@ -1,6 +1,7 @@
 #include "ui/main/options.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "ui/ids.h"
 #include "ui/main/mainlogic.h"
@@ -63,10 +64,16 @@ void TOptions::CreateLists(HWND vPanel) {
 
 void TOptions::LayoutLists() {
   const TDisplay& d = fDisplay;
-  SetBounds(lblPerPage, d.S(90), d.S(15), d.S(104), d.S(16));
-  SetBounds(cbPerPage, d.S(194), d.S(11), d.S(60), DroppedHeight(cbPerPage));
-  SetBounds(lblMaxRslt, d.S(262), d.S(15), d.S(106), d.S(16));
-  SetBounds(cbMaxRslt, d.S(370), d.S(11), d.S(70), DroppedHeight(cbMaxRslt));
+  // Each label as wide as its text, its list right after it.
+  int x = d.S(90);
+  for (const auto& [label, list, width] :
+       {std::tuple{lblPerPage, cbPerPage, 60}, std::tuple{lblMaxRslt, cbMaxRslt, 70}}) {
+    const int text = TextWidth(label, d.fFont, WindowText(label)) + d.S(2);
+    SetBounds(label, x, d.S(15), text, d.S(16));
+    x += text + d.S(2);
+    SetBounds(list, x, d.S(11), d.S(width), DroppedHeight(list));
+    x += d.S(width) + d.S(8);
+  }
   // The closed lists' height follows their items' (WM_MEASUREITEM with itemID -1 at creation).
   for (HWND list : {cbPerPage, cbMaxRslt}) {
     SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), ItemHeight());

@@ -237,6 +237,17 @@ void RescaleChildren(HWND vWnd, int vOld, int vNew, HFONT vOldFont, HFONT vNewFo
   }
 }
 
+int TextWidth(HWND vWnd, HFONT vFont, const TText& vText) {
+  HDC dc = GetDC(vWnd);
+  if (!dc) return 0;
+  const HGDIOBJ old = SelectObject(dc, vFont);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, W(vText), int(vText.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(vWnd, dc);
+  return int(size.cx);
+}
+
 int DroppedHeight(HWND vCombo) {
   RECT r{};
   SendMessageW(vCombo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));

@@ -121,6 +121,8 @@ TText WindowText(HWND vWnd);
 void SetWindowTextT(HWND vWnd, const TText& vText);
 void SetBounds(HWND vWnd, int vX, int vY, int vW, int vH);
 RECT ClientRect(HWND vWnd);
+// The width of vText in vFont, as drawn on vWnd's device.
+int TextWidth(HWND vWnd, HFONT vFont, const TText& vText);
 // The height of a drop-down combo box with its list open, which SetWindowPos sets (the closed
 // box's own height follows its font).
 int DroppedHeight(HWND vCombo);
