@@ -6,6 +6,8 @@
 #   find         corvane-find: the same keys
 #   find-within  corvane-find --modified-within 36500d: the same keys and hits, each key's
 #                last-write time checked against the range
+#   find-regex   corvane-find --regex: the text as a regular expression (a literal one for
+#                the default text), the same keys and hits
 #   regedit      regedit /E of the whole registry, its output searched for the text
 #   reg-query    reg query ROOT /s of all five roots, piped to the same text search
 # and, with CORVANE_FIND_BEFORE set to another corvane-find.exe, find-all-before and
@@ -36,6 +38,7 @@ run_one() {
     find-all) "$RUN" "$FIND" --no-probe --max 1000000 "$TEXT" ;;
     find) "$RUN" "$FIND" --max 1000000 "$TEXT" ;;
     find-within) "$RUN" "$FIND" --max 1000000 --modified-within 36500d "$TEXT" ;;
+    find-regex) "$RUN" "$FIND" --max 1000000 --regex "$TEXT" ;;
     find-all-before) "$RUN" "$BEFORE" --no-probe --max 1000000 "$TEXT" ;;
     find-before) "$RUN" "$BEFORE" --max 1000000 "$TEXT" ;;
     regedit)
@@ -47,8 +50,8 @@ run_one() {
   esac
 }
 
-ALL="bare-all find-all bare-skip find find-within regedit reg-query"
-[ -n "$BEFORE" ] && ALL="bare-all find-all find-all-before bare-skip find find-before find-within regedit reg-query"
+ALL="bare-all find-all bare-skip find find-within find-regex regedit reg-query"
+[ -n "$BEFORE" ] && ALL="bare-all find-all find-all-before bare-skip find find-before find-within find-regex regedit reg-query"
 PROGRAMS="${PROGRAMS:-$ALL}"
 read -r -a progs <<<"$PROGRAMS"
 
