@@ -32,14 +32,20 @@ TEST_F(GuiTest, TabMnemonicsAndEnterDriveTheSearchAndItsPages) {
   TypeText(kPlanted);
   ASSERT_TRUE(WaitUntil([&] { return Text(edit) == kPlanted; }, 5s)) << Text(edit);
   ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
-  Press(VK_TAB);
-  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::acSearch); }, 5s))
-      << "Tab from the text box to Search";
-  Press(VK_TAB);
-  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(ids::cbPerPage); }, 5s))
-      << "Tab on to the page size";
-  PressWith({VK_SHIFT}, VK_TAB);
-  PressWith({VK_SHIFT}, VK_TAB);
+  // Tab: the text's option, the time limit below the tabs, Search, then the page size.
+  const struct {
+    int fId;
+    const char* fWhat;
+  } order[] = {{ids::cbRegex, "Regular expression"},
+               {ids::cbTime, "the time limit"},
+               {ids::acSearch, "Search"},
+               {ids::cbPerPage, "the page size"}};
+  for (const auto& step : order) {
+    Press(VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == app.Control(step.fId); }, 5s))
+        << "Tab on to " << step.fWhat;
+  }
+  for (std::size_t i = 0; i < std::size(order); ++i) PressWith({VK_SHIFT}, VK_TAB);
   EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == edit; }, 5s)) << "Shift+Tab back";
 
   // Alt+S presses "&Search".

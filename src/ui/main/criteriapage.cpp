@@ -43,8 +43,6 @@ HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
   fCrit = std::make_unique<TCritBoxes>(fApp, fDisplay, fChanged);
   fAdvancedAlign.Add(fCrit->Create(tsAdvanced), alClient);
   ShowWindow(tsAdvanced, SW_HIDE);
-  // Last in the tab order, so that Tab reaches it after the criteria.
-  SetWindowPos(fTime->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   sbSearchE = CreateControl(pnlBottom, L"BUTTON", L"&Search", WS_TABSTOP | BS_PUSHBUTTON, S(8),
                             S(11), S(75), S(25), ids::acSearch, font);
@@ -107,6 +105,8 @@ void TCriteriaPage::Layout() {
     SetWindowPos(ts, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOACTIVATE);
   }
+  // Tab goes from the tabs' controls to the time limit, then to Search.
+  SetWindowPos(fTime->Handle(), tsEasy, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetBounds(lblEasy, S(8), S(10), std::max(0, int(area.right - area.left) - S(16)), S(16));
   SetBounds(ebNow, S(8), S(32), (area.right - area.left) - S(16), S(21));
   SetBounds(cbRegex, S(8), S(60), S(160), S(17));
