@@ -46,10 +46,10 @@ void Plant(TMemRegistry& vReg, const TText& vTag) {
   vReg.SetDword(kHKLM, u"Microsoft\\Windows\\CurrentVersion", u"Build", 12);
   vReg.SetText(kHKLM, u"Classes\\.txt", u"Content Type", u"text/plain", kRegExpandSz);
   const char16_t multi[] = u"one\0shell\0three\0";
-  vReg.SetValue(kHKLM, u"Classes\\.txt\\ShellNew", u"Multi", kRegMultiSz,
-                std::vector<std::uint8_t>(reinterpret_cast<const std::uint8_t*>(multi),
-                                          reinterpret_cast<const std::uint8_t*>(multi) +
-                                              sizeof multi));
+  vReg.SetValue(
+      kHKLM, u"Classes\\.txt\\ShellNew", u"Multi", kRegMultiSz,
+      std::vector<std::uint8_t>(reinterpret_cast<const std::uint8_t*>(multi),
+                                reinterpret_cast<const std::uint8_t*>(multi) + sizeof multi));
   vReg.SetValue(kHKLM, u"Classes\\.txt\\ShellNew", u"Bin", kRegBinary, {0x0C, 0, 0, 0, 0x41});
   vReg.SetValue(kHKLM, u"Policies", u"Odd", 0x4242, {'s', 0, 'h', 0});
   for (int i = 0; i < 30; ++i)
@@ -59,9 +59,10 @@ void Plant(TMemRegistry& vReg, const TText& vTag) {
 class FindHive : public testing::Test {
  protected:
   void SetUp() override {
-    fDir = fs::temp_directory_path() /
-           ("corvane-findhive-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fDir =
+        fs::temp_directory_path() /
+        ("corvane-findhive-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(fDir);
   }
   void TearDown() override { fs::remove_all(fDir); }
@@ -229,8 +230,10 @@ TEST_F(FindHive, DirtyHiveWithLogsFindsTheLoggedChangesWithoutANotice) {
   ASSERT_GE(entries.size(), 2u);
   const fs::path hive = fDir / "SOFTWARE";
   WriteBytes(hive, before.fBytes.data(), before.fBytes.size());
-  const test::THiveLogImage log1 = test::WriteHiveLog(before, 2, {entries.begin(), entries.begin() + 1});
-  const test::THiveLogImage log2 = test::WriteHiveLog(before, 3, {entries.begin() + 1, entries.end()});
+  const test::THiveLogImage log1 =
+      test::WriteHiveLog(before, 2, {entries.begin(), entries.begin() + 1});
+  const test::THiveLogImage log2 =
+      test::WriteHiveLog(before, 3, {entries.begin() + 1, entries.end()});
   WriteBytes(fDir / "SOFTWARE.LOG1", log1.fBytes.data(), log1.fBytes.size());
   WriteBytes(fDir / "SOFTWARE.LOG2", log2.fBytes.data(), log2.fBytes.size());
   const std::string reg5 = SaveRegExport(reg, TRootKeySet(1 << rHKLM));
@@ -238,7 +241,8 @@ TEST_F(FindHive, DirtyHiveWithLogsFindsTheLoggedChangesWithoutANotice) {
 
   const TRun logged = Find({u"--hive", hive.u16string(), u"written to the log"});
   EXPECT_EQ(logged.fExit, kExitFound);
-  EXPECT_NE(logged.fOut.find("Key: SOFTWARE\\policies\\logged\n"), std::string::npos) << logged.fOut;
+  EXPECT_NE(logged.fOut.find("Key: SOFTWARE\\policies\\logged\n"), std::string::npos)
+      << logged.fOut;
   EXPECT_EQ(logged.fErr, "");
   // Every hit as in the export of the keys after the change.
   const TRun h = Find({u"--hive", hive.u16string(), u"shell"});

@@ -7,9 +7,9 @@
 
 #include "app/corvane/instancelayout.h"
 #include "guidriver.h"
-#include "support/runexe.h"
 #include "savedsearch/qmxfile.h"
 #include "search/criteria.h"
+#include "support/runexe.h"
 #include "text/wide.h"
 #include "ui/main/mainform.h"
 #include "ui/window/application.h"
@@ -703,7 +703,8 @@ TEST_F(AdvancedGui, ARegexRowAndTheBasicRegexFindWhatCorvaneFindFindsAndABadPatt
   ASSERT_TRUE(WaitUntil(
       [&] { return SendMessageW(app.Control(ids::cbRegex), BM_GETCHECK, 0, 0) == BST_CHECKED; },
       5s));
-  const std::wstring expected = FindSummary(RunFind(L"--regex \"" + std::wstring(kPattern) + L"\""));
+  const std::wstring expected =
+      FindSummary(RunFind(L"--regex \"" + std::wstring(kPattern) + L"\""));
   EXPECT_EQ(expected, L"Found 2 items") << "corvane-find";
   ASSERT_TRUE(TabTo(main, edit));
   app.ForgetFound();
@@ -736,7 +737,8 @@ TEST_F(AdvancedGui, ARegexRowAndTheBasicRegexFindWhatCorvaneFindFindsAndABadPatt
   TypeText(kPattern);
   ASSERT_TRUE(WaitUntil([&] { return LightOf(adv.Part(1, 0, ids::pbStat)) == lGreen; }, 5s));
   ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
-  const std::wstring rows = FindSummary(RunFind(L"--value regex \"" + std::wstring(kPattern) + L"\""));
+  const std::wstring rows =
+      FindSummary(RunFind(L"--value regex \"" + std::wstring(kPattern) + L"\""));
   EXPECT_EQ(rows, L"Found 2 items") << "corvane-find";
   app.ForgetFound();
   Press(VK_RETURN);
@@ -750,10 +752,8 @@ TEST_F(AdvancedGui, ARegexRowAndTheBasicRegexFindWhatCorvaneFindFindsAndABadPatt
   TypeText(L"[");
   EXPECT_TRUE(WaitUntil([&] { return LightOf(adv.Part(1, 0, ids::pbStat)) != lGreen; }, 5s));
   EXPECT_TRUE(WaitUntil([&] { return !app.Enabled(ids::acSearch); }, 5s));
-  EXPECT_NE(app.Status().find(L"missing terminating ]"), std::wstring::npos)
-      << Utf8(app.Status());
+  EXPECT_NE(app.Status().find(L"missing terminating ]"), std::wstring::npos) << Utf8(app.Status());
   Screenshot(L"advanced-bad-pattern");
 }
 
 }  // namespace
-

@@ -23,11 +23,12 @@ class DpiGui : public ::testing::Test {
     for (int i = 0; i < 40; ++i) bytes[i] = BYTE(0xF0 + i % 16);
     RegSetValueExW(key, L"qzdpi bytes", 0, REG_BINARY, bytes, sizeof bytes);
     const wchar_t text[] = L"C:\\Program Files\\Corvane\\a rather long path to wrap.dll";
-    RegSetValueExW(key, L"qzdpi text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   sizeof text);
+    RegSetValueExW(key, L"qzdpi text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
     RegCloseKey(key);
   }
-  static void TearDownTestSuite() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneDpiTest"); }
+  static void TearDownTestSuite() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneDpiTest");
+  }
   void SetUp() override {
     DeleteFileW(IniPath().c_str());
     MouseTo({1, 1});

@@ -131,8 +131,9 @@ TEST_F(TimeGui, AWithinLimitFromTheKeyboardFindsTheFreshKeyAndShowsItsTime) {
 TEST_F(TimeGui, AnExportFileRefusesALimitAndASavedLimitLoadsIntoTheControls) {
   TTempDir dir(L"cvt-b");
   const std::wstring reg = dir.File(L"export.reg");
-  WriteFileBytes(reg, "Windows Registry Editor Version 5.00\r\n\r\n"
-                      "[HKEY_CURRENT_USER\\QzTimeExport]\r\n\"qztime\"=\"x\"\r\n");
+  WriteFileBytes(reg,
+                 "Windows Registry Editor Version 5.00\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\QzTimeExport]\r\n\"qztime\"=\"x\"\r\n");
   corvane::TSearchCriteria saved;
   saved.fKeyRows = {{0, 0, u"qztime"}};
   saved.fTime = {corvane::tlWithin, 0, 0, 90, corvane::tuMinutes};

@@ -285,7 +285,8 @@ int HeightShort(HWND vControl) {
   wchar_t cls[64] = {};
   GetClassNameW(vControl, cls, 64);
   if (_wcsicmp(cls, L"Edit") != 0 && _wcsicmp(cls, L"Button") != 0 &&
-      _wcsicmp(cls, L"ComboBox") != 0 && !(_wcsicmp(cls, L"Static") == 0 && !Text(vControl).empty()))
+      _wcsicmp(cls, L"ComboBox") != 0 &&
+      !(_wcsicmp(cls, L"Static") == 0 && !Text(vControl).empty()))
     return 0;
   HDC dc = GetDC(vControl);
   const HGDIOBJ old =
@@ -334,16 +335,17 @@ void ExpectBarAndGridAt(HWND vMain, int vDpi) {
   SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
   EXPECT_GE(button.bottom - button.top, MulDiv(24, vDpi, 96)) << "tool bar button at " << vDpi;
   int cx = 0, cy = 0;
-  ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(bar, TB_GETIMAGELIST, 0, 0)),
-                        &cx, &cy);
+  ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(bar, TB_GETIMAGELIST, 0, 0)), &cx,
+                        &cy);
   EXPECT_EQ(cx, vDpi >= 192 ? 32 : vDpi >= 144 ? 24 : 16) << "tool bar image at " << vDpi;
 
   // Each column of the grid holds its widest text in the grid's font, 2 pixels in from its
   // left edge, and the whole row of 8 bytes lies within the list.
   HWND grid = ChildById(vMain, ids::sgData);
   HDC dc = GetDC(grid);
-  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(grid, WM_GETFONT, 0, 0)));
-  const std::wstring widest[11] = {L"FFF8", L"FF", L"FF", L"FF", L"FF", L"FF",
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(grid, WM_GETFONT, 0, 0)));
+  const std::wstring widest[11] = {L"FFF8", L"FF", L"FF", L"FF", L"FF",      L"FF",
                                    L"FF",   L"FF", L"FF", L"",   L"WWWWWWWW"};
   int row = 0;
   for (int c = 0; c < 11; ++c) {

@@ -14,9 +14,9 @@ namespace corvane {
 
 void PrintTo(const TSearchCriteria& c, std::ostream* os) {
   *os << "roots " << int(c.fRoots.Bits()) << " options " << c.fPerPageIdx << c.fMaxRsltIdx
-      << c.fDatCase << " all " << c.fKeyAll << c.fValAll << c.fDatAll << " time "
-      << c.fTime.fLimit << "/" << c.fTime.fAfter << "/" << c.fTime.fBefore << "/" << c.fTime.fCount
-      << "/" << c.fTime.fUnit;
+      << c.fDatCase << " all " << c.fKeyAll << c.fValAll << c.fDatAll << " time " << c.fTime.fLimit
+      << "/" << c.fTime.fAfter << "/" << c.fTime.fBefore << "/" << c.fTime.fCount << "/"
+      << c.fTime.fUnit;
   for (const auto* rows : {&c.fKeyRows, &c.fValRows, &c.fDatRows}) {
     *os << " |";
     for (const TCritRow& r : *rows)
@@ -262,15 +262,16 @@ TEST(QmxFile, TheTimeLimitFollowsTheRows) {
   for (const auto& [hex, error] : std::vector<std::pair<std::string, std::string>>{
            {head + "02 05", "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (5)"},
            {head + "02 00", "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (0)"},
-           {head + "02 01 06 05 6E 6F 6F 6E 21", kBadValue},   // not a time
+           {head + "02 01 06 05 6E 6F 6F 6E 21", kBadValue},  // not a time
            // 0 stands for "unknown", which no limit can be written with
            {head + "02 02 06 14 31 36 30 31 2D 30 31 2D 30 31 54 30 30 3A 30 30 3A 30 30 5A",
             kBadValue},
-           {head + "02 03 " + noonText, kEnd},                    // "between" missing its end
-           {head + "02 04 02 FF 02 00", kBadValue},             // a negative count
-           {head + "02 04 02 01 02 03", "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (3)"},
+           {head + "02 03 " + noonText, kEnd},       // "between" missing its end
+           {head + "02 04 02 FF 02 00", kBadValue},  // a negative count
+           {head + "02 04 02 01 02 03",
+            "Listenindex au\u00dferhalb des g\u00fcltigen Bereichs (3)"},
            {head + "02 01 " + noonText + " " + name + "02 01 " + noonText,
-            "QMX file corrupted (1)"},                           // the field twice
+            "QMX file corrupted (1)"},  // the field twice
            {std::string(kExample) + " 06 03 61 62 63 02 01", "QMX file corrupted (1)"},
            {std::string(kExample) + " 02 01", kBadValue}}) {
     TSearchCriteria r;
@@ -317,8 +318,10 @@ TEST(QmxFile, RandomRoundTrips) {
     if (c.fTime.fLimit == tlAfter || c.fTime.fLimit == tlBetween)
       c.fTime.fAfter = (130'000ull + std::uint64_t(pick(20'000))) * day;
     if (c.fTime.fLimit == tlBefore || c.fTime.fLimit == tlBetween)
-      c.fTime.fBefore = (130'000ull + std::uint64_t(pick(20'000))) * day + std::uint64_t(pick(86'400)) * 10'000'000;
-    if (c.fTime.fLimit == tlWithin) c.fTime = {tlWithin, 0, 0, std::uint32_t(pick(100'000)), TTimeUnit(pick(3))};
+      c.fTime.fBefore = (130'000ull + std::uint64_t(pick(20'000))) * day +
+                        std::uint64_t(pick(86'400)) * 10'000'000;
+    if (c.fTime.fLimit == tlWithin)
+      c.fTime = {tlWithin, 0, 0, std::uint32_t(pick(100'000)), TTimeUnit(pick(3))};
     TSearchCriteria read;
     ReadQmx(WriteQmx(c), read);
     ASSERT_EQ(read, c) << "round " << round;

@@ -108,8 +108,7 @@ void TAboutForm::FormCreate() {
   SetWindowTextT(fDlg, u"About " + FromW(kAppTitle));
   fScale.SetDpi(DpiOf(fDlg));
   fFont.Reset(CreateFontW(fScale.FontHeight(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_SWISS, L"Arial"));
   SendMessageW(fDlg, WM_SETFONT, reinterpret_cast<WPARAM>(fFont.Get()), FALSE);
 
@@ -151,9 +150,8 @@ void TAboutForm::Panel1Paint(const DRAWITEMSTRUCT& vItem) {
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
   BITMAP info{};
-  const int picture = fPicture && GetObjectW(fPicture.Get(), sizeof info, &info)
-                          ? int(info.bmWidth)
-                          : S(48);
+  const int picture =
+      fPicture && GetObjectW(fPicture.Get(), sizeof info, &info) ? int(info.bmWidth) : S(48);
   const int edge = S(2);
   if (fPicture) {
     const TMemoryDC mem(CreateCompatibleDC(dc));

@@ -59,8 +59,8 @@ HWND TCritBoxes::Create(HWND vParent) {
   SetWindowLongPtrW(scMain.Handle(), GWLP_ID, ids::scMain);
   scMain.OnResize = [this] { LayoutBoxes(); };
   CreateControl(scMain.Handle(), L"STATIC",
-                L"Click Search to find data matching all four of the panels below", SS_NOPREFIX, S(8),
-                S(6), S(440), S(16), 0, fDisplay.fFont);
+                L"Click Search to find data matching all four of the panels below", SS_NOPREFIX,
+                S(8), S(6), S(440), S(16), 0, fDisplay.fFont);
   CreateRootBox();
   CreateCritBox(0, L"Key names:", u"key name");
   CreateCritBox(1, L"Value names:", u"value name");
@@ -70,9 +70,8 @@ HWND TCritBoxes::Create(HWND vParent) {
 }
 
 void TCritBoxes::CreateRootBox() {
-  pnlRoot =
-      CreatePanel(scMain.Handle(), S(kBoxLeft), S(kRootTop), S(457), S(kRootHeight), nullptr,
-                  WS_EX_STATICEDGE);
+  pnlRoot = CreatePanel(scMain.Handle(), S(kBoxLeft), S(kRootTop), S(457), S(kRootHeight), nullptr,
+                        WS_EX_STATICEDGE);
   SetWindowLongPtrW(pnlRoot, GWLP_ID, ids::pnlRoot);
   // Each check box as wide as its caption needs, so no name is cut off.
   const TWindowDC screen(nullptr);
@@ -92,9 +91,11 @@ void TCritBoxes::CreateRootBox() {
     fApp.SetHint(h, RootBoxHint(b));
   }
   SelectObject(dc, old);
-  btnAllRoot = Button(pnlRoot, L"All", S(kAllLeft), S(6), S(60), S(22), ids::btnAllRoot, WS_TABSTOP);
+  btnAllRoot =
+      Button(pnlRoot, L"All", S(kAllLeft), S(6), S(60), S(22), ids::btnAllRoot, WS_TABSTOP);
   fApp.SetHint(btnAllRoot, u"All root keys|Check all of the root key boxes at left");
-  btnNoRoot = Button(pnlRoot, L"None", S(kAllLeft), S(32), S(60), S(22), ids::btnNoRoot, WS_TABSTOP);
+  btnNoRoot =
+      Button(pnlRoot, L"None", S(kAllLeft), S(32), S(60), S(22), ids::btnNoRoot, WS_TABSTOP);
   fApp.SetHint(btnNoRoot, u"No root keys|Clear all of the root key boxes at left");
 }
 
@@ -113,9 +114,8 @@ void TCritBoxes::CreateCritBox(int vBox, const wchar_t* vLabel, const char16_t* 
   rbAll[i] = Button(strip, L"all", S(140), S(4), S(45), S(17), BoxId(vBox, ids::rbKeyAll),
                     BS_AUTORADIOBUTTON);
   Check(rbAny[i], true);
-  btnAdd[i] =
-      Button(strip, L"Add", S(300), S(2), S(60), S(21), BoxId(vBox, ids::btnAddKey),
-             WS_TABSTOP | WS_GROUP);
+  btnAdd[i] = Button(strip, L"Add", S(300), S(2), S(60), S(21), BoxId(vBox, ids::btnAddKey),
+                     WS_TABSTOP | WS_GROUP);
   btnDel[i] =
       Button(strip, L"Delete", S(365), S(2), S(60), S(21), BoxId(vBox, ids::btnDelKey), WS_TABSTOP);
   EnableWindow(btnDel[i], FALSE);
@@ -179,8 +179,7 @@ TCritFrame* TCritBoxes::NewRow(int vBox) {
   const TText name = CritRowName(vBox + 1, 1 + std::int32_t(rows.size()));
   const int top = S(kBoxHeaderHeight) + int(rows.size()) * S(kCritRowHeight);
   const RECT box = ScreenRect(pnlCrit[i]);
-  SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left,
-               BoxHeight(int(rows.size()) + 1),
+  SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, BoxHeight(int(rows.size()) + 1),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (!row->Create(pnlCrit[i], name, top, ClientRect(pnlCrit[i]).right)) {
     SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
@@ -222,8 +221,7 @@ void TCritBoxes::btnDelKeyClick(int vBox) {
   if (it != rows.end()) {
     rows.erase(it);
     const RECT box = ScreenRect(pnlCrit[i]);
-    SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left,
-                 BoxHeight(int(rows.size())),
+    SetWindowPos(pnlCrit[i], nullptr, 0, 0, box.right - box.left, BoxHeight(int(rows.size())),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const bool focused = GetFocus() == btnDel[i];
@@ -396,7 +394,8 @@ void TCritBoxes::FlyoverMouseMove(HWND vStrip, LPARAM lParam) {
 LRESULT CALLBACK TCritBoxes::StripProc(HWND vWnd, UINT vMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR vRef) noexcept {
   if (vMsg == WM_MOUSEMOVE)
-    GuardUserAction(vWnd, [&] { reinterpret_cast<TCritBoxes*>(vRef)->FlyoverMouseMove(vWnd, lParam); });
+    GuardUserAction(vWnd,
+                    [&] { reinterpret_cast<TCritBoxes*>(vRef)->FlyoverMouseMove(vWnd, lParam); });
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 

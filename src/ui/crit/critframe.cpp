@@ -39,8 +39,8 @@ void TCritFrame::CreateControls() {
   const HFONT font = fDisplay.fFont;
   cbCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                          S(4), S(2), S(145), S(200), ids::cbCrit, font);
-  ebCrit = CreateControl(Handle(), L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, S(152), S(2),
-                         S(305), S(21), ids::ebCrit, font, WS_EX_CLIENTEDGE);
+  ebCrit = CreateControl(Handle(), L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, S(152), S(2), S(305),
+                         S(21), ids::ebCrit, font, WS_EX_CLIENTEDGE);
   SendMessageW(ebCrit, EM_SETLIMITTEXT, kTextLimit, 0);
   SetWindowSubclass(ebCrit, ebCritKeyPress, kKeyFilterId, reinterpret_cast<DWORD_PTR>(this));
   cxCrit = CreateControl(Handle(), L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
@@ -141,9 +141,10 @@ void TCritFrame::CheckValid() {
   const TText error = CritRowError(r.fMatchType, r.fText);
   if (error != fError) {
     fError = error;
-    fApp.SetHint(pbStat, error.empty()
-                             ? TText(u"Validity check|Green light if this search criterion is valid")
-                             : u"Invalid pattern|" + error);
+    fApp.SetHint(pbStat,
+                 error.empty()
+                     ? TText(u"Validity check|Green light if this search criterion is valid")
+                     : u"Invalid pattern|" + error);
     if (!error.empty()) fApp.ChangeHint(u"Invalid pattern|" + error);
   }
   if (valid == fValid) return;

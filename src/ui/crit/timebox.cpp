@@ -67,8 +67,8 @@ TTimeBox::~TTimeBox() {
 bool TTimeBox::Create(HWND vParent) {
   RegisterClassOnce(kStripClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
   if (!CreateHandle(WS_EX_CONTROLPARENT, kStripClass, L"",
-                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, S(400), S(kHeight),
-                    vParent, nullptr))
+                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, S(400),
+                    S(kHeight), vParent, nullptr))
     return false;
   SetWindowLongPtrW(Handle(), GWLP_ID, ids::pnlTime);
   fLight.Reset(LoadValidityLight(fDisplay.fScale));
@@ -98,8 +98,8 @@ void TTimeBox::CreateControls() {
   SendMessageW(ebCount, EM_SETLIMITTEXT, kCountDigits, 0);
   cbUnit = List(h, ids::cbUnit, font, kTimeUnitTexts);
   // SS_NOTIFY: the light receives the mouse, so its hint reaches the status bar.
-  pbStat = CreateControl(h, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, ids::pbTime,
-                         font);
+  pbStat =
+      CreateControl(h, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, ids::pbTime, font);
   fApp.SetHint(cbTime, u"Modified|Find only keys last written in this time range");
   fApp.SetHint(ebCount, u"Number|How many minutes, hours or days back from the search's start");
   fApp.SetHint(cbUnit, u"Unit|Minutes, hours or days");
@@ -188,8 +188,9 @@ void TTimeBox::ShowFields() {
   ShowWindow(ebCount, limit == tlWithin ? SW_SHOW : SW_HIDE);
   ShowWindow(cbUnit, limit == tlWithin ? SW_SHOW : SW_HIDE);
   // Only what shows changes: moving the list that is reporting its choice would upset it.
-  fApp.SetHint(dtFrom, limit == tlBefore ? u"Latest time|Keys last written at or before this time"
-                                         : u"Earliest time|Keys last written at or after this time");
+  fApp.SetHint(dtFrom, limit == tlBefore
+                           ? u"Latest time|Keys last written at or before this time"
+                           : u"Earliest time|Keys last written at or after this time");
 }
 
 void TTimeBox::Arrange() {

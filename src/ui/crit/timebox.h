@@ -55,7 +55,7 @@ class TTimeBox final : public TWindow {
   TGdiObject fLight;
   bool fValid = true;
   bool fApplying = false;  // SetFilter and NewSearch: the controls' own reports change nothing
-  TText fFormat;  // the pickers' date and time format
+  TText fFormat;           // the pickers' date and time format
   HWND lblTime = nullptr, cbTime = nullptr, dtFrom = nullptr, lblAnd = nullptr, dtTo = nullptr,
        ebCount = nullptr, cbUnit = nullptr, pbStat = nullptr;
 };

@@ -11,8 +11,8 @@
 #include "text/wide.h"
 #include "ui/gdicanvas.h"
 #include "ui/ids.h"
-#include "win32/handles.h"
 #include "ui/wrapped.h"
+#include "win32/handles.h"
 
 namespace corvane {
 
@@ -342,8 +342,7 @@ void TDetailPage::PaintNameBox(const DRAWITEMSTRUCT& vItem, TTextView vText, std
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   {
     TGdiCanvas canvas(dc, fDisplay.fFont);
-    DrawWrapped(true, canvas, area, vText, WordSeparators, vStart, vLen, S(kLineHeight),
-                kEmphasis);
+    DrawWrapped(true, canvas, area, vText, WordSeparators, vStart, vLen, S(kLineHeight), kEmphasis);
   }
   SetBkMode(dc, oldMode);
   SetTextColor(dc, oldFore);

@@ -30,15 +30,16 @@ HWND TCriteriaPage::Create(HWND vParent, TOptions& vOptions) {
   TabCtrl_InsertItem(pcMain, 1, &item);
 
   tsEasy = CreatePanel(fPage, 0, 0, 100, 100);
-  lblEasy =
-      CreateControl(tsEasy, L"STATIC", L"Click Search to find the value below anywhere in the Registry",
-                    SS_NOPREFIX, S(8), S(10), S(440), S(16), 0, font);
+  lblEasy = CreateControl(tsEasy, L"STATIC",
+                          L"Click Search to find the value below anywhere in the Registry",
+                          SS_NOPREFIX, S(8), S(10), S(440), S(16), 0, font);
   ebNow = CreateControl(tsEasy, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, S(8), S(32), S(400),
                         S(21), ids::ebNow, font, WS_EX_CLIENTEDGE);
   cbRegex = CreateControl(tsEasy, L"BUTTON", L"Regular e&xpression", WS_TABSTOP | BS_AUTOCHECKBOX,
                           S(8), S(60), S(160), S(17), ids::cbRegex, font);
-  fApp.SetHint(cbRegex, u"Regular expression|Search for the text as a regular expression (names "
-                        u"without regard to case)");
+  fApp.SetHint(cbRegex,
+               u"Regular expression|Search for the text as a regular expression (names "
+               u"without regard to case)");
   tsAdvanced = CreatePanel(fPage, 0, 0, 100, 100, &fAdvancedAlign);
   fCrit = std::make_unique<TCritBoxes>(fApp, fDisplay, fChanged);
   fAdvancedAlign.Add(fCrit->Create(tsAdvanced), alClient);

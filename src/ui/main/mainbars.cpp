@@ -79,8 +79,7 @@ TCoolBar BuildCoolBar(HWND vParent, TActionList& vActions, HIMAGELIST vImages,
     }
     buttons.push_back(b);
   }
-  SendMessageW(c.fToolBar, TB_ADDBUTTONS, buttons.size(),
-               reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageW(c.fToolBar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
   vActions.BindToolBar(c.fToolBar);
 
   // The animation has one size: it stands centred in its band.

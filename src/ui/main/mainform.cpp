@@ -9,10 +9,10 @@
 #include <optional>
 #include <stdexcept>
 
-#include "settings/profile_win32.h"
 #include "launcher/launcher_win32.h"
 #include "search/keytime.h"
 #include "search/win32registry.h"
+#include "settings/profile_win32.h"
 #include "text/timetext_win32.h"
 #include "ui/gdicanvas.h"
 #include "ui/ids.h"
@@ -343,8 +343,8 @@ void TMainForm::acRegeditExecute() {
   // The key detail page's key and selected value (DetKStr, DetVStr) come first.
   const TLaunchTarget detail = fDetail->LaunchTarget();
   const TRegeditTarget target =
-      RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName,
-                    fResults->Hits(), fResults->PageBeg(), fResults->SelectedRow(), fSearch->From());
+      RegeditTarget(detail.fHasKey ? detail.fKeyPath : TText(), detail.fValueName, fResults->Hits(),
+                    fResults->PageBeg(), fResults->SelectedRow(), fSearch->From());
   // The result code is not shown: the editor shows how far the launch got.
   const std::optional<TTextView> value =
       target.fKeyOnly ? std::nullopt : std::optional<TTextView>(target.fValue);

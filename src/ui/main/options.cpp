@@ -6,8 +6,8 @@
 #include "ui/ids.h"
 #include "ui/main/mainlogic.h"
 #include "ui/main/menus.h"
-#include "win32/handles.h"
 #include "ui/window/window.h"
+#include "win32/handles.h"
 
 namespace corvane {
 namespace {
@@ -19,7 +19,8 @@ const char16_t* const kMaxHints[4] = {
     u"Limit the search to 10 results", u"Limit the search to 100 results",
     u"Limit the search to 1000 results", u"Limit the search to 10000 results"};
 
-HWND OwnerDrawnList(HWND vPanel, int vId, HFONT vFont, std::initializer_list<std::int32_t> vValues) {
+HWND OwnerDrawnList(HWND vPanel, int vId, HFONT vFont,
+                    std::initializer_list<std::int32_t> vValues) {
   HWND list = CreateControl(
       vPanel, L"COMBOBOX", L"",
       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0, 0, 0,
@@ -40,8 +41,7 @@ void TOptions::AddMenuItems(HMENU vOptions) {
                 true);
   mnuMax = CreatePopupMenu();
   for (int i = 0; i < 4; ++i)
-    AddMenuItem(mnuMax, ids::mnuM10 + i, pp[i] + DecimalText(kMaxRsltValues[std::size_t(i)]),
-                true);
+    AddMenuItem(mnuMax, ids::mnuM10 + i, pp[i] + DecimalText(kMaxRsltValues[std::size_t(i)]), true);
   AddSubMenu(vOptions, mnuPerPage, L"Results per &page");
   AddSubMenu(vOptions, mnuMax, L"&Maximum results");
   AddMenuItem(vOptions, ids::mnuCase, u"&Case-sensitive data search");
@@ -56,9 +56,9 @@ void TOptions::CreateLists(HWND vPanel) {
                               kPerPageValues[3], kPerPageValues[4]});
   lblMaxRslt = CreateControl(vPanel, L"STATIC", L"Maximum results:",
                              SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, 0, font);
-  cbMaxRslt = OwnerDrawnList(vPanel, ids::cbMaxRslt, font,
-                             {kMaxRsltValues[0], kMaxRsltValues[1], kMaxRsltValues[2],
-                              kMaxRsltValues[3]});
+  cbMaxRslt =
+      OwnerDrawnList(vPanel, ids::cbMaxRslt, font,
+                     {kMaxRsltValues[0], kMaxRsltValues[1], kMaxRsltValues[2], kMaxRsltValues[3]});
   LayoutLists();
 }
 
@@ -175,7 +175,8 @@ const char16_t* TOptions::MenuHint(int vId) const {
 }
 
 const char16_t* TOptions::SubMenuHint(HMENU vSub) const {
-  if (vSub == mnuPerPage) return u"Results per page|Select the number of results shown on each page";
+  if (vSub == mnuPerPage)
+    return u"Results per page|Select the number of results shown on each page";
   if (vSub == mnuMax) return u"Maximum results|Set the maximum number of results for this search";
   return nullptr;
 }

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "ui/gdicanvas.h"
-#include "win32/handles.h"
 #include "ui/ids.h"
 #include "ui/wrapped.h"
+#include "win32/handles.h"
 
 namespace corvane {
 
@@ -45,8 +45,8 @@ HWND TResultsPage::Create(HWND vParent) {
   fPageAlign.Add(pnlSearch, alTop, S(kSearchHeight));
   fPageAlign.Add(lbResults, alClient);
   SetWindowSubclass(lbResults, ResultsSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-  lblSearch = CreateControl(pnlSearch, L"STATIC", L"Searching...", SS_NOPREFIX, S(11), S(8),
-                            S(400), S(16), ids::lblSearch, fDisplay.fFont);
+  lblSearch = CreateControl(pnlSearch, L"STATIC", L"Searching...", SS_NOPREFIX, S(11), S(8), S(400),
+                            S(16), ids::lblSearch, fDisplay.fFont);
   btnPrev = Button(pnlSearch, L"&< Previous 10", 11, 100, ids::btnPrev);
   btnKDetail = Button(pnlSearch, L"&Detail", 200, 75, ids::acKDetail);
   btnNext = Button(pnlSearch, L"Next 10 &>", 370, 100, ids::btnNext);
@@ -243,8 +243,7 @@ void TResultsPage::AddHit(TResult vHit) {
     const int r = n - fPageBeg;
     // A row the list adds asks for its height itself (WM_MEASUREITEM): measure only a row
     // that was there already.
-    if (r < rows)
-      SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
+    if (r < rows) SendMessageW(lbResults, LB_SETITEMHEIGHT, WPARAM(r), MAKELPARAM(RowHeight(r), 0));
     SetRows(step.fRows);
     // Only the new row and what lies below it: the rows drawn already stay as they are, and
     // a row paints its whole rectangle, so nothing is erased first. A scroll bar that came
@@ -271,14 +270,14 @@ void TResultsPage::ApplyPageState(const TPageState& vState) {
 }
 
 void TResultsPage::btnNextClick() {
-  TPageState s{fPageBeg, fRowCount,
-               IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
+  TPageState s{fPageBeg, fRowCount, IsWindowEnabled(btnPrev) != FALSE,
+               IsWindowEnabled(btnNext) != FALSE};
   ApplyPageState(NextPage(s, fHost.fPerPage(), std::int32_t(Results.size())));
 }
 
 void TResultsPage::btnPrevClick() {
-  TPageState s{fPageBeg, fRowCount,
-               IsWindowEnabled(btnPrev) != FALSE, IsWindowEnabled(btnNext) != FALSE};
+  TPageState s{fPageBeg, fRowCount, IsWindowEnabled(btnPrev) != FALSE,
+               IsWindowEnabled(btnNext) != FALSE};
   ApplyPageState(PrevPage(s, fHost.fPerPage()));
 }
 
@@ -364,7 +363,8 @@ LRESULT CALLBACK TResultsPage::ResultsSubclass(HWND vWnd, UINT vMsg, WPARAM wPar
     GuardUserAction(vWnd, [&] { page->fHost.fCopy(); });
     return 0;
   }
-  if (vMsg == WM_RBUTTONDOWN) GuardUserAction(vWnd, [&] { page->lbResultsMouseDown(lParam, wParam); });
+  if (vMsg == WM_RBUTTONDOWN)
+    GuardUserAction(vWnd, [&] { page->lbResultsMouseDown(lParam, wParam); });
   return DefSubclassProc(vWnd, vMsg, wParam, lParam);
 }
 

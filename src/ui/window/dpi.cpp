@@ -7,10 +7,10 @@ int DpiOf(HWND vWnd) {
   using TGetDpiForWindow = UINT(WINAPI*)(HWND);
   using TGetDpiForSystem = UINT(WINAPI*)();
   static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  static const auto forWindow =
-      reinterpret_cast<TGetDpiForWindow>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-  static const auto forSystem =
-      reinterpret_cast<TGetDpiForSystem>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForSystem")));
+  static const auto forWindow = reinterpret_cast<TGetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+  static const auto forSystem = reinterpret_cast<TGetDpiForSystem>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForSystem")));
   if (vWnd && forWindow)
     if (const UINT dpi = forWindow(vWnd); dpi > 0) return int(dpi);
   if (forSystem)

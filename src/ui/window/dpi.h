@@ -19,7 +19,9 @@ class TScale {
   // A length at this scale back in 96-DPI pixels.
   int Unscale(int v) const { return MulDiv(v, kBaseDpi, fDpi); }
   // The font height (negative: character height) of a 96-DPI height.
-  int FontHeight(int vHeight96) const { return -MulDiv(vHeight96 < 0 ? -vHeight96 : vHeight96, fDpi, kBaseDpi); }
+  int FontHeight(int vHeight96) const {
+    return -MulDiv(vHeight96 < 0 ? -vHeight96 : vHeight96, fDpi, kBaseDpi);
+  }
 
  private:
   int fDpi;
@@ -41,6 +43,8 @@ int DpiOf(HWND vWnd);
 // Images come drawn at three scales (res/makeimages.py): 100%, 150% and 200%. The one of
 // them for vScale: the largest not above it. Its index 0 to 2, and a 16-pixel image's size.
 int ImageScaleIndex(const TScale& vScale);
-inline int ImageSize16(const TScale& vScale) { return 16 + 8 * ImageScaleIndex(vScale); }
+inline int ImageSize16(const TScale& vScale) {
+  return 16 + 8 * ImageScaleIndex(vScale);
+}
 
 }  // namespace corvane

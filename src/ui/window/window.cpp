@@ -164,7 +164,9 @@ void RegisterChildClass(const wchar_t* vName, WNDPROC vProc, const wchar_t* vCur
   RegisterClassExW(&wc);
 }
 
-void RegisterPanelClass() { RegisterChildClass(kPanelClass, PanelProc, IDC_ARROW); }
+void RegisterPanelClass() {
+  RegisterChildClass(kPanelClass, PanelProc, IDC_ARROW);
+}
 
 HWND CreatePanel(HWND vParent, int vX, int vY, int vW, int vH, const TAlignList* vAlign,
                  DWORD vExStyle) {
