@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <new>
 
 namespace corvane {
@@ -21,6 +22,24 @@ constexpr std::uint32_t kDepthLimit = 100'000;
 constexpr auto kTimeLimit = std::chrono::milliseconds(1000);
 constexpr std::uint32_t kStartCallout = 255;
 constexpr std::size_t kJitStackMax = 4 * 1024 * 1024;
+// No pattern needs more to compile. PCRE2 10.42 asks for 2^64 - 4 bytes on a start option
+// cut off at the pattern's end, as in "(*LIMIT_MATCH=0": refused, it reports the pattern.
+constexpr PCRE2_SIZE kMaxCompileMemory = 256 * 1024 * 1024;
+
+void* BoundedAlloc(PCRE2_SIZE vSize, void*) {
+  return vSize > kMaxCompileMemory ? nullptr : std::malloc(vSize);
+}
+void BoundedFree(void* vBlock, void*) {
+  std::free(vBlock);
+}
+
+// Shared by every compile; PCRE2 only reads it.
+pcre2_compile_context_16* CompileContext() {
+  static pcre2_general_context_16* const general =
+      pcre2_general_context_create_16(BoundedAlloc, BoundedFree, nullptr);
+  static pcre2_compile_context_16* const context = pcre2_compile_context_create_16(general);
+  return context;
+}
 
 PCRE2_SPTR16 Units(TTextView vText) {
   static const char16_t kEmpty = 0;
@@ -29,7 +48,8 @@ PCRE2_SPTR16 Units(TTextView vText) {
 
 pcre2_code_16* Compile(TTextView vPattern, std::uint32_t vOptions, int& vError,
                        PCRE2_SIZE& vOffset) {
-  return pcre2_compile_16(Units(vPattern), vPattern.size(), vOptions, &vError, &vOffset, nullptr);
+  return pcre2_compile_16(Units(vPattern), vPattern.size(), vOptions, &vError, &vOffset,
+                          CompileContext());
 }
 
 // The start-of-pattern options, as in (*UCP) or (*LIMIT_MATCH=100), that lead vPattern: they
@@ -110,7 +130,9 @@ TRegex::TRegex(TTextView vPattern, bool vCaseless) {
   (void)pcre2_jit_compile_16(code, PCRE2_JIT_COMPLETE);
 }
 
-TText RegexError(TTextView vPattern) { return TRegex(vPattern, true).Error(); }
+TText RegexError(TTextView vPattern) {
+  return TRegex(vPattern, true).Error();
+}
 
 TRegexMatcher::TRegexMatcher() {
   fData = pcre2_match_data_create_16(1, nullptr);
