@@ -27,13 +27,30 @@ struct TWalk {
   TRegCursor& fCursor;
   std::uint64_t fKeys = 0;
   TValueList fList;
+  TValueList fScanned;  // kept from key to key, as the search keeps it
+  std::vector<std::vector<TText>> fNames = std::vector<std::vector<TText>>(kMaxKeyDepth + 1);
   std::vector<std::uint8_t> fBuffer;
+
+  // The search's scan lists what the copying listing lists, data byte for byte.
+  void CheckScan() {
+    if (!fCursor.ScanValues(fScanned, true)) std::abort();
+    if (fScanned.fValues.size() != fList.fValues.size()) std::abort();
+    for (std::size_t i = 0; i < fList.fValues.size(); ++i) {
+      const TValueEntry& a = fList.fValues[i];
+      const TValueEntry& b = fScanned.fValues[i];
+      if (a.fName != b.fName || a.fType != b.fType || a.fReadable != b.fReadable ||
+          (a.fReadable && (a.fSize != b.fSize ||
+                           !std::equal(fList.Data(a), fList.Data(a) + a.fSize, fScanned.Data(b)))))
+        std::abort();
+    }
+  }
 
   void Key(int vDepth) {
     ++fKeys;
     TKeyInfo info;
     if (!fCursor.OpenKeyInfo(info)) std::abort();  // the open key always has its information
     if (fCursor.ListValues(fList, true)) {
+      CheckScan();
       for (const TValueEntry& e : fList.fValues) {
         std::uint32_t type = 0, size = 0;
         if (!e.fReadable || !fCursor.QueryValue(e.fName, type, size)) continue;
@@ -46,7 +63,10 @@ struct TWalk {
     (void)fCursor.ValueNames();
     if (vDepth >= kMaxKeyDepth) return;
     // As the search walks: subkeys without a name are left out.
-    for (const TText& name : fCursor.SubkeyNames()) {
+    std::vector<TText>& names = fNames[vDepth];
+    fCursor.ListSubkeyNames(names);
+    if (names != fCursor.SubkeyNames()) std::abort();
+    for (const TText& name : names) {
       if (name.empty() || !fCursor.OpenSubkeyRead(name)) continue;
       Key(vDepth + 1);
       fCursor.CloseSubkey();

@@ -1,12 +1,15 @@
 #include "hive/hive.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace corvane {
 namespace {
 
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint16_t Get16(const std::uint8_t* p) {
+  return std::uint16_t(p[0] | (p[1] << 8));
+}
 std::uint32_t Get32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
          (std::uint32_t(p[3]) << 24);
@@ -14,7 +17,9 @@ std::uint32_t Get32(const std::uint8_t* p) {
 std::uint64_t Get64(const std::uint8_t* p) {
   return std::uint64_t(Get32(p)) | (std::uint64_t(Get32(p + 4)) << 32);
 }
-bool Sig(const std::uint8_t* p, char a, char b) { return p[0] == std::uint8_t(a) && p[1] == std::uint8_t(b); }
+bool Sig(const std::uint8_t* p, char a, char b) {
+  return p[0] == std::uint8_t(a) && p[1] == std::uint8_t(b);
+}
 
 // Offsets inside the base block.
 constexpr std::size_t kSeq1 = 4, kSeq2 = 8, kMajor = 20, kMinor = 24, kFileType = 28,
@@ -34,7 +39,9 @@ TText Hex(std::uint64_t v) {
   return u"0x" + t;
 }
 
-TText At(std::uint64_t vFileOffset) { return u"byte offset " + Hex(vFileOffset); }
+TText At(std::uint64_t vFileOffset) {
+  return u"byte offset " + Hex(vFileOffset);
+}
 
 // Marks repeated entries of vCells (the later ones) and removes them with every kNoCell.
 void KeepFirst(std::vector<std::uint32_t>& vCells, std::vector<std::uint64_t>& vScratch) {
@@ -88,7 +95,14 @@ TText THiveName::Text() const {
 void THiveName::AssignTo(TText& vText) const {
   const std::size_t n = Size();
   vText.resize(n);
-  for (std::size_t i = 0; i < n; ++i) vText[i] = At(i);
+  char16_t* out = vText.data();
+  if (fCompressed) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = char16_t(fBytes[i]);
+  } else if constexpr (std::endian::native == std::endian::little) {
+    if (n > 0) std::memcpy(out, fBytes, 2 * n);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) out[i] = At(i);
+  }
 }
 
 bool THiveName::Equals(TTextView vName) const {
@@ -201,8 +215,8 @@ TText THive::DirtyNotice() const {
 }
 
 TText THive::TruncatedNotice() const {
-  return FileName() + u" ends early: its hive bins stop at " + At(FileOffset(fLength)) +
-         u" of " + DecimalText(std::uint64_t(fDeclaredLength) + kHiveBinsStart) +
+  return FileName() + u" ends early: its hive bins stop at " + At(FileOffset(fLength)) + u" of " +
+         DecimalText(std::uint64_t(fDeclaredLength) + kHiveBinsStart) +
          u" bytes; what lies beyond is not included";
 }
 
@@ -288,7 +302,6 @@ void THive::ValueCells(const THiveKey& vKey, std::vector<std::uint32_t>& vCells)
   for (std::uint32_t i = 0; i < count; ++i) vCells.push_back(Get32(p + 4 * i));
 }
 
-
 bool THive::Value(std::uint32_t vCell, THiveValue& vValue) const {
   std::uint32_t n = 0;
   const std::uint8_t* p = Cell(vCell, n);
@@ -310,38 +323,48 @@ bool THive::Value(std::uint32_t vCell, THiveValue& vValue) const {
   return true;
 }
 
-bool THive::ReadData(const THiveValue& vValue, std::uint8_t* vOut) const {
-  if (!vValue.fSizeValid) return false;
-  if (vValue.fSize == 0) return true;
-  if (vValue.fInline) {
-    std::memcpy(vOut, vValue.fInlineData, vValue.fSize);
-    return true;
-  }
-  if (vValue.fSize > fLength) return false;
+bool THive::BigData(const THiveValue& vValue, const std::uint8_t* vCell,
+                    std::uint32_t vSize) const {
+  return fMinor >= 4 && vValue.fSize > kHiveSegmentBytes && vSize >= 8 && Sig(vCell, 'd', 'b');
+}
+
+const std::uint8_t* THive::DataInPlace(const THiveValue& vValue) const {
+  if (!vValue.fSizeValid) return nullptr;
+  // Value() found the record whole, so its data offset field can be read.
+  if (vValue.fInline) return fBins + vValue.fCell + 4 + 8;
+  if (vValue.fSize == 0) return fBins;
+  if (vValue.fSize > fLength) return nullptr;
   std::uint32_t n = 0;
   const std::uint8_t* p = Cell(vValue.fDataCell, n);
-  if (!p) return false;
-  if (fMinor >= 4 && vValue.fSize > kHiveSegmentBytes && n >= 8 && Sig(p, 'd', 'b')) {
-    // Big data: a list of segments, each holding the next kHiveSegmentBytes bytes.
-    const std::uint32_t segments = Get16(p + 2);
-    if (segments != (vValue.fSize + kHiveSegmentBytes - 1) / kHiveSegmentBytes) return false;
-    std::uint32_t listSize = 0;
-    const std::uint8_t* list = Cell(Get32(p + 4), listSize);
-    if (!list || listSize / 4 < segments) return false;
-    std::uint32_t left = vValue.fSize;
-    for (std::uint32_t i = 0; i < segments; ++i) {
-      std::uint32_t segmentSize = 0;
-      const std::uint8_t* segment = Cell(Get32(list + 4 * i), segmentSize);
-      const std::uint32_t chunk = std::min(left, kHiveSegmentBytes);
-      if (!segment || segmentSize < chunk) return false;
-      std::memcpy(vOut, segment, chunk);
-      vOut += chunk;
-      left -= chunk;
-    }
+  if (!p || BigData(vValue, p, n) || n < vValue.fSize) return nullptr;
+  return p;
+}
+
+bool THive::ReadData(const THiveValue& vValue, std::uint8_t* vOut) const {
+  if (const std::uint8_t* in = DataInPlace(vValue)) {
+    if (vValue.fSize > 0) std::memcpy(vOut, in, vValue.fSize);
     return true;
   }
-  if (n < vValue.fSize) return false;
-  std::memcpy(vOut, p, vValue.fSize);
+  if (!vValue.fSizeValid || vValue.fInline || vValue.fSize > fLength) return false;
+  std::uint32_t n = 0;
+  const std::uint8_t* p = Cell(vValue.fDataCell, n);
+  if (!p || !BigData(vValue, p, n)) return false;
+  // Big data: a list of segments, each holding the next kHiveSegmentBytes bytes.
+  const std::uint32_t segments = Get16(p + 2);
+  if (segments != (vValue.fSize + kHiveSegmentBytes - 1) / kHiveSegmentBytes) return false;
+  std::uint32_t listSize = 0;
+  const std::uint8_t* list = Cell(Get32(p + 4), listSize);
+  if (!list || listSize / 4 < segments) return false;
+  std::uint32_t left = vValue.fSize;
+  for (std::uint32_t i = 0; i < segments; ++i) {
+    std::uint32_t segmentSize = 0;
+    const std::uint8_t* segment = Cell(Get32(list + 4 * i), segmentSize);
+    const std::uint32_t chunk = std::min(left, kHiveSegmentBytes);
+    if (!segment || segmentSize < chunk) return false;
+    std::memcpy(vOut, segment, chunk);
+    vOut += chunk;
+    left -= chunk;
+  }
   return true;
 }
 

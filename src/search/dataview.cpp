@@ -1,5 +1,8 @@
 #include "search/dataview.h"
 
+#include <bit>
+#include <cstring>
+
 #include "search/types.h"
 
 namespace corvane {
@@ -16,8 +19,12 @@ void FillDataView(TDataView& v, std::uint32_t vType, const std::uint8_t* vBytes,
   v.fNumber = 0;
   const std::size_t units = vSize / 2;
   v.fText.resize(units);
-  for (std::size_t i = 0; i < units; ++i)
-    v.fText[i] = char16_t(vBytes[2 * i] | (vBytes[2 * i + 1] << 8));
+  if constexpr (std::endian::native == std::endian::little) {
+    if (units > 0) std::memcpy(v.fText.data(), vBytes, 2 * units);
+  } else {
+    for (std::size_t i = 0; i < units; ++i)
+      v.fText[i] = char16_t(vBytes[2 * i] | (vBytes[2 * i + 1] << 8));
+  }
   if ((vType == kRegSz || vType == kRegExpandSz || vType == kRegMultiSz) && !v.fText.empty() &&
       v.fText.back() == 0)
     v.fText.pop_back();

@@ -5,7 +5,14 @@ namespace corvane {
 TGuiSync::TGuiSync(std::function<void()> vWake)
     : fWake(std::move(vWake)), fGuiThread(std::this_thread::get_id()) {}
 
+TGuiSync::TGuiSync(TDirect) : fGuiThread(std::this_thread::get_id()), fDirect(true) {}
+
 void TGuiSync::Run(const std::function<void()>& vStep) {
+  if (fDirect) {
+    std::lock_guard<std::mutex> hold(fDirectLock);
+    vStep();
+    return;
+  }
   if (OnGuiThread()) {
     vStep();
     return;

@@ -5,7 +5,9 @@
 namespace corvane {
 namespace {
 
-bool HasSeparator(TTextView vPath) { return vPath.find(u'\\') != TTextView::npos; }
+bool HasSeparator(TTextView vPath) {
+  return vPath.find(u'\\') != TTextView::npos;
+}
 
 class THiveCursor final : public TRegCursor {
  public:
@@ -29,7 +31,7 @@ class THiveCursor final : public TRegCursor {
     std::size_t listed = kNone;
     if (fDepth > 0 && !vName.empty()) listed = Find(Top(), vName, true);
     if (listed != kNone) {
-      if (!fHive.Key(Top().fChildren[listed], key)) return false;
+      key = Top().fChildren[listed];
     } else if (fDepth == 0 || vName.empty() || HasSeparator(vName)) {
       if (!Resolve(vName, key)) return false;
     } else {
@@ -55,10 +57,21 @@ class THiveCursor final : public TRegCursor {
     std::fill(top.fOpened.begin(), top.fOpened.end(), std::uint8_t(0));
     top.fNext = 0;
     names.reserve(top.fChildren.size());
-    THiveKey key;
-    for (std::uint32_t cell : top.fChildren)
-      if (fHive.Key(cell, key)) names.push_back(key.fName.Text());
+    for (const THiveKey& child : top.fChildren) names.push_back(child.fName.Text());
     return names;
+  }
+
+  void ListSubkeyNames(std::vector<TText>& vNames) override {
+    if (fDepth == 0) {
+      Resize(vNames, 0);
+      return;
+    }
+    TLevel& top = Top();
+    List(top);
+    std::fill(top.fOpened.begin(), top.fOpened.end(), std::uint8_t(0));
+    top.fNext = 0;
+    Resize(vNames, top.fChildren.size());
+    for (std::size_t i = 0; i < vNames.size(); ++i) top.fChildren[i].fName.AssignTo(vNames[i]);
   }
 
   std::vector<TText> ValueNames() override {
@@ -120,6 +133,52 @@ class THiveCursor final : public TRegCursor {
       }
     }
     return true;
+  }
+
+  // As ListValues, with data left in the file's bytes where they lie in one piece, and the
+  // entries' names kept from key to key.
+  bool ScanValues(TValueList& vList, bool vWithData) override {
+    std::vector<TValueEntry>& entries = vList.fValues;
+    vList.fData.clear();
+    std::size_t used = 0;
+    if (fDepth > 0) {
+      fHive.ValueCells(Top().fKey, fCells);
+      for (std::uint32_t cell : fCells) fHive.Prefetch(cell);
+      std::uint64_t budget = fHive.BinsLength();
+      THiveValue value;
+      for (std::uint32_t cell : fCells) {
+        if (!fHive.Value(cell, value)) continue;
+        if (used == entries.size()) {
+          entries.emplace_back();
+          TakeSpare(entries.back().fName);
+        }
+        TValueEntry& e = entries[used++];
+        value.fName.AssignTo(e.fName);
+        e.fType = value.fType;
+        e.fSize = 0;
+        e.fOffset = vList.fData.size();
+        e.fBytes = nullptr;
+        e.fReadable = vWithData && value.fSizeValid && value.fSize <= budget;
+        if (!e.fReadable) continue;
+        if (const std::uint8_t* in = fHive.DataInPlace(value)) {
+          e.fBytes = in;
+        } else {
+          vList.fData.resize(e.fOffset + value.fSize);
+          if (!fHive.ReadData(value, vList.fData.data() + e.fOffset)) {
+            vList.fData.resize(e.fOffset);
+            e.fReadable = false;
+            continue;
+          }
+        }
+        e.fSize = value.fSize;
+        budget -= value.fSize;
+      }
+    }
+    while (entries.size() > used) {
+      fSpare.push_back(std::move(entries.back().fName));
+      entries.pop_back();
+    }
+    return fDepth > 0;
   }
 
   bool OpenFull(TTextView) override { return false; }
@@ -184,18 +243,36 @@ class THiveCursor final : public TRegCursor {
  private:
   static constexpr std::size_t kNone = ~std::size_t(0);
 
-  // One open key. Its listing (the cells of its readable subkeys in list order) is made once
-  // and kept, with the buffers, when the level is left: the next key at this depth reuses
-  // them.
+  // One open key. Its listing (its readable subkeys in list order, each read once) is made
+  // once and kept, with the buffers, when the level is left: the next key at this depth
+  // reuses them.
   struct TLevel {
     THiveKey fKey;
     bool fListed = false;
-    std::vector<std::uint32_t> fChildren;
+    std::vector<THiveKey> fChildren;
     std::vector<std::uint8_t> fOpened;  // per child: opened by name since the last listing
     std::size_t fNext = 0;              // where an open by name looks first
   };
 
   TLevel& Top() { return fLevels[fDepth - 1]; }
+
+  // Texts of lists made shorter, kept for the next list that grows, with their storage.
+  void TakeSpare(TText& vText) {
+    if (fSpare.empty()) return;
+    vText = std::move(fSpare.back());
+    fSpare.pop_back();
+  }
+
+  void Resize(std::vector<TText>& vTexts, std::size_t vSize) {
+    while (vTexts.size() > vSize) {
+      fSpare.push_back(std::move(vTexts.back()));
+      vTexts.pop_back();
+    }
+    while (vTexts.size() < vSize) {
+      vTexts.emplace_back();
+      TakeSpare(vTexts.back());
+    }
+  }
 
   void Push(const THiveKey& vKey) {
     if (fLevels.size() <= fDepth) fLevels.emplace_back();
@@ -209,9 +286,18 @@ class THiveCursor final : public TRegCursor {
     if (vLevel.fListed) return;
     fHive.SubkeyCells(vLevel.fKey, fCells, fScratch);
     vLevel.fChildren.clear();
+    // The key nodes are fetched a few ahead, and for each the lists the walk reads next: a
+    // hive's cells lie far apart, and the walk would otherwise wait for each in turn.
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t i = 0; i < std::min(kAhead, fCells.size()); ++i) fHive.Prefetch(fCells[i]);
     THiveKey child;
-    for (std::uint32_t cell : fCells)
-      if (fHive.Child(vLevel.fKey, cell, child)) vLevel.fChildren.push_back(cell);
+    for (std::size_t i = 0; i < fCells.size(); ++i) {
+      if (i + kAhead < fCells.size()) fHive.Prefetch(fCells[i + kAhead]);
+      if (!fHive.Child(vLevel.fKey, fCells[i], child)) continue;
+      fHive.Prefetch(child.fValueList);
+      fHive.Prefetch(child.fSubkeyList);
+      vLevel.fChildren.push_back(child);
+    }
     vLevel.fOpened.assign(vLevel.fChildren.size(), 0);
     vLevel.fNext = 0;
     vLevel.fListed = true;
@@ -223,11 +309,8 @@ class THiveCursor final : public TRegCursor {
   // same name (damage) one not opened yet is taken, so a walk opens each entry once.
   std::size_t Find(TLevel& vLevel, TTextView vName, bool vMark) {
     List(vLevel);
-    const std::vector<std::uint32_t>& cells = vLevel.fChildren;
-    THiveKey key;
-    auto compare = [&](std::size_t i) {
-      return fHive.Key(cells[i], key) ? key.fName.CompareFold(vName) : 1;
-    };
+    const std::vector<THiveKey>& keys = vLevel.fChildren;
+    auto compare = [&](std::size_t i) { return keys[i].fName.CompareFold(vName); };
     auto take = [&](std::size_t i) {
       if (vMark) {
         vLevel.fOpened[i] = 1;
@@ -235,7 +318,7 @@ class THiveCursor final : public TRegCursor {
       }
       return i;
     };
-    const std::size_t n = cells.size();
+    const std::size_t n = keys.size();
     if (vLevel.fNext < n && !vLevel.fOpened[vLevel.fNext] && compare(vLevel.fNext) == 0)
       return take(vLevel.fNext);
     std::size_t lo = 0, hi = n;
@@ -275,7 +358,8 @@ class THiveCursor final : public TRegCursor {
         fTemp.fKey = vKey;
         fTemp.fListed = false;
         const std::size_t i = Find(fTemp, vPath.substr(at, end - at), false);
-        if (i == kNone || !fHive.Key(fTemp.fChildren[i], vKey)) return false;
+        if (i == kNone) return false;
+        vKey = fTemp.fChildren[i];
       }
       at = end + 1;
     }
@@ -311,9 +395,7 @@ class THiveCursor final : public TRegCursor {
     fTemp.fKey = vKey;
     fTemp.fListed = false;
     List(fTemp);
-    THiveKey child;
-    for (std::uint32_t cell : fTemp.fChildren) {
-      if (!fHive.Key(cell, child)) continue;
+    for (const THiveKey& child : fTemp.fChildren) {
       ++vInfo.fSubKeys;
       vInfo.fMaxSubKeyLen =
           std::max(vInfo.fMaxSubKeyLen, static_cast<std::uint32_t>(child.fName.Size()));
@@ -338,6 +420,7 @@ class THiveCursor final : public TRegCursor {
   TLevel fTemp;  // the listing of a key looked at without opening it
   std::vector<std::uint32_t> fCells;
   std::vector<std::uint64_t> fScratch;
+  std::vector<TText> fSpare;
 };
 
 }  // namespace

@@ -15,8 +15,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "text/text.h"
 #include "search/types.h"
+#include "text/text.h"
 
 namespace corvane {
 
@@ -54,6 +54,8 @@ struct TValueEntry {
   std::uint32_t fSize = 0;  // bytes of data
   std::size_t fOffset = 0;  // where the data begin in TValueList::fData
   bool fReadable = true;    // false: type and data could not be read
+  // Set by ScanValues only: the data lie here, in the cursor's source, not in fData.
+  const std::uint8_t* fBytes = nullptr;
 };
 
 struct TValueList {
@@ -61,7 +63,7 @@ struct TValueList {
   std::vector<std::uint8_t> fData;
 
   const std::uint8_t* Data(const TValueEntry& vEntry) const {
-    return fData.data() + vEntry.fOffset;
+    return vEntry.fBytes ? vEntry.fBytes : fData.data() + vEntry.fOffset;
   }
   void Clear() {
     fValues.clear();
@@ -104,6 +106,14 @@ class TRegCursor {
   // read is listed unreadable. False, with an empty list, when the key cannot be queried.
   // This default asks for each value's size and data by name; backends do it in one pass.
   [[nodiscard]] virtual bool ListValues(TValueList& vList, bool vWithData);
+  // ListValues for a walk that is done with the list before its next call on this cursor:
+  // data may be left where the cursor's source holds them (TValueEntry::fBytes, valid until
+  // then), and the list's entries may keep their storage from key to key.
+  [[nodiscard]] virtual bool ScanValues(TValueList& vList, bool vWithData) {
+    return ListValues(vList, vWithData);
+  }
+  // SubkeyNames into vNames, whose texts may keep their storage from call to call.
+  virtual void ListSubkeyNames(std::vector<TText>& vNames) { vNames = SubkeyNames(); }
 
   // Used by the alias builder.
   [[nodiscard]] virtual bool OpenFull(TTextView vPath) = 0;

@@ -56,8 +56,8 @@ void TSearchThread::MatchAsRegex() {
   if (!fMatcher) fMatcher = std::make_unique<TRegexMatcher>();
 }
 
-TRegexResult TSearchThread::FindRegex(const TRegex& vRegex, TTextView vText,
-                                      std::int32_t& vStart, std::int32_t& vLen) const {
+TRegexResult TSearchThread::FindRegex(const TRegex& vRegex, TTextView vText, std::int32_t& vStart,
+                                      std::int32_t& vLen) const {
   // A pattern that did not compile matches nothing (the callers refuse such patterns).
   if (!vRegex.Valid()) return rrNoMatch;
   const TRegexResult r = fMatcher->Find(vRegex, vText, vStart, vLen);
@@ -77,8 +77,12 @@ void TSearchThread::Execute() {
     SimpleSearch();
 }
 
-void TSearchThread::SimpleSearch() { SearchRoots(true); }
-void TSearchThread::ComplexSearch() { SearchRoots(false); }
+void TSearchThread::SimpleSearch() {
+  SearchRoots(true);
+}
+void TSearchThread::ComplexSearch() {
+  SearchRoots(false);
+}
 
 void TSearchThread::SearchRoots(bool vAllRoots) {
   fStatus = stWorking;
@@ -129,9 +133,8 @@ void SortByName(std::vector<T>& vItems, const TLocaleCompare& vCmp, TName vName)
 
 }  // namespace
 
-std::vector<TText> TSearchThread::Sorted(std::vector<TText> vNames) const {
+void TSearchThread::SortNames(std::vector<TText>& vNames) const {
   SortByName(vNames, *fHost.fCompare, [](const TText& n) -> const TText& { return n; });
-  return vNames;
 }
 
 void TSearchThread::SortValues() {
@@ -199,7 +202,7 @@ void TSearchThread::SimpleBody(const TText& vFull, const TText& vName) {
     fGotKeyLn = len;
   }
 
-  (void)fCursor->ListValues(fValues, true);
+  (void)fCursor->ScanValues(fValues, true);
   SortValues();
   for (const TValueEntry& value : fValues.fValues) {
     if (fQuit) return;
@@ -250,7 +253,7 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
     return;
   }
   // Without data criteria the data are not read.
-  (void)fCursor->ListValues(fValues, !fCrit.fDatCrit.empty());
+  (void)fCursor->ScanValues(fValues, !fCrit.fDatCrit.empty());
   SortValues();
   // No fQuit check at the top: after a stop request the remaining values of this key are
   // still tested, and the first hit among them ends the key.
@@ -283,10 +286,14 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
 }
 
 void TSearchThread::WalkSubkeys(int vDepth) {
-  // Fetched after the values are done; the subkeys reuse the value listing.
-  fValues.Clear();
+  // Each depth has its list of names, kept from key to key with the texts' storage.
+  while (fNamesAt.size() <= std::size_t(vDepth))
+    fNamesAt.push_back(std::make_unique<std::vector<TText>>());
+  std::vector<TText>& names = *fNamesAt[vDepth];
+  fCursor->ListSubkeyNames(names);
+  SortNames(names);
   const std::size_t len = fFull.size();
-  for (const TText& name : Sorted(fCursor->SubkeyNames())) {
+  for (const TText& name : names) {
     if (fQuit) break;
     fFull.resize(len);  // this key's own path
     if (!name.empty()) WalkKey(name, vDepth + 1);
@@ -306,8 +313,8 @@ void TSearchThread::ReportHit() {
   const std::uint64_t modified = KeyTime();
   Synchronize([this, modified] {
     if (fFoundP) {
-      TResult hit(fGotKey, fGotVal, fGotDat, fGotKeySt, fGotValSt, fGotDatSt, fGotKeyLn,
-                  fGotValLn, fGotDatLn, fGotRoot);
+      TResult hit(fGotKey, fGotVal, fGotDat, fGotKeySt, fGotValSt, fGotDatSt, fGotKeyLn, fGotValLn,
+                  fGotDatLn, fGotRoot);
       hit.fModified = modified;
       fFoundP(std::move(hit));
     }

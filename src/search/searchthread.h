@@ -37,7 +37,7 @@ namespace corvane {
 struct TSearchHost {
   TGuiSync* fSync = nullptr;
   TCursorFactory fNewCursor;
-  const TLocaleCompare* fCompare = nullptr;   // default: PlatformCompare()
+  const TLocaleCompare* fCompare = nullptr;      // default: PlatformCompare()
   const std::vector<TText>* fAliases = nullptr;  // default: no aliases
   // A registry of one root, a hive file: the walk visits the cursor's root once, under this
   // name and as the local machine's root, instead of the five roots. Empty: the five roots.
@@ -50,8 +50,8 @@ class TSearchThread : public TThread {
   TSearchThread(const TText& S, bool vDatCase, std::int32_t vMaxRslt, TFoundProc vFoundP,
                 TProgProc vProgP, const TSearchHost& vHost);
   // A criteria search; the criteria pass into the thread's ownership.
-  TSearchThread(TComplexCriteria vCrit, std::int32_t vMaxRslt, TFoundProc vFoundP,
-                TProgProc vProgP, const TSearchHost& vHost);
+  TSearchThread(TComplexCriteria vCrit, std::int32_t vMaxRslt, TFoundProc vFoundP, TProgProc vProgP,
+                const TSearchHost& vHost);
   ~TSearchThread() override;
 
   TStatus Status() const { return fStatus; }
@@ -81,8 +81,8 @@ class TSearchThread : public TThread {
   // Criteria matching; public for tests. Each combines its list with "any" or "all".
   bool KeyMatches(const TText& S, std::int32_t& keyStart, std::int32_t& keyLen) const;
   bool ValMatches(const TText& S, std::int32_t& valStart, std::int32_t& valLen) const;
-  bool DatMatches(const std::uint8_t* Buff, std::uint32_t bType, std::uint32_t bSize,
-                  TText& datStr, std::int32_t& datStart, std::int32_t& datLen) const;
+  bool DatMatches(const std::uint8_t* Buff, std::uint32_t bType, std::uint32_t bSize, TText& datStr,
+                  std::int32_t& datStart, std::int32_t& datLen) const;
 
  protected:
   void Execute() override;
@@ -108,13 +108,14 @@ class TSearchThread : public TThread {
   // The first match of vRegex in vText; a text given up is counted.
   TRegexResult FindRegex(const TRegex& vRegex, TTextView vText, std::int32_t& vStart,
                          std::int32_t& vLen) const;
-  std::vector<TText> Sorted(std::vector<TText> vNames) const;
-  // Sorts fValues by name, as Sorted does names.
+  // Sorts names with the host's comparison: the order the walk visits them in.
+  void SortNames(std::vector<TText>& vNames) const;
+  // Sorts fValues by name, as SortNames does names.
   void SortValues();
 
   bool fComplex = false;
   TText fSimpleS;
-  TComplexCriteria fCrit;  // the simple search uses its case rule only
+  TComplexCriteria fCrit;   // the simple search uses its case rule only
   TText fSimpleFolded;      // fSimpleS with a-z folded, computed once
   TText fSimpleWide;        // fSimpleS widened (each character followed by a zero)
   TText fSimpleWideFolded;  // and with a-z folded
@@ -148,7 +149,10 @@ class TSearchThread : public TThread {
   TSearchHost fHost;
   std::unique_ptr<TRegCursor> fCursor;  // for the duration of one search procedure
   TValueList fValues;                   // the values of the key being searched
-  mutable TDataView fView;              // the data view SimpleMatchD works on, reused
+  // The subkey names of the key being walked at each depth (each list stays where it is
+  // while deeper lists are added).
+  std::vector<std::unique_ptr<std::vector<TText>>> fNamesAt;
+  mutable TDataView fView;  // the data view SimpleMatchD works on, reused
   // The key's last-write time, read once per key when first needed; 0: unknown.
   std::uint64_t KeyTime();
   std::optional<TTimeRange> fRange;

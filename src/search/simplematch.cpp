@@ -49,6 +49,31 @@ std::int32_t PosFolded(TTextView vFoldedSub, TTextView s) {
   return 0;
 }
 
+// PosFolded(vPlain, s), and when that is 0, PosFolded(vWide, s) with vUni set: both in one
+// pass, since vWide (vPlain widened) begins with the same unit. Most data hold neither, and
+// are then read once, not twice.
+std::int32_t PosFoldedOrWide(TTextView vPlain, TTextView vWide, TTextView s, bool& vUni) {
+  vUni = false;
+  if (vPlain.empty() || vPlain.size() > s.size()) return 0;
+  const char16_t first = vPlain[0];
+  const char16_t mask = first >= u'A' && first <= u'Z' ? char16_t(0xFFDF) : char16_t(0xFFFF);
+  const std::size_t last = s.size() - vPlain.size();
+  std::int32_t wide = 0;
+  auto at = [&](TTextView vSub, std::size_t i) {
+    std::size_t j = 1;
+    while (j < vSub.size() && FoldAZ(s[i + j]) == vSub[j]) ++j;
+    return j == vSub.size();
+  };
+  for (std::size_t i = FindUnit(s.data(), 0, last, mask, first); i <= last;
+       i = FindUnit(s.data(), i + 1, last, mask, first)) {
+    if (at(vPlain, i)) return static_cast<std::int32_t>(i + 1);
+    if (wide == 0 && vWide.size() <= s.size() - i && at(vWide, i))
+      wide = static_cast<std::int32_t>(i + 1);
+  }
+  vUni = wide > 0;
+  return wide;
+}
+
 }  // namespace
 
 TText TSearchThread::Widened(const TText& s) {
@@ -80,8 +105,8 @@ std::int32_t TSearchThread::PosUni(const TText& subS, const TText& S, bool fCase
   return PosFolded(FoldAZ(wide), S);
 }
 
-bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
-                                 std::uint32_t bSize, TText& datStr, std::int32_t& datStart,
+bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType, std::uint32_t bSize,
+                                 TText& datStr, std::int32_t& datStart,
                                  std::int32_t& datLen) const {
   datStart = 0;
   datLen = 0;
@@ -91,17 +116,21 @@ bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
     // The text view only: neither widened nor the number.
     std::int32_t start = 0, len = 0;
     if (FindRegex(*fDataRegex, view.fText, start, len) != rrMatch) return false;
-    datStr = Excerpt(view.fText, start, len, view.fHasNumber, bType, view.fNumber, datStart,
-                     datLen);
+    datStr =
+        Excerpt(view.fText, start, len, view.fHasNumber, bType, view.fNumber, datStart, datLen);
     return true;
   }
   // The text, then the widened text (as PosUni finds it), both prepared once per search.
-  std::int32_t position =
-      fCrit.fDatCase ? Pos(fSimpleS, view.fText) : PosFolded(fSimpleFolded, view.fText);
   bool uni = false;
-  if (position == 0) {
-    position = fCrit.fDatCase ? Pos(fSimpleWide, view.fText) : PosFolded(fSimpleWideFolded, view.fText);
-    uni = position > 0;
+  std::int32_t position = 0;
+  if (fCrit.fDatCase) {
+    position = Pos(fSimpleS, view.fText);
+    if (position == 0) {
+      position = Pos(fSimpleWide, view.fText);
+      uni = position > 0;
+    }
+  } else {
+    position = PosFoldedOrWide(fSimpleFolded, fSimpleWideFolded, view.fText, uni);
   }
   bool matched = position > 0;
   if (!matched && view.fHasNumber && fSmpHasI)
@@ -113,15 +142,15 @@ bool TSearchThread::SimpleMatchD(const std::uint8_t* Buff, std::uint32_t bType,
 }
 
 TText TSearchThread::Dots(const TText& S, const TText& SubS, std::int32_t FoundPos, bool HasI,
-                          bool Uni, std::uint32_t bType, std::uint32_t DatI,
-                          std::int32_t& datStart, std::int32_t& datLen) const {
-  return Excerpt(S, FoundPos, static_cast<std::int32_t>(SubS.size() * (Uni ? 2 : 1)), HasI,
-                 bType, DatI, datStart, datLen);
+                          bool Uni, std::uint32_t bType, std::uint32_t DatI, std::int32_t& datStart,
+                          std::int32_t& datLen) const {
+  return Excerpt(S, FoundPos, static_cast<std::int32_t>(SubS.size() * (Uni ? 2 : 1)), HasI, bType,
+                 DatI, datStart, datLen);
 }
 
-TText TSearchThread::Excerpt(const TText& S, std::int32_t FoundPos, std::int32_t vLen,
-                             bool HasI, std::uint32_t bType, std::uint32_t DatI,
-                             std::int32_t& datStart, std::int32_t& datLen) const {
+TText TSearchThread::Excerpt(const TText& S, std::int32_t FoundPos, std::int32_t vLen, bool HasI,
+                             std::uint32_t bType, std::uint32_t DatI, std::int32_t& datStart,
+                             std::int32_t& datLen) const {
   if (HasI && (bType == kRegDword || bType == kRegDwordBigEndian)) return NumberForm(DatI);
   TText excerpt = S;
   const auto size = static_cast<std::int64_t>(excerpt.size());

@@ -30,7 +30,7 @@ void TThread::Main() noexcept {
 
 void TThread::WaitFor() {
   if (!fStarted || !fThread.joinable()) return;
-  if (fSync.OnGuiThread()) {
+  if (fSync.OnGuiThread() && !fSync.Direct()) {
     // Once Finished() holds, the worker needs the GUI thread no more.
     while (!Finished()) {
       fSync.RunPending();

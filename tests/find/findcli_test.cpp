@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/find/findcli.h"
 #include "export/csvwriter.h"
@@ -49,9 +50,13 @@ TEST(FindArgs, OptionsAndErrors) {
   ASSERT_TRUE(ParseArgs({u"--", u"-x-"}, dash, err));
   EXPECT_EQ(dash.fText, u"-x-");
 
-  for (const auto& bad : std::vector<std::vector<TText>>{
-           {}, {u"a", u"b"}, {u"--max"}, {u"--max", u"0", u"a"}, {u"--max", u"ten", u"a"},
-           {u"--bogus", u"a"}, {u""}}) {
+  for (const auto& bad : std::vector<std::vector<TText>>{{},
+                                                         {u"a", u"b"},
+                                                         {u"--max"},
+                                                         {u"--max", u"0", u"a"},
+                                                         {u"--max", u"ten", u"a"},
+                                                         {u"--bogus", u"a"},
+                                                         {u""}}) {
     TFindOptions x;
     err.clear();
     EXPECT_FALSE(ParseArgs(bad, x, err));
@@ -62,8 +67,8 @@ TEST(FindArgs, OptionsAndErrors) {
 TEST(FindArgs, Criteria) {
   TFindOptions o;
   std::string err;
-  ASSERT_TRUE(ParseArgs({u"-k", u"equals", u"Run", u"--value", u"does not contain", u"x",
-                         u"-d", u"type", u"REG_dword", u"--data-all", u"-r", u"hkcu,HKEY_USERS"},
+  ASSERT_TRUE(ParseArgs({u"-k", u"equals", u"Run", u"--value", u"does not contain", u"x", u"-d",
+                         u"type", u"REG_dword", u"--data-all", u"-r", u"hkcu,HKEY_USERS"},
                         o, err))
       << err;
   ASSERT_EQ(o.fCrits.size(), 3u);
@@ -106,9 +111,9 @@ TEST(FindArgs, Criteria) {
 TEST(FindRun, TimeLimits) {
   TFindOptions o;
   std::string err;
-  ASSERT_TRUE(ParseArgs({u"--modified-after", u"2024-02-29T23:59:59Z", u"--modified-before",
-                         u"2024-03-01Z", u"x"},
-                        o, err))
+  ASSERT_TRUE(ParseArgs(
+      {u"--modified-after", u"2024-02-29T23:59:59Z", u"--modified-before", u"2024-03-01Z", u"x"}, o,
+      err))
       << err;
   EXPECT_EQ(o.fTimes.fLimit, tlBetween);
   EXPECT_EQ(o.fTimes.fAfter, 133537247990000000ull);
@@ -135,16 +140,18 @@ TEST(FindRun, TimeLimits) {
   TCapture early, late, backwards;
   EXPECT_EQ(RunWith(reg, early, {u"--modified-before", u"1601-01-02Z", u"tool"}), kExitFound);
   EXPECT_EQ(RunWith(reg, late, {u"--modified-after", u"2000-01-01", u"tool"}), kExitNothing);
-  EXPECT_EQ(RunWith(reg, backwards, {u"--modified-after", u"2000-01-02", u"--modified-before",
-                                     u"2000-01-01", u"tool"}),
-            kExitUsage);
+  EXPECT_EQ(
+      RunWith(reg, backwards,
+              {u"--modified-after", u"2000-01-02", u"--modified-before", u"2000-01-01", u"tool"}),
+      kExitUsage);
   EXPECT_NE(backwards.fErr.find("ends before it starts"), std::string::npos) << backwards.fErr;
   TCapture file;
-  EXPECT_EQ(RunWith(reg, file, {u"--file", u"/nonexistent/x.reg", u"--modified-within", u"1d",
-                                u"tool"}),
-            kExitUsage);
-  EXPECT_EQ(file.fErr, "corvane-find: Registry export files carry no times; remove the time "
-                       "limit to search this file\n");
+  EXPECT_EQ(
+      RunWith(reg, file, {u"--file", u"/nonexistent/x.reg", u"--modified-within", u"1d", u"tool"}),
+      kExitUsage);
+  EXPECT_EQ(file.fErr,
+            "corvane-find: Registry export files carry no times; remove the time "
+            "limit to search this file\n");
 }
 
 TEST(FindRun, CriteriaSearchShowsOnlyItsLines) {
@@ -157,7 +164,8 @@ TEST(FindRun, CriteriaSearchShowsOnlyItsLines) {
   TCapture dat;
   EXPECT_EQ(RunWith(reg, dat, {u"--data", u"equals", u"42"}), kExitFound);
   EXPECT_EQ(dat.fOut,
-            "Key: HKEY_LOCAL_MACHINE\\software\\run\nVal: Level\nDat: 0x0000002A (42)\n\nFound 1 items\n");
+            "Key: HKEY_LOCAL_MACHINE\\software\\run\nVal: Level\nDat: 0x0000002A (42)\n\nFound 1 "
+            "items\n");
 }
 
 TEST(FindRun, SavedSearchFile) {
@@ -165,7 +173,9 @@ TEST(FindRun, SavedSearchFile) {
   reg.SetText(kHKCU, u"Software\\Run", u"Path", u"c:\\x");
   reg.SetText(kHKLM, u"Software\\Run", u"Path", u"d:\\y");
   const auto dir = std::filesystem::temp_directory_path();
-  const auto file = dir / ("corvane-find-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".qmx");
+  const auto file =
+      dir / ("corvane-find-test-" +
+             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".qmx");
   const TText path = file.u16string();
 
   TSearchCriteria crit;
@@ -177,13 +187,13 @@ TEST(FindRun, SavedSearchFile) {
   {
     TCapture cap;
     EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitFound) << cap.fErr;
-    EXPECT_EQ(cap.fOut,
-              "Key: HKEY_LOCAL_MACHINE\\software\\[run]\nVal: [Path]\n\nFound 1 items\n");
+    EXPECT_EQ(cap.fOut, "Key: HKEY_LOCAL_MACHINE\\software\\[run]\nVal: [Path]\n\nFound 1 items\n");
   }
   {
     // --roots overrides the file's roots; a further criterion is added to its rows.
     TCapture cap;
-    EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path, u"--roots", u"HKCU,HKLM", u"--data", u"contains", u"d:"}),
+    EXPECT_EQ(RunWith(reg, cap,
+                      {u"--qmx", path, u"--roots", u"HKCU,HKLM", u"--data", u"contains", u"d:"}),
               kExitFound);
     EXPECT_NE(cap.fOut.find("Dat: [d:]\\y"), std::string::npos) << cap.fOut;
     EXPECT_NE(cap.fOut.find("Found 1 items"), std::string::npos);
@@ -222,19 +232,22 @@ TEST(FindRun, RegularExpressions) {
   {
     TCapture cap;
     EXPECT_EQ(RunWith(reg, cap, {u"--regex", u"app\\.EXE$"}), kExitFound) << cap.fErr;
-    EXPECT_EQ(cap.fOut, "Key: HKEY_CURRENT_USER\\software\\app\nVal: Path\n"
-                        "Dat: C:\\Program Files\\App\\[app.exe]\n\nFound 1 items\n");
+    EXPECT_EQ(cap.fOut,
+              "Key: HKEY_CURRENT_USER\\software\\app\nVal: Path\n"
+              "Dat: C:\\Program Files\\App\\[app.exe]\n\nFound 1 items\n");
     TCapture sensitive;
     EXPECT_EQ(RunWith(reg, sensitive, {u"-x", u"-c", u"app\\.EXE$"}), kExitNothing);
   }
   {
     TCapture cap;
-    EXPECT_EQ(RunWith(reg, cap, {u"--value", u"regex", u"^(path|tool)$", u"--data", u"not-regex",
-                                 u"^C:\\\\Windows\\\\", u"--data", u"regex", u"\\.exe$",
-                                 u"--data-all"}),
-              kExitFound) << cap.fErr;
-    EXPECT_EQ(cap.fOut, "Key: HKEY_CURRENT_USER\\software\\app\nVal: [Path]\n"
-                        "Dat: C:\\Program Files\\App\\app[.exe]\n\nFound 1 items\n");
+    EXPECT_EQ(RunWith(reg, cap,
+                      {u"--value", u"regex", u"^(path|tool)$", u"--data", u"not-regex",
+                       u"^C:\\\\Windows\\\\", u"--data", u"regex", u"\\.exe$", u"--data-all"}),
+              kExitFound)
+        << cap.fErr;
+    EXPECT_EQ(cap.fOut,
+              "Key: HKEY_CURRENT_USER\\software\\app\nVal: [Path]\n"
+              "Dat: C:\\Program Files\\App\\app[.exe]\n\nFound 1 items\n");
   }
   {
     TCapture cap;
@@ -271,8 +284,10 @@ TEST(FindRun, RegularExpressions) {
   EXPECT_FALSE(ParseMatchType(u"type", false, m)) << "a data type only for --data";
 
   // A saved search's regex rows (match types 5 and 6) run the same way.
-  const auto file = std::filesystem::temp_directory_path() /
-                    ("corvane-find-regex-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".qmx");
+  const auto file =
+      std::filesystem::temp_directory_path() /
+      ("corvane-find-regex-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".qmx");
   const TText path = file.u16string();
   TSearchCriteria crit;
   crit.fValRows.push_back(TCritRow{mtRegex, 0, u"^[pt]"});
@@ -281,8 +296,9 @@ TEST(FindRun, RegularExpressions) {
   {
     TCapture cap;
     EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitFound) << cap.fErr;
-    EXPECT_EQ(cap.fOut, "Key: HKEY_CURRENT_USER\\software\\app\nVal: [T]ool\n"
-                        "Dat: C:\\Windows\\tool.exe\n\nFound 1 items\n");
+    EXPECT_EQ(cap.fOut,
+              "Key: HKEY_CURRENT_USER\\software\\app\nVal: [T]ool\n"
+              "Dat: C:\\Windows\\tool.exe\n\nFound 1 items\n");
   }
   crit.fDatRows.push_back(TCritRow{mtRegex, 0, u"(?<"});
   SaveQmxFile(path, crit);
@@ -290,7 +306,8 @@ TEST(FindRun, RegularExpressions) {
     TCapture cap;
     EXPECT_EQ(RunWith(reg, cap, {u"--qmx", path}), kExitInput);
     EXPECT_NE(cap.fErr.find("value-data row 2: the pattern '(?<' does not compile: "),
-              std::string::npos) << cap.fErr;
+              std::string::npos)
+        << cap.fErr;
   }
   std::filesystem::remove(file);
 }
@@ -368,10 +385,29 @@ TEST(FindRun, AFailureThatEscapesEndsTheRunWithAMessageAndItsOwnCode) {
       throw std::runtime_error("the output was closed");
     };
     EXPECT_EQ(RunFind({u"--help"}, io), kExitFailure);
-    EXPECT_EQ(cap.fErr, memory ? "corvane-find: out of memory\n"
-                               : "corvane-find: the output was closed\n");
+    EXPECT_EQ(cap.fErr,
+              memory ? "corvane-find: out of memory\n" : "corvane-find: the output was closed\n");
     EXPECT_EQ(RunFind({u"needle"}, io), kExitFailure) << "a hit that cannot be printed";
   }
+}
+
+// A console run has no GUI thread to hand hits to: the search thread writes each hit itself,
+// which spares two thread switches a hit, and the summary follows on the calling thread.
+TEST(FindRun, HitsAreWrittenByTheSearchThreadItself) {
+  TMemRegistry reg;
+  for (int i = 0; i < 3; ++i)
+    reg.SetText(kHKCU, u"K", u"needle" + FromUtf8(std::to_string(i)), u"x");
+  TCapture cap;
+  TFindIo io = cap.Io(reg);
+  std::vector<std::thread::id> writers;
+  io.fOut = [&](const std::string& s) {
+    cap.fOut += s;
+    writers.push_back(std::this_thread::get_id());
+  };
+  EXPECT_EQ(RunFind({u"needle"}, io), kExitFound);
+  ASSERT_EQ(writers.size(), 4u);  // three hits, then "Found 3 items"
+  EXPECT_EQ(writers.back(), std::this_thread::get_id());
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_NE(writers[i], std::this_thread::get_id()) << i;
 }
 
 TEST(FindRun, ExitCodesFollowTheOutcome) {

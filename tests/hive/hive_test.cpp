@@ -197,15 +197,19 @@ std::vector<std::uint8_t> Pattern(std::size_t vSize, std::uint8_t vSeed) {
 // Inline data up to 4 bytes, one cell up to 16344 bytes, big data segments beyond (from
 // version 1.4 on; one cell before).
 TEST(HiveValues, DataOfEverySizeClass) {
-  const std::vector<std::size_t> sizes = {0,     1,     2,         3,         4,
-                                          5,     16343, 16344,     16345,     2 * 16344,
-                                          32689, 40000, 1u << 20};
+  const std::vector<std::size_t> sizes = {0,     1,     2,         3,     4,     5,       16343,
+                                          16344, 16345, 2 * 16344, 32689, 40000, 1u << 20};
   for (std::uint32_t minor : {3u, 5u}) {
     SCOPED_TRACE("version 1." + std::to_string(minor));
     TMemRegistry reg;
     for (std::size_t s : sizes)
       reg.SetValue(kHKLM, u"R\\Data", u"s" + DecimalText(s), kRegBinary,
                    Pattern(s, std::uint8_t(s)));
+    // The same sizes the other way round, so a list scanned here first holds data in place
+    // where the next scan copies big data.
+    for (auto s = sizes.rbegin(); s != sizes.rend(); ++s)
+      reg.SetValue(kHKLM, u"R\\Reversed", u"s" + DecimalText(*s), kRegBinary,
+                   Pattern(*s, std::uint8_t(*s)));
     THiveWriterOptions o;
     o.fMinor = minor;
     const THiveImage image = WriteHive(*reg.Find(kHKLM, u"R"), o);
@@ -237,13 +241,37 @@ TEST(HiveValues, DataOfEverySizeClass) {
         EXPECT_FALSE(c->ReadValue(e.fName, buf.data(), type, small));
       }
     }
+    // The search's scan leaves data in the file where they lie in one piece: only big data
+    // segments are copied.
+    TValueList scanned;
+    ASSERT_TRUE(c->OpenRead(u"\\Reversed"));
+    ASSERT_TRUE(c->ScanValues(scanned, true));
+    ASSERT_TRUE(c->OpenRead(u"\\Data"));
+    ASSERT_TRUE(c->ScanValues(scanned, true));
+    ASSERT_EQ(scanned.fValues.size(), sizes.size());
+    const auto file = hive->Hive().Bytes();
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      SCOPED_TRACE(sizes[i]);
+      const TValueEntry& e = scanned.fValues[i];
+      ASSERT_TRUE(e.fReadable);
+      EXPECT_EQ(std::vector<std::uint8_t>(scanned.Data(e), scanned.Data(e) + e.fSize),
+                Pattern(sizes[i], std::uint8_t(sizes[i])));
+      const bool segmented = minor >= 4 && sizes[i] > 16344;
+      EXPECT_EQ(e.fBytes == nullptr, segmented);
+      if (e.fBytes) {
+        EXPECT_TRUE(e.fBytes >= file.data() && e.fBytes + e.fSize <= file.data() + file.size());
+      }
+      if (segmented) copied += sizes[i];
+    }
+    EXPECT_EQ(scanned.fData.size(), copied);
   }
 }
 
 TEST(HiveValues, EveryTypeNumberIsKept) {
   TMemRegistry reg;
-  const std::uint32_t types[] = {kRegNone, kRegLink, kRegResourceList, 12, 0x12345, 0x7FFFFFFF,
-                                 0x80000000u, 0xFFFFFFFFu};
+  const std::uint32_t types[] = {kRegNone, kRegLink,   kRegResourceList, 12,
+                                 0x12345,  0x7FFFFFFF, 0x80000000u,      0xFFFFFFFFu};
   int n = 0;
   for (std::uint32_t t : types) {
     reg.SetValue(kHKLM, u"R", u"t" + DecimalText(n++), t, {1, 2, 3});
@@ -314,7 +342,8 @@ TEST(HiveFile, DirtyHiveIsReadAsItStands) {
   THiveImage image = WriteHive(*reg.Find(kHKLM, u"SOFTWARE"));
   damage::Dirty(image);
   TText error;
-  auto named = THiveRegistry::FromBytes(image.fBytes, u"C:\\Windows\\System32\\config\\SYSTEM", error);
+  auto named =
+      THiveRegistry::FromBytes(image.fBytes, u"C:\\Windows\\System32\\config\\SYSTEM", error);
   ASSERT_TRUE(named) << ToUtf8(error);
   EXPECT_EQ(ToUtf8(named->DirtyNotice()).rfind("SYSTEM was not closed cleanly;", 0), 0u);
 }
@@ -323,7 +352,8 @@ TEST(HiveFile, OpensFromDiskAndNamesAFileItCannotOpen) {
   namespace fs = std::filesystem;
   const fs::path dir =
       fs::temp_directory_path() /
-      ("corvane-hive-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+      ("corvane-hive-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   fs::create_directories(dir);
   struct TCleanup {
     fs::path fDir;
@@ -350,8 +380,9 @@ TEST(HiveFile, OpensFromDiskAndNamesAFileItCannotOpen) {
   EXPECT_EQ(ToUtf8(error).rfind("Cannot open " + ToUtf8(missing) + ": ", 0), 0u) << ToUtf8(error);
   const TText empty = (dir / "EMPTY").u16string();
   EXPECT_FALSE(THiveRegistry::Open(empty, error));
-  EXPECT_EQ(ToUtf8(error), ToUtf8(empty) + " is not a registry hive file: it is 0 bytes long, "
-                                           "shorter than a hive's base block");
+  EXPECT_EQ(ToUtf8(error), ToUtf8(empty) +
+                               " is not a registry hive file: it is 0 bytes long, "
+                               "shorter than a hive's base block");
 }
 
 // Cut anywhere, a hive opens with what its complete bins hold, or fails naming the file.
@@ -533,14 +564,15 @@ TEST(HiveDamage, OffsetsOutsideTheBinsAndImpossibleCellSizes) {
   SampleTree(reg);
   const THiveImage clean = WriteHive(*reg.Find(kHKLM, u"SOFTWARE"));
   const auto whole = WalkLines(reg, u"SOFTWARE");
-  for (std::uint32_t cell : {0x7FFFFFF8u, 0xFFFFFFF8u, std::uint32_t(clean.fBytes.size()), 2u, 0u}) {
+  for (std::uint32_t cell :
+       {0x7FFFFFF8u, 0xFFFFFFF8u, std::uint32_t(clean.fBytes.size()), 2u, 0u}) {
     SCOPED_TRACE(cell);
     THiveImage image = clean;
     damage::SubkeyListCell(image, u"Many", cell);
     auto lines = WalkLines(*OpenImage(image));
     EXPECT_EQ(lines, Without(whole, "\\Many\\"));
     image = clean;
-    image.Put32(image.Key(u"Alpha").fValueList, 0, cell);  // the first value record
+    image.Put32(image.Key(u"Alpha").fValueList, 0, cell);          // the first value record
     image.Put32(image.Key(u"Alpha").fValues[2].fRecord, 8, cell);  // data of "Multi"
     lines = WalkLines(*OpenImage(image));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "  Number 4 4 04030201"), 0);

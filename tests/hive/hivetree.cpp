@@ -9,7 +9,8 @@ TMemKey& SampleTree(TMemRegistry& vReg) {
   vReg.SetText(kHKLM, u"SOFTWARE", u"", u"the default");
   vReg.SetDword(kHKLM, u"SOFTWARE\\Alpha", u"Number", 0x01020304);
   vReg.SetText(kHKLM, u"SOFTWARE\\Alpha", u"Path", u"%SystemRoot%\\x", kRegExpandSz);
-  vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha", u"Multi", kRegMultiSz, TextBytes(TTextView(u"a\0b\0", 4)));
+  vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha", u"Multi", kRegMultiSz,
+                TextBytes(TTextView(u"a\0b\0", 4)));
   vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha", u"Quad", kRegQword, {1, 2, 3, 4, 5, 6, 7, 8});
   vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha", u"Odd", 0x12345, {9, 8, 7, 6, 5});
   vReg.SetValue(kHKLM, u"SOFTWARE\\Alpha", u"None", kRegNone, {});
@@ -47,8 +48,16 @@ std::string Hex(const std::uint8_t* vData, std::size_t vSize) {
 
 namespace {
 
+// The listings a walk reads: the copying ones, or the scanning ones the search uses, with
+// one value list and one name list per depth kept from key to key as the search keeps them.
+struct TWalkLists {
+  bool fScan = false;
+  TValueList fValues;
+  std::vector<std::vector<TText>> fNames = std::vector<std::vector<TText>>(kMaxKeyDepth + 2);
+};
+
 void Walk(TRegCursor& vCursor, const std::string& vPath, int vDepth,
-          std::vector<std::string>& vLines) {
+          std::vector<std::string>& vLines, TWalkLists& vLists) {
   TKeyInfo info;
   std::string line = vPath;
   if (vCursor.OpenKeyInfo(info)) {
@@ -56,8 +65,9 @@ void Walk(TRegCursor& vCursor, const std::string& vPath, int vDepth,
     line += " @" + std::to_string(info.fLastWriteTime);
   }
   vLines.push_back(line);
-  TValueList list;
-  if (vCursor.ListValues(list, true)) {
+  TValueList copied;
+  TValueList& list = vLists.fScan ? vLists.fValues : copied;
+  if (vLists.fScan ? vCursor.ScanValues(list, true) : vCursor.ListValues(list, true)) {
     for (const TValueEntry& e : list.fValues) {
       std::string v = "  " + ToUtf8(e.fName) + " " + std::to_string(e.fType);
       v += e.fReadable ? " " + std::to_string(e.fSize) + " " + Hex(list.Data(e), e.fSize)
@@ -66,12 +76,17 @@ void Walk(TRegCursor& vCursor, const std::string& vPath, int vDepth,
     }
   }
   if (vDepth >= kMaxKeyDepth) return;
-  for (const TText& name : vCursor.SubkeyNames()) {
+  std::vector<TText>& names = vLists.fNames[vDepth];
+  if (vLists.fScan)
+    vCursor.ListSubkeyNames(names);
+  else
+    names = vCursor.SubkeyNames();
+  for (const TText& name : names) {
     if (!vCursor.OpenSubkeyRead(name)) {
       vLines.push_back(vPath + "\\" + ToUtf8(name) + " cannot be opened");
       continue;
     }
-    Walk(vCursor, vPath + "\\" + ToUtf8(name), vDepth + 1, vLines);
+    Walk(vCursor, vPath + "\\" + ToUtf8(name), vDepth + 1, vLines, vLists);
     vCursor.CloseSubkey();
   }
 }
@@ -80,7 +95,8 @@ void Walk(TRegCursor& vCursor, const std::string& vPath, int vDepth,
 
 std::vector<std::string> WalkLines(TRegCursor& vCursor) {
   std::vector<std::string> lines;
-  Walk(vCursor, "", 0, lines);
+  TWalkLists lists;
+  Walk(vCursor, "", 0, lines, lists);
   return lines;
 }
 
@@ -88,7 +104,14 @@ std::vector<std::string> WalkLines(const THiveRegistry& vHive) {
   auto cursor = vHive.NewCursor();
   cursor->SelectRoot(kHKLM);
   if (!cursor->OpenRead(u"")) return {"root cannot be opened"};
-  return WalkLines(*cursor);
+  std::vector<std::string> lines = WalkLines(*cursor);
+  // The scanning listings the search reads must give the same walk, damage included.
+  std::vector<std::string> scanned;
+  TWalkLists lists;
+  lists.fScan = true;
+  Walk(*cursor, "", 0, scanned, lists);
+  EXPECT_EQ(scanned, lines) << "the scanning listings differ from the copying ones";
+  return lines;
 }
 
 std::vector<std::string> WalkLines(TMemRegistry& vReg, TTextView vPath) {

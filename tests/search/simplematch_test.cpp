@@ -25,9 +25,9 @@ class SimpleMatching : public testing::Test {
   TMatch Data(const TText& text, std::uint32_t type, const std::vector<std::uint8_t>& bytes,
               bool datCase = false) {
     TMatch m{false, u"unset", -7, -7};
-    m.fHit = Search(text, datCase).SimpleMatchD(bytes.data(), type,
-                                                 static_cast<std::uint32_t>(bytes.size()), m.fDat,
-                                                 m.fStart, m.fLen);
+    m.fHit = Search(text, datCase)
+                 .SimpleMatchD(bytes.data(), type, static_cast<std::uint32_t>(bytes.size()), m.fDat,
+                               m.fStart, m.fLen);
     return m;
   }
 
@@ -91,7 +91,8 @@ TEST_F(SimpleMatching, DataTextCaseFollowsDatCase) {
 }
 
 TEST_F(SimpleMatching, MultiStringKeepsSeparators) {
-  const std::vector<std::uint8_t> bytes = {'o', 0, 'n', 0, 'e', 0, 0, 0, 't', 0, 'w', 0, 'o', 0, 0, 0, 0, 0};
+  const std::vector<std::uint8_t> bytes = {'o', 0,   'n', 0,   'e', 0, 0, 0, 't',
+                                           0,   'w', 0,   'o', 0,   0, 0, 0, 0};
   const auto m = Data(u"two", kRegMultiSz, bytes);
   ASSERT_TRUE(m.fHit);
   // Only one final zero unit is dropped: the list's own terminator stays as a dot.
@@ -109,6 +110,20 @@ TEST_F(SimpleMatching, WidenedMatchInBinary) {
   // The widened search follows the case setting too.
   EXPECT_FALSE(Data(u"AB", kRegBinary, {0x61, 0, 0, 0, 0x62, 0, 0, 0}, true).fHit);
   EXPECT_TRUE(Data(u"AB", kRegBinary, {0x61, 0, 0, 0, 0x62, 0, 0, 0}, false).fHit);
+  // The plain text wins over an earlier widened one, with either case setting; the widened
+  // one counts where the plain text is missing.
+  const std::vector<std::uint8_t> both = {0x61, 0, 0, 0, 0x62, 0, 0, 0, 0x7A, 0, 0x61, 0, 0x62, 0};
+  for (bool datCase : {false, true}) {
+    SCOPED_TRACE(datCase);
+    const auto plain = Data(u"ab", kRegBinary, both, datCase);
+    ASSERT_TRUE(plain.fHit);
+    EXPECT_EQ(plain.fStart, 6);
+    EXPECT_EQ(plain.fLen, 2);
+    const auto wide = Data(u"ab", kRegBinary, {0x7A, 0, 0x61, 0, 0, 0, 0x62, 0, 0, 0}, datCase);
+    ASSERT_TRUE(wide.fHit);
+    EXPECT_EQ(wide.fStart, 2);
+    EXPECT_EQ(wide.fLen, 4);
+  }
 }
 
 TEST_F(SimpleMatching, NumbersMatchFourByteDataOfAnyType) {
@@ -207,16 +222,16 @@ TEST_F(Excerpts, LongMatchGivesNoEmphasis) {
 
 TEST_F(Excerpts, EarlierEmphasisStaysAndControlsBecomeDots) {
   std::int32_t start = 9, len = 2;
-  const TText e = Search(u"x").Dots(TText(u"a\tb\0c", 5), u"b", 3, false, false, kRegBinary, 0,
-                                    start, len);
+  const TText e =
+      Search(u"x").Dots(TText(u"a\tb\0c", 5), u"b", 3, false, false, kRegBinary, 0, start, len);
   EXPECT_EQ(e, u"a.b.c");
   EXPECT_EQ(start, 9);
   EXPECT_EQ(len, 2);
   // Without a found position the emphasis is cleared and a long text is cut.
   start = 4;
   len = 4;
-  const TText cut = Search(u"x").Dots(TText(150, u'z'), u"", 0, false, false, kRegBinary, 0,
-                                      start, len);
+  const TText cut =
+      Search(u"x").Dots(TText(150, u'z'), u"", 0, false, false, kRegBinary, 0, start, len);
   EXPECT_EQ(cut, TText(100, u'z') + u"\u2026\u00bb");
   EXPECT_EQ(start, 0);
   EXPECT_EQ(len, 0);

@@ -11,11 +11,12 @@ namespace corvane::find {
 
 namespace {
 
-// Searches one source on the calling thread, which acts as the search's GUI thread.
+// Searches one source. There is no GUI thread: the search thread writes its hits itself
+// (a direct sync) while the calling thread waits for its end and passes a stop request on.
 TSourceEnd SearchOne(const TFindSource& vSource, std::size_t vIndex, const TRunSources& vRun,
                      const std::function<void(const std::string&)>& vOut,
                      const std::function<void(std::int32_t, std::int32_t)>& vProgress) {
-  TGuiSync sync;
+  TGuiSync sync(TGuiSync::kDirect);
   TSearchHost host;
   host.fSync = &sync;
   host.fNewCursor = vSource.fCursors;
@@ -23,26 +24,37 @@ TSourceEnd SearchOne(const TFindSource& vSource, std::size_t vIndex, const TRunS
   host.fSingleRoot = vSource.fSingleRoot;
   TSourceEnd end;
   std::string text;
+  TSearchThread* running = nullptr;
+  auto passStop = [&] {
+    if (running && vRun.fStopRequest && vRun.fStopRequest->load()) running->Terminate();
+  };
   auto found = [&](const TResult& vHit) {
     ++end.fCount;
     text.clear();
     vRun.fWriteHit(vIndex, vHit, text);
     vOut(text);
+    // A stop asked for while the hit was written takes effect before the walk goes on.
+    passStop();
   };
   std::unique_ptr<TSearchThread> thread = vRun.fMake(host, found, vProgress);
+  running = thread.get();
+  std::mutex endLock;
+  std::condition_variable ended;
+  bool done = false;
   thread->OnTerminate = [&](TThread&) {
     end.fStatus = thread->Status();
     end.fTooCostly = thread->TooCostly();
+    const std::lock_guard<std::mutex> guard(endLock);
+    done = true;
+    ended.notify_all();
   };
   thread->Start();
-  bool stopAsked = false;
-  while (!thread->Finished()) {
-    if (!stopAsked && vRun.fStopRequest && vRun.fStopRequest->load()) {
-      thread->Terminate();
-      stopAsked = true;
+  {
+    std::unique_lock<std::mutex> guard(endLock);
+    while (!done) {
+      passStop();
+      ended.wait_for(guard, std::chrono::milliseconds(50));
     }
-    sync.RunPending();
-    (void)sync.WaitPending(std::chrono::milliseconds(50));
   }
   thread.reset();  // joins the worker
   return end;
@@ -81,9 +93,9 @@ std::vector<TSourceEnd> RunSources(const std::vector<TFindSource>& vSources,
       try {
         if (vRun.fWriteHead) vRun.fWriteHead(i, slot.fOut);
         auto out = [&slot](const std::string& vText) { slot.fOut += vText; };
-        ends[i] = SearchOne(vSources[i], i, vRun, out,
-                            vRun.fProgress ? std::function<void(std::int32_t, std::int32_t)>(progress)
-                                           : nullptr);
+        ends[i] = SearchOne(
+            vSources[i], i, vRun, out,
+            vRun.fProgress ? std::function<void(std::int32_t, std::int32_t)>(progress) : nullptr);
       } catch (...) {
         slot.fError = std::current_exception();
       }
