@@ -1,7 +1,8 @@
 // Running corvane-find's search over one registry or several at once. Each registry is
-// searched by its own TSearchThread with a thread of its own acting as its GUI thread; the
-// hits of each registry are written together, in the walk's order, and the registries in
-// the order given, whatever order their searches end in.
+// searched by its own TSearchThread, which writes its hits itself (a console has no GUI
+// thread to hand them to) while the thread that started it waits for its end; the hits of
+// each registry are written together, in the walk's order, and the registries in the order
+// given, whatever order their searches end in.
 #pragma once
 
 #include <atomic>
@@ -48,9 +49,9 @@ struct TRunSources {
   unsigned fJobs = 1;  // searches at once
 };
 
-// Searches every source and returns how each ended. One source is searched on the calling
-// thread with its hits written as they come; several on up to fJobs threads at once, each
-// source's output written as a whole once it and every source before it have ended.
+// Searches every source and returns how each ended. One source has its hits written as they
+// come; several are searched on up to fJobs threads at once, each source's output written as
+// a whole once it and every source before it have ended.
 std::vector<TSourceEnd> RunSources(const std::vector<TFindSource>& vSources,
                                    const TRunSources& vRun);
 
