@@ -204,11 +204,13 @@ TEST_F(GuiTest, ArrowKeysMoveBetweenTheRadioButtonsOfABox) {
 }
 
 TEST_F(GuiTest, EscRightAfterEnterStopsTheSearch) {
+  // After the planted hits the walk goes on through keys of no hit for a long while.
+  const TWalkKeys walk(kTestKey);
   TCorvane app;
   ASSERT_NE(app.Main(), nullptr);
-  app.SelectItem(ids::cbMaxRslt, 3);  // 10000: a search for "e" runs on for a long while
+  app.SelectItem(ids::cbMaxRslt, 3);
   HWND main = app.Main(), edit = app.Control(ids::ebNow);
-  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"e"));
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlanted));
   ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
   for (int round = 0; round < 5; ++round) {
     ASSERT_TRUE(ToFront(main));

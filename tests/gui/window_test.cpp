@@ -47,8 +47,11 @@ TEST_F(GuiTest, EveryToolBarButtonRunsItsActionWhenClicked) {
     }
     LeftClick(ToolButtonCentre(bar, vId));
   };
-  app.SelectItem(ids::cbMaxRslt, 3);  // 10000: a search for "e" runs long enough to stop
-  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"e"));
+  // The planted hits come first; the walk then goes on through keys of no hit, long enough
+  // to be stopped (a search for a common letter may reach its maximum before the click).
+  const TWalkKeys walk(kTestKey);
+  app.SelectItem(ids::cbMaxRslt, 3);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlanted));
   ASSERT_TRUE(WaitUntil([&] { return app.Enabled(ids::acSearch); }, 5s));
   ASSERT_TRUE(ToFront(main));
   Press(VK_RETURN);
