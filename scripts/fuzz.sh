@@ -13,6 +13,8 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$ROOT/build/fuzz"
 ALL_TARGETS=(verres savedsearch regexport hive hivelog regex)
 MERGE_MAX_BYTES="${MERGE_MAX_BYTES:-1024}"
+# FUZZ_FORKS=N runs N fuzzing processes at once (libFuzzer's fork mode), for an idle machine.
+FUZZ_FORKS="${FUZZ_FORKS:-1}"
 
 if [ $# -ne 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
   echo "usage: $0 TARGET|all SECONDS   (targets: ${ALL_TARGETS[*]})" >&2
@@ -41,13 +43,15 @@ for t in "${TARGETS[@]}"; do
   mkdir -p "$work/new" "$work/artifacts" "$corpus"
   dict=()
   [ -f "$ROOT/fuzz/$t.dict" ] && dict=(-dict="$ROOT/fuzz/$t.dict")
+  forks=()
+  [ "$FUZZ_FORKS" -gt 1 ] && forks=(-fork="$FUZZ_FORKS")
 
   echo "== fuzzing $t for $SECONDS_EACH s"
   # New inputs go to the first folder; the saved corpus is only read.
   set +e
   "$exe" -max_total_time="$SECONDS_EACH" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "${dict[@]}" -artifact_prefix="$work/artifacts/" \
-    "$work/new" "$corpus" 2>&1 | tee "$work/log.txt" | grep -E '^(#[0-9]+.*(DONE|pulse)|stat::|==[0-9]+==|SUMMARY|Done)' || true
+    -print_final_stats=1 "${dict[@]}" "${forks[@]}" -artifact_prefix="$work/artifacts/" \
+    "$work/new" "$corpus" 2>&1 | tee "$work/log.txt" | grep -E '^(#[0-9]+.*(DONE|pulse)|#[0-9]+: cov|stat::|==[0-9]+==|SUMMARY|Done)' || true
   set -e
 
   crashes=$(find "$work/artifacts" -type f | wc -l)
