@@ -50,14 +50,7 @@ class THiveCursor final : public TRegCursor {
 
   std::vector<TText> SubkeyNames() override {
     std::vector<TText> names;
-    if (fDepth == 0) return names;
-    TLevel& top = Top();
-    List(top);
-    // A new pass over the subkeys: opens by name look from the first one again.
-    std::fill(top.fOpened.begin(), top.fOpened.end(), std::uint8_t(0));
-    top.fNext = 0;
-    names.reserve(top.fChildren.size());
-    for (const THiveKey& child : top.fChildren) names.push_back(child.fName.Text());
+    ListSubkeyNames(names);
     return names;
   }
 

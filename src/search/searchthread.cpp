@@ -287,9 +287,8 @@ void TSearchThread::ComplexBody(const TText& vFull, const TText& vName) {
 
 void TSearchThread::WalkSubkeys(int vDepth) {
   // Each depth has its list of names, kept from key to key with the texts' storage.
-  while (fNamesAt.size() <= std::size_t(vDepth))
-    fNamesAt.push_back(std::make_unique<std::vector<TText>>());
-  std::vector<TText>& names = *fNamesAt[vDepth];
+  while (fNamesAt.size() <= std::size_t(vDepth)) fNamesAt.emplace_back();
+  std::vector<TText>& names = fNamesAt[vDepth];
   fCursor->ListSubkeyNames(names);
   SortNames(names);
   const std::size_t len = fFull.size();

@@ -5,7 +5,8 @@
 //   order current user, local machine, users, current configuration, classes root, with
 //   value names and subkey names sorted by the locale comparison; it skips every key whose
 //   full path is on the alias list (still counting it).
-// - Every hit runs vFoundP on the GUI thread while the worker waits; then the hit is counted
+// - Every hit runs vFoundP on the GUI thread while the worker waits (on the worker itself
+//   with a direct TGuiSync, as corvane-find uses); then the hit is counted
 //   and, when the count reaches vMaxRslt, the search ends with stOverflow. Every 100th key
 //   entered runs vProgP the same way, before the key is searched; never at the end.
 // - Terminate() asks the walk to end; it polls the flag at every key and before each value.
@@ -18,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -151,7 +153,7 @@ class TSearchThread : public TThread {
   TValueList fValues;                   // the values of the key being searched
   // The subkey names of the key being walked at each depth (each list stays where it is
   // while deeper lists are added).
-  std::vector<std::unique_ptr<std::vector<TText>>> fNamesAt;
+  std::deque<std::vector<TText>> fNamesAt;
   mutable TDataView fView;  // the data view SimpleMatchD works on, reused
   // The key's last-write time, read once per key when first needed; 0: unknown.
   std::uint64_t KeyTime();

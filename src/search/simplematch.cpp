@@ -32,26 +32,11 @@ std::size_t FindUnit(const char16_t* s, std::size_t vFrom, std::size_t vLast, ch
   return vLast + 1;
 }
 
-// Pos(vFoldedSub, FoldAZ(s)) without building the folded copy of s. Candidates for the first
-// character are found by FindUnit: a letter A-Z there matches itself and its lower case, the
-// two codes that differ in bit 5 alone.
-std::int32_t PosFolded(TTextView vFoldedSub, TTextView s) {
-  if (vFoldedSub.empty() || vFoldedSub.size() > s.size()) return 0;
-  const char16_t first = vFoldedSub[0];
-  const char16_t mask = first >= u'A' && first <= u'Z' ? char16_t(0xFFDF) : char16_t(0xFFFF);
-  const std::size_t last = s.size() - vFoldedSub.size();
-  for (std::size_t i = FindUnit(s.data(), 0, last, mask, first); i <= last;
-       i = FindUnit(s.data(), i + 1, last, mask, first)) {
-    std::size_t j = 1;
-    while (j < vFoldedSub.size() && FoldAZ(s[i + j]) == vFoldedSub[j]) ++j;
-    if (j == vFoldedSub.size()) return static_cast<std::int32_t>(i + 1);
-  }
-  return 0;
-}
-
-// PosFolded(vPlain, s), and when that is 0, PosFolded(vWide, s) with vUni set: both in one
-// pass, since vWide (vPlain widened) begins with the same unit. Most data hold neither, and
-// are then read once, not twice.
+// Pos(vPlain, FoldAZ(s)) without building the folded copy of s (vPlain is folded); when that
+// is 0 and vWide is given (vPlain widened, so it begins with the same unit), Pos(vWide, ...)
+// with vUni set: both in one pass, so most data, which hold neither, are read once. Candidates
+// for the first character are found by FindUnit: a letter A-Z there matches itself and its
+// lower case, the two codes that differ in bit 5 alone.
 std::int32_t PosFoldedOrWide(TTextView vPlain, TTextView vWide, TTextView s, bool& vUni) {
   vUni = false;
   if (vPlain.empty() || vPlain.size() > s.size()) return 0;
@@ -67,11 +52,16 @@ std::int32_t PosFoldedOrWide(TTextView vPlain, TTextView vWide, TTextView s, boo
   for (std::size_t i = FindUnit(s.data(), 0, last, mask, first); i <= last;
        i = FindUnit(s.data(), i + 1, last, mask, first)) {
     if (at(vPlain, i)) return static_cast<std::int32_t>(i + 1);
-    if (wide == 0 && vWide.size() <= s.size() - i && at(vWide, i))
+    if (wide == 0 && !vWide.empty() && vWide.size() <= s.size() - i && at(vWide, i))
       wide = static_cast<std::int32_t>(i + 1);
   }
   vUni = wide > 0;
   return wide;
+}
+
+std::int32_t PosFolded(TTextView vFoldedSub, TTextView s) {
+  bool uni = false;
+  return PosFoldedOrWide(vFoldedSub, TTextView(), s, uni);
 }
 
 }  // namespace
